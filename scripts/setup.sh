@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Installs every Debian package the build, the run command and the tests need.
+# Safe to run again: it only installs what is missing.
+set -euo pipefail
+
+packages=(
+  cmake make g++-mingw-w64-i686 mingw-w64-tools libwine-dev
+  wine wine32:i386 wine64
+  xvfb xauth x11-utils xdotool imagemagick doctest-dev
+)
+
+need_root() {
+  if [ "$(id -u)" -ne 0 ]; then
+    if command -v sudo >/dev/null; then sudo "$@"; else echo "setup: run as root" >&2; exit 1; fi
+  else
+    "$@"
+  fi
+}
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "setup: installing ${missing[*]}"
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  need_root dpkg --add-architecture i386
+fi
+export DEBIAN_FRONTEND=noninteractive
+need_root apt-get update -qq
+need_root apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

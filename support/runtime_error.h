@@ -1,0 +1,61 @@
+#pragma once
+// Run-time errors as values: a number, a source and a description, thrown by
+// the support functions and by everything that fails the way a client's
+// runtime would report it. Boundaries (window procedures, COM methods) turn
+// them into a message box or an HRESULT; nothing else catches them.
+
+#include <windows.h>
+
+#include <exception>
+#include <string>
+#include <string_view>
+
+namespace support {
+
+// The standard run-time error numbers.
+namespace err {
+inline constexpr long InvalidProcedureCall = 5;
+inline constexpr long Overflow = 6;
+inline constexpr long OutOfMemory = 7;
+inline constexpr long SubscriptOutOfRange = 9;
+inline constexpr long DivisionByZero = 11;
+inline constexpr long TypeMismatch = 13;
+inline constexpr long FileNotFound = 53;
+inline constexpr long ObjectVariableNotSet = 91;
+inline constexpr long ControlArrayElementMissing = 340;
+inline constexpr long ObjectAlreadyLoaded = 360;
+inline constexpr long CannotUnloadDesignTimeControl = 362;
+inline constexpr long InvalidPropertyValue = 380;
+inline constexpr long ObjectRequired = 424;
+inline constexpr long MethodNotSupported = 438;
+inline constexpr long WrongNumberOfArguments = 450;
+}  // namespace err
+
+// The runtime's own text for a standard number; empty for numbers it does not know.
+std::wstring_view StandardErrorText(long number) noexcept;
+
+class RuntimeError : public std::exception {
+public:
+    // An empty description takes the standard text of the number.
+    explicit RuntimeError(long number, std::wstring description = {}, std::wstring source = {});
+
+    long Number() const noexcept { return number_; }
+    const std::wstring& Description() const noexcept { return description_; }
+    const std::wstring& Source() const noexcept { return source_; }
+    const char* what() const noexcept override { return what_.c_str(); }
+
+private:
+    long number_;
+    std::wstring description_;
+    std::wstring source_;
+    std::string what_;
+};
+
+[[noreturn]] void Raise(long number, std::wstring description = {}, std::wstring source = {});
+
+// A failed Windows call, as the client runtime reports it: the HRESULT of the
+// Win32 code as the number, the system's message as the description.
+[[noreturn]] void RaiseWin32(DWORD code, std::wstring_view function);
+[[noreturn]] void RaiseLastWin32(std::wstring_view function);
+
+}  // namespace support

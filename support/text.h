@@ -1,0 +1,15 @@
+#pragma once
+// Conversions between the UTF-16 text used inside and the byte encodings at
+// the edges (ANSI code page, OEM code page, UTF-8).
+
+#include <string>
+#include <string_view>
+
+namespace support {
+
+std::string ToUtf8(std::wstring_view text);
+std::wstring FromUtf8(std::string_view bytes);
+std::string ToAnsi(std::wstring_view text);
+std::wstring FromAnsi(std::string_view bytes);
+
+}  // namespace support
