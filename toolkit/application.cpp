@@ -1,0 +1,124 @@
+#include "toolkit/application.h"
+
+#include <algorithm>
+
+#include "toolkit/form.h"
+
+#include "support/es.h"
+#include "support/runtime_error.h"
+
+namespace toolkit {
+namespace {
+
+struct State {
+    std::wstring title;
+    support::UniqueWindow programWindow;
+    std::vector<Form*> forms;
+    Application::FatalHandler fatal;
+};
+
+State& state()
+{
+    static State instance;
+    return instance;
+}
+
+void ShowFatalBox(std::exception_ptr error)
+{
+    ::MessageBoxW(nullptr, Application::DescribeError(error).c_str(), Application::Title().c_str(),
+                  MB_OK | MB_ICONERROR | MB_TASKMODAL | MB_SETFOREGROUND);
+}
+
+}  // namespace
+
+HINSTANCE Application::Instance() noexcept { return ::GetModuleHandleW(nullptr); }
+
+void Application::SetTitle(std::wstring title)
+{
+    state().title = std::move(title);
+    if (state().programWindow) ::SetWindowTextW(state().programWindow.get(), state().title.c_str());
+}
+
+const std::wstring& Application::Title() noexcept { return state().title; }
+
+HWND Application::ProgramWindow()
+{
+    auto& window = state().programWindow;
+    if (!window) {
+        WNDCLASSEXW windowClass{sizeof windowClass};
+        if (!::GetClassInfoExW(Instance(), support::kProgramWindowClass, &windowClass)) {
+            windowClass.lpfnWndProc = ::DefWindowProcW;
+            windowClass.hInstance = Instance();
+            windowClass.lpszClassName = support::kProgramWindowClass;
+            if (!::RegisterClassExW(&windowClass)) support::RaiseLastWin32(L"RegisterClassExW");
+        }
+        // Never shown: it owns the forms and carries the program's icon and title.
+        window.reset(::CreateWindowExW(0, support::kProgramWindowClass, state().title.c_str(),
+                                       WS_POPUP | WS_CLIPSIBLINGS | WS_CAPTION | WS_SYSMENU, 0, 0, 0, 0, nullptr,
+                                       nullptr, Instance(), nullptr));
+        if (!window) support::RaiseLastWin32(L"CreateWindowExW");
+    }
+    return window.get();
+}
+
+void Application::Run()
+{
+    MSG message;
+    while (!state().forms.empty() && ::GetMessageW(&message, nullptr, 0, 0) > 0) Dispatch(message);
+}
+
+void Application::Dispatch(MSG& message)
+{
+    if (message.message == WM_KEYDOWN || message.message == WM_SYSKEYDOWN) {
+        // Key preview: the form sees the key before the control that has the focus.
+        HWND root = ::GetAncestor(message.hwnd, GA_ROOT);
+        if (root && root != message.hwnd) {
+            if (auto* form = dynamic_cast<Form*>(WindowObject::FromHandle(root)); form && form->KeyPreview()) {
+                int keyCode = static_cast<int>(message.wParam);
+                Guard([&] { form->RaiseKeyDown(keyCode); });
+                if (keyCode == 0) return;
+                message.wParam = static_cast<WPARAM>(keyCode);
+            }
+        }
+    }
+    ::TranslateMessage(&message);
+    ::DispatchMessageW(&message);
+}
+
+void Application::SetFatalHandler(FatalHandler handler) { state().fatal = std::move(handler); }
+
+void Application::Fatal(std::exception_ptr error) noexcept
+{
+    try {
+        if (state().fatal) {
+            state().fatal(error);
+        } else {
+            ShowFatalBox(error);
+        }
+    } catch (...) {
+    }
+    ::ExitProcess(1);
+}
+
+std::wstring Application::DescribeError(std::exception_ptr error)
+{
+    try {
+        std::rethrow_exception(error);
+    } catch (const support::RuntimeError& e) {
+        return L"Run-time error '" + std::to_wstring(e.Number()) + L"':\n\n" + e.Description();
+    } catch (const std::bad_alloc&) {
+        return L"Run-time error '7':\n\nOut of memory";
+    } catch (const std::exception& e) {
+        return L"Run-time error '51':\n\nInternal error: " + std::wstring(e.what(), e.what() + strlen(e.what()));
+    } catch (...) {
+        return L"Run-time error '51':\n\nInternal error";
+    }
+}
+
+const std::vector<Form*>& Application::Forms() noexcept { return state().forms; }
+
+void Application::FormLoaded(Form* form) { state().forms.push_back(form); }
+
+void Application::FormUnloaded(Form* form) { std::erase(state().forms, form); }
+
+}  // namespace toolkit

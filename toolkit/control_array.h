@@ -1,0 +1,71 @@
+#pragma once
+// A control array: elements of one control type under one name, told apart by
+// index. The element made at design time is never removed; others are loaded
+// and unloaded at run time as copies of the lowest element.
+
+#include <map>
+#include <memory>
+
+#include "toolkit/control.h"
+#include "toolkit/form.h"
+
+#include "support/runtime_error.h"
+
+namespace toolkit {
+
+template <typename T>
+class ControlArray {
+public:
+    ControlArray(Form& parent, std::wstring name, int designIndex = 0) : designIndex_(designIndex)
+    {
+        auto first = std::make_unique<T>(parent, std::move(name));
+        first->SetIndex(designIndex);
+        elements_.emplace(designIndex, std::move(first));
+    }
+
+    T& operator()(int index) const
+    {
+        auto found = elements_.find(index);
+        if (found == elements_.end())
+            support::Raise(support::err::ControlArrayElementMissing,
+                           L"Control array element '" + std::to_wstring(index) + L"' doesn't exist");
+        return *found->second;
+    }
+
+    bool Exists(int index) const { return elements_.count(index) != 0; }
+    int LBound() const { return elements_.begin()->first; }
+    int UBound() const { return elements_.rbegin()->first; }
+    int Count() const { return static_cast<int>(elements_.size()); }
+
+    // A new, hidden element copied from the lowest one; error 360 if it exists.
+    T& Load(int index)
+    {
+        if (index < 0 || index > 32767) support::Raise(support::err::ControlArrayElementMissing);
+        if (Exists(index)) support::Raise(support::err::ObjectAlreadyLoaded);
+        auto element = std::make_unique<T>(*elements_.begin()->second, index);
+        if (element->Parent().IsLoaded()) element->Attach();
+        return *elements_.emplace(index, std::move(element)).first->second;
+    }
+
+    // Removes an element loaded at run time; error 362 for the design-time one,
+    // 340 for one that does not exist.
+    void Unload(int index)
+    {
+        if (index == designIndex_) support::Raise(support::err::CannotUnloadDesignTimeControl);
+        auto found = elements_.find(index);
+        if (found == elements_.end()) support::Raise(support::err::ControlArrayElementMissing);
+        elements_.erase(found);
+    }
+
+    // Every element loaded at run time goes when the form unloads.
+    void UnloadRunTimeElements() { std::erase_if(elements_, [&](auto& e) { return e.first != designIndex_; }); }
+
+    auto begin() const { return elements_.begin(); }
+    auto end() const { return elements_.end(); }
+
+private:
+    int designIndex_;
+    std::map<int, std::unique_ptr<T>> elements_;
+};
+
+}  // namespace toolkit

@@ -1,0 +1,26 @@
+#pragma once
+// A font as forms and controls describe it, and the GDI font made from it.
+
+#include <windows.h>
+
+#include <string>
+
+#include "support/handles.h"
+
+namespace toolkit {
+
+struct FontSpec {
+    std::wstring Name = L"MS Sans Serif";
+    double Size = 8.25;  // points
+    bool Bold = false;
+    bool Italic = false;
+    bool Underline = false;
+    bool Strikethrough = false;
+    int Charset = DEFAULT_CHARSET;
+
+    bool operator==(const FontSpec&) const = default;
+};
+
+support::UniqueFont MakeFont(const FontSpec& spec);
+
+}  // namespace toolkit

@@ -1,0 +1,107 @@
+#include "toolkit/label.h"
+
+#include "toolkit/form.h"
+
+namespace toolkit {
+
+Label::Label(Form& parent, std::wstring name) : WindowedControl(parent, std::move(name)) {}
+
+Label::Label(const Label& source, int index)
+    : WindowedControl(source, index),
+      caption_(source.caption_),
+      autoSize_(source.autoSize_),
+      alignment_(source.alignment_),
+      useMnemonic_(source.useMnemonic_),
+      wordWrap_(source.wordWrap_),
+      transparent_(source.transparent_)
+{
+}
+
+const wchar_t* Label::ClassName() const
+{
+    static const wchar_t* name = RegisterToolkitClass(L"ToolkitLabel", 0, nullptr, ::LoadCursorW(nullptr, IDC_ARROW));
+    return name;
+}
+
+void Label::Caption(std::wstring caption)
+{
+    if (caption == caption_) return;
+    caption_ = std::move(caption);
+    if (!hWnd()) return;
+    if (autoSize_) FitToText();
+    ::InvalidateRect(hWnd(), nullptr, TRUE);
+}
+
+void Label::AutoSize(bool autoSize)
+{
+    autoSize_ = autoSize;
+    if (hWnd() && autoSize_) FitToText();
+}
+
+void Label::Alignment(toolkit::Alignment alignment)
+{
+    alignment_ = alignment;
+    if (hWnd()) ::InvalidateRect(hWnd(), nullptr, TRUE);
+}
+
+void Label::UseMnemonic(bool useMnemonic)
+{
+    useMnemonic_ = useMnemonic;
+    if (hWnd()) ::InvalidateRect(hWnd(), nullptr, TRUE);
+}
+
+void Label::WordWrap(bool wordWrap) { wordWrap_ = wordWrap; }
+
+void Label::BackStyleTransparent(bool transparent) { transparent_ = transparent; }
+
+void Label::OnCreated()
+{
+    if (autoSize_) FitToText();
+}
+
+void Label::OnFontChanged()
+{
+    if (autoSize_) FitToText();
+    ::InvalidateRect(hWnd(), nullptr, TRUE);
+}
+
+UINT Label::TextFormat() const
+{
+    UINT format = wordWrap_ ? DT_WORDBREAK : DT_SINGLELINE;
+    if (!useMnemonic_) format |= DT_NOPREFIX;
+    if (alignment_ == toolkit::Alignment::Center) format |= DT_CENTER;
+    if (alignment_ == toolkit::Alignment::RightJustify) format |= DT_RIGHT;
+    return format;
+}
+
+void Label::FitToText()
+{
+    support::UniqueMemoryDC dc(::CreateCompatibleDC(nullptr));
+    support::SelectedObject font(dc.get(), FontHandle());
+    RECT bounds{0, 0, wordWrap_ ? PixelWidth() : 0, 0};
+    ::DrawTextW(dc.get(), caption_.c_str(), static_cast<int>(caption_.size()), &bounds, TextFormat() | DT_CALCRECT);
+    SetPixelSize(bounds.right, bounds.bottom);
+}
+
+LRESULT Label::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_ERASEBKGND: return 1;
+    case WM_PAINT: {
+        support::PaintDC paint(hWnd());
+        RECT bounds{};
+        ::GetClientRect(hWnd(), &bounds);
+        OleColor background = transparent_ ? Parent().BackColor() : BackColor();
+        support::UniqueBrush brush(::CreateSolidBrush(ToColorRef(background)));
+        ::FillRect(paint.get(), &bounds, brush.get());
+        support::SelectedObject font(paint.get(), FontHandle());
+        ::SetBkMode(paint.get(), TRANSPARENT);
+        ::SetTextColor(paint.get(), ToColorRef(Enabled() ? ForeColor() : SystemColor(COLOR_GRAYTEXT)));
+        ::DrawTextW(paint.get(), caption_.c_str(), static_cast<int>(caption_.size()), &bounds, TextFormat());
+        return 0;
+    }
+    default: return WindowedControl::HandleMessage(message, wParam, lParam);
+    }
+}
+
+}  // namespace toolkit

@@ -1,0 +1,179 @@
+#include "toolkit/picture_box.h"
+
+#include <cmath>
+
+#include "toolkit/form.h"
+#include "toolkit/twips.h"
+
+#include "support/runtime_error.h"
+
+namespace toolkit {
+
+PictureBox::PictureBox(Form& parent, std::wstring name) : WindowedControl(parent, std::move(name)) {}
+
+PictureBox::PictureBox(const PictureBox& source, int index)
+    : WindowedControl(source, index),
+      borderStyle_(source.borderStyle_),
+      userScale_(source.userScale_),
+      scaleWidth_(source.scaleWidth_),
+      scaleHeight_(source.scaleHeight_),
+      drawMode_(source.drawMode_)
+{
+}
+
+const wchar_t* PictureBox::ClassName() const
+{
+    static const wchar_t* name =
+        RegisterToolkitClass(L"ToolkitPicture", CS_DBLCLKS, nullptr, ::LoadCursorW(nullptr, IDC_ARROW));
+    return name;
+}
+
+DWORD PictureBox::Style() const
+{
+    return WindowedControl::Style() | WS_CLIPCHILDREN | (borderStyle_ ? WS_BORDER : 0);
+}
+
+void PictureBox::BorderStyle(int style)
+{
+    if (hWnd()) support::Raise(support::err::InvalidPropertyValue, L"BorderStyle is read-only at run time");
+    borderStyle_ = style;
+}
+
+SIZE PictureBox::InnerSize() const
+{
+    if (!hWnd()) {
+        int border = borderStyle_ ? 2 : 0;
+        return {PixelWidth() - border, PixelHeight() - border};
+    }
+    RECT r{};
+    ::GetClientRect(hWnd(), &r);
+    return {r.right, r.bottom};
+}
+
+void PictureBox::Scale(double width, double height)
+{
+    if (width == 0 || height == 0) support::Raise(support::err::InvalidPropertyValue);
+    userScale_ = true;
+    scaleWidth_ = width;
+    scaleHeight_ = height;
+}
+
+double PictureBox::ScaleWidth() const { return userScale_ ? scaleWidth_ : ToTwipsX(InnerSize().cx); }
+double PictureBox::ScaleHeight() const { return userScale_ ? scaleHeight_ : ToTwipsY(InnerSize().cy); }
+
+int PictureBox::ToPixelX(double x) const
+{
+    return static_cast<int>(std::lround(x * InnerSize().cx / ScaleWidth()));
+}
+
+int PictureBox::ToPixelY(double y) const
+{
+    return static_cast<int>(std::lround(y * InnerSize().cy / ScaleHeight()));
+}
+
+void PictureBox::MakeImage()
+{
+    SIZE size = InnerSize();
+    support::WindowDC screen(nullptr);
+    support::UniqueMemoryDC dc(::CreateCompatibleDC(screen.get()));
+    support::UniqueBitmap bitmap(::CreateCompatibleBitmap(screen.get(), std::max(1L, size.cx), std::max(1L, size.cy)));
+    if (!dc || !bitmap) support::Raise(support::err::OutOfMemory);
+    HGDIOBJ original = ::SelectObject(dc.get(), bitmap.get());
+    RECT all{0, 0, size.cx, size.cy};
+    support::UniqueBrush back(::CreateSolidBrush(ToColorRef(BackColor())));
+    ::FillRect(dc.get(), &all, back.get());
+    if (imageDC_) {
+        // Keep what was drawn so far.
+        ::BitBlt(dc.get(), 0, 0, size.cx, size.cy, imageDC_.get(), 0, 0, SRCCOPY);
+        ::SelectObject(imageDC_.get(), originalBitmap_);
+    }
+    imageDC_ = std::move(dc);
+    image_ = std::move(bitmap);
+    originalBitmap_ = original;
+}
+
+void PictureBox::OnCreated() { MakeImage(); }
+
+void PictureBox::OnResized() { MakeImage(); }
+
+HDC PictureBox::hDC()
+{
+    if (!imageDC_) MakeImage();
+    return imageDC_.get();
+}
+
+void PictureBox::Cls()
+{
+    HDC dc = hDC();
+    SIZE size = InnerSize();
+    RECT all{0, 0, size.cx, size.cy};
+    support::UniqueBrush back(::CreateSolidBrush(ToColorRef(BackColor())));
+    ::FillRect(dc, &all, back.get());
+    currentX_ = currentY_ = 0;
+}
+
+void PictureBox::FilledBox(double x1, double y1, double x2, double y2, OleColor color)
+{
+    int left = ToPixelX(std::min(x1, x2)), right = ToPixelX(std::max(x1, x2));
+    int top = ToPixelY(std::min(y1, y2)), bottom = ToPixelY(std::max(y1, y2));
+    if (right <= left || bottom <= top) return;
+    HDC dc = hDC();
+    DWORD operation = PATCOPY;
+    switch (drawMode_) {
+    case vbNop: return;
+    case vbInvert: operation = DSTINVERT; break;
+    case vbXorPen: operation = PATINVERT; break;
+    case vbBlackness: operation = BLACKNESS; break;
+    case vbWhiteness: operation = WHITENESS; break;
+    default: break;
+    }
+    support::UniqueBrush brush(::CreateSolidBrush(ToColorRef(color)));
+    support::SelectedObject selected(dc, brush.get());
+    ::PatBlt(dc, left, top, right - left, bottom - top, operation);
+}
+
+void PictureBox::Print(std::wstring_view text)
+{
+    HDC dc = hDC();
+    support::SelectedObject selected(dc, FontHandle());
+    ::SetBkMode(dc, TRANSPARENT);
+    ::SetTextColor(dc, ToColorRef(ForeColor()));
+    ::TextOutW(dc, ToPixelX(currentX_), ToPixelY(currentY_), text.data(), static_cast<int>(text.size()));
+    TEXTMETRICW metrics{};
+    ::GetTextMetricsW(dc, &metrics);
+    currentX_ = 0;
+    currentY_ += metrics.tmHeight * ScaleHeight() / std::max(1L, InnerSize().cy);
+}
+
+double PictureBox::TextWidth(std::wstring_view text) const
+{
+    support::UniqueMemoryDC dc(::CreateCompatibleDC(nullptr));
+    support::UniqueFont ownFont = FontHandle() ? support::UniqueFont() : MakeFont(Font());
+    support::SelectedObject selected(dc.get(), FontHandle() ? FontHandle() : ownFont.get());
+    SIZE size{};
+    ::GetTextExtentPoint32W(dc.get(), text.data(), static_cast<int>(text.size()), &size);
+    return size.cx * ScaleWidth() / std::max(1L, InnerSize().cx);
+}
+
+LRESULT PictureBox::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_ERASEBKGND: return 1;
+    case WM_PAINT: {
+        support::PaintDC paint(hWnd());
+        const RECT& area = paint.area();
+        ::BitBlt(paint.get(), area.left, area.top, area.right - area.left, area.bottom - area.top, hDC(), area.left,
+                 area.top, SRCCOPY);
+        return 0;
+    }
+    case WM_NCDESTROY:
+        if (imageDC_) ::SelectObject(imageDC_.get(), originalBitmap_);
+        imageDC_.reset();
+        image_.reset();
+        break;
+    default: break;
+    }
+    return WindowedControl::HandleMessage(message, wParam, lParam);
+}
+
+}  // namespace toolkit

@@ -1,0 +1,69 @@
+#include "toolkit/window.h"
+
+#include "toolkit/application.h"
+
+#include "support/runtime_error.h"
+
+namespace toolkit {
+
+WindowObject::~WindowObject() { DestroyNative(); }
+
+WindowObject* WindowObject::FromHandle(HWND window) noexcept
+{
+    if (!window) return nullptr;
+    wchar_t className[64];
+    if (!::GetClassNameW(window, className, 64) || wcsncmp(className, L"Toolkit", 7) != 0) return nullptr;
+    return reinterpret_cast<WindowObject*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+}
+
+HWND WindowObject::CreateNative(const wchar_t* className, DWORD exStyle, DWORD style, const wchar_t* text, int x,
+                                int y, int width, int height, HWND parent)
+{
+    HWND window = ::CreateWindowExW(exStyle, className, text, style, x, y, width, height, parent, nullptr,
+                                    Application::Instance(), this);
+    if (!window) support::RaiseLastWin32(L"CreateWindowExW");
+    return window;
+}
+
+void WindowObject::DestroyNative() noexcept
+{
+    if (hwnd_) ::DestroyWindow(hwnd_);
+}
+
+LRESULT WindowObject::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return ::DefWindowProcW(hwnd_, message, wParam, lParam);
+}
+
+LRESULT CALLBACK WindowObject::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    auto* self = reinterpret_cast<WindowObject*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (message == WM_NCCREATE) {
+        self = static_cast<WindowObject*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        self->hwnd_ = window;
+        ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    if (!self) return ::DefWindowProcW(window, message, wParam, lParam);
+    LRESULT result = Guard([&] { return self->HandleMessage(message, wParam, lParam); });
+    if (message == WM_NCDESTROY) {
+        ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+        self->hwnd_ = nullptr;
+    }
+    return result;
+}
+
+const wchar_t* RegisterToolkitClass(const wchar_t* name, UINT style, HBRUSH background, HCURSOR cursor)
+{
+    WNDCLASSEXW windowClass{sizeof windowClass};
+    if (::GetClassInfoExW(Application::Instance(), name, &windowClass)) return name;
+    windowClass.style = style;
+    windowClass.lpfnWndProc = WindowObject::WindowProc;
+    windowClass.hInstance = Application::Instance();
+    windowClass.hCursor = cursor;
+    windowClass.hbrBackground = background;
+    windowClass.lpszClassName = name;
+    if (!::RegisterClassExW(&windowClass)) support::RaiseLastWin32(L"RegisterClassExW");
+    return name;
+}
+
+}  // namespace toolkit

@@ -1,0 +1,42 @@
+#pragma once
+// The toolkit's window objects: one C++ object per native window, found again
+// from the handle in every message.
+
+#include <windows.h>
+
+namespace toolkit {
+
+class WindowObject {
+public:
+    WindowObject() = default;
+    WindowObject(const WindowObject&) = delete;
+    WindowObject& operator=(const WindowObject&) = delete;
+
+    HWND hWnd() const noexcept { return hwnd_; }
+
+    // The object behind a toolkit window; nullptr for any other window.
+    static WindowObject* FromHandle(HWND window) noexcept;
+
+protected:
+    virtual ~WindowObject();
+
+    // Creates the native window of a registered toolkit class with this object
+    // attached to it.
+    HWND CreateNative(const wchar_t* className, DWORD exStyle, DWORD style, const wchar_t* text, int x, int y,
+                      int width, int height, HWND parent);
+    void DestroyNative() noexcept;
+
+    // Runs inside the guarded window procedure; DefWindowProc for anything not handled.
+    virtual LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+
+private:
+    friend const wchar_t* RegisterToolkitClass(const wchar_t*, UINT, HBRUSH, HCURSOR);
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+    HWND hwnd_ = nullptr;
+};
+
+// Registers a window class served by WindowObject::WindowProc (once per process).
+const wchar_t* RegisterToolkitClass(const wchar_t* name, UINT style, HBRUSH background, HCURSOR cursor);
+
+}  // namespace toolkit
