@@ -17,7 +17,10 @@ namespace support {
 // Without blanks (spaces, tabs, CR, LF, NUL) at either end.
 std::wstring asTrimEx(std::wstring_view text);
 
-// Without the chosen characters at the chosen ends.
+// Without the chosen characters at the chosen ends (left, right). The kinds:
+// spaces U+0020; tabs U+0009; lineBreaks CR and LF; nuls U+0000;
+// noBreakSpaces U+00A0 and U+202F; verticalTabs U+000B; formFeeds U+000C;
+// zeroWidths U+200B, U+2060 and U+FEFF.
 std::wstring asTrimEx2(std::wstring_view text, bool left, bool right, bool spaces, bool tabs, bool lineBreaks,
                        bool nuls, bool noBreakSpaces, bool verticalTabs, bool formFeeds, bool zeroWidths);
 
@@ -28,28 +31,44 @@ std::wstring asCutRight(std::wstring_view text, long count);
 
 // Buffers ------------------------------------------------------------------
 
-// The text of an ANSI / UTF-16 buffer up to its first NUL (or its end).
+// The text of an ANSI (code page CP_ACP) / UTF-16 buffer up to its first NUL
+// (or its end).
 std::wstring asGetStringFromPointerA(std::string_view buffer);
 std::wstring asGetStringFromPointerW(std::wstring_view buffer);
 
-// The items of an ANSI buffer up to the double NUL, single NULs between them.
+// The items of an ANSI buffer up to the double NUL (or the buffer's end),
+// single NULs between them and none after the last: A:\ NUL C:\ NUL NUL gives
+// A:\ NUL C:\. A buffer that is empty or starts with NUL gives "".
 std::wstring asGetStringFrom2NullBufferA(std::string_view buffer);
 
 // Numbers --------------------------------------------------------------------
 
-// A byte count as a short size text with three significant digits ("97.6 GB").
+// Size texts: a number, a space and the unit B, KB, MB, GB, TB or PB
+// (1024-based). Bytes are a whole number ("0 B", "1023 B"); a unit goes up as
+// soon as the rounded number would reach 1024 (1023.99 KB is "1.00 MB"), so
+// numbers stay below 1024 except past 1023 PB. Rounding is half away from
+// zero; the decimal separator is the user's (LOCALE_SDECIMAL); no digit
+// grouping. A negative, infinite or NaN count is error 5.
+
+// Three significant digits: "1.00 KB", "97.6 GB", "232 GB" (100 to 1023 of a
+// unit are whole numbers).
 std::wstring asFormatByteSize(double bytes);
-// The same with two decimals whatever the magnitude ("97.63 GB").
+// Two decimals from KB up: "1.00 KB", "97.63 GB", "232.40 GB".
 std::wstring asFormatByteSizeEx(double bytes);
 
 // Icons ----------------------------------------------------------------------
 
-// Gives a window the big and small icons of an icon group of the running
-// program (shared resource icons: nothing to free).
+// Resource names are a name ("A_MAIN") or "#" and a number ("#100"); an empty
+// name is error 5.
+
+// Gives a window the big (SM_CXICON) and small (SM_CXSMICON) icons of an icon
+// group of the running program (shared resource icons: nothing to free). Not a
+// window, or no such icon group: the Win32 error as a run-time error.
 void asSetWindowResIconAll(HWND window, std::wstring_view resourceName);
 
-// The small (16x16) icon of an icon group in a module; it outlives the module.
-// An empty owner when the module has no such icon.
+// The small (SM_CXSMICON, 16x16) icon of an icon group in a module (0: the
+// running program); a copy of its own, so it outlives the module. An empty
+// owner when the module has no such icon.
 UniqueIcon asLoadResIconSmallEx(std::wstring_view resourceName, HMODULE module);
 
 }  // namespace support

@@ -9,11 +9,15 @@
 namespace support {
 
 // Host -----------------------------------------------------------------------
+// By the platform of GetVersionExW: NT family / Windows 95, 98, Me.
 bool esIsHostWinNT();
 bool esIsHostWin9x();
 // Always False: this program never runs inside a development environment.
 bool esIsInIDE();
-// Records the running program's path under the user's App Paths key.
+// Records the running program's path under the user's App Paths key
+// (HKCU\Software\Microsoft\Windows\CurrentVersion\App Paths\<exe name>:
+// default value the full path, "Path" its folder). True when both values were
+// written; never throws.
 bool esRegisterAppPath();
 
 // Program ----------------------------------------------------------------------
@@ -21,25 +25,31 @@ bool esRegisterAppPath();
 // The window class of the hidden owner window that stands for a program in the
 // task switcher; the form toolkit creates one window of it per program.
 inline constexpr wchar_t kProgramWindowClass[] = L"ToolkitProgramWindow";
-// That window of the calling thread, or 0 when there is none.
+// That window of the calling thread (a top-level window, not a message-only
+// one), or 0 when there is none.
 HWND esGetThunderMainHandle();
 
 // Windows ----------------------------------------------------------------------
 
 // Kept for callers that run it in each form's load; there is nothing to fix here.
 bool esFixUserControlsContainerWindow();
-// Opacity in percent (1 to 100; 100 opaque). Where layered windows do not
-// exist, nothing happens.
+// Opacity in percent (clamped to 1 to 100; 100 opaque): the window becomes
+// layered with alpha percent * 255 / 100, rounded; at 100 it stays layered
+// with alpha 255. enable False makes it a plain, not layered window again.
+// Where layered windows do not exist, nothing happens. Not a window: error.
 void esSetWindowTransparecny(HWND window, long percent, bool enable);
 
 // Screen -----------------------------------------------------------------------
+// 1440 / the screen's dots per inch, truncated: 15 at 96 dpi, 12 at 120.
 long esScreenTwipsPerPixelX();
 long esScreenTwipsPerPixelY();
 
 // Disks ------------------------------------------------------------------------
 
-// Bytes of the volume holding the path; 0 when there is nothing to measure
-// (no medium, not ready, no such path). Never shows a system error box.
+// Bytes of the volume holding the path (any existing folder on it: "C:\\",
+// "C:\\Windows"); 0 when there is nothing to measure (no medium, not ready, no
+// such path, empty path). Never shows a system error box. Free is the whole
+// free space of the volume, not what quotas leave to the caller.
 double esGetDiskSpaceTotal(std::wstring_view path);
 double esGetDiskSpaceFree(std::wstring_view path);
 

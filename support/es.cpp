@@ -1,0 +1,224 @@
+#include "support/es.h"
+
+#include <algorithm>
+#include <cwchar>
+#include <string>
+
+#include "support/handles.h"
+#include "support/runtime_error.h"
+
+namespace support {
+namespace {
+
+// Host -------------------------------------------------------------------------
+
+DWORD PlatformId()
+{
+    OSVERSIONINFOW version{};
+    version.dwOSVersionInfoSize = sizeof version;
+    if (!::GetVersionExW(&version)) RaiseLastWin32(L"GetVersionExW");
+    return version.dwPlatformId;
+}
+
+std::wstring ProgramPath()
+{
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length == 0) return {};
+        if (length < path.size()) {
+            path.resize(length);
+            return path;
+        }
+        path.resize(path.size() * 2);  // cut short: try a longer buffer
+    }
+}
+
+bool SetStringValue(HKEY key, const wchar_t* name, const std::wstring& text)
+{
+    return ::RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                            static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+}
+
+// Program ----------------------------------------------------------------------
+
+BOOL CALLBACK FindProgramWindow(HWND window, LPARAM found)
+{
+    wchar_t className[64];
+    if (::GetClassNameW(window, className, 64) > 0 && ::_wcsicmp(className, kProgramWindowClass) == 0) {
+        *reinterpret_cast<HWND*>(found) = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// Windows ----------------------------------------------------------------------
+
+using SetLayeredWindowAttributesProc = BOOL(WINAPI*)(HWND, COLORREF, BYTE, DWORD);
+
+// Bound by name: user32 has it from Windows 2000 on.
+SetLayeredWindowAttributesProc SetLayeredWindowAttributesFunction()
+{
+    static const auto function =
+        reinterpret_cast<SetLayeredWindowAttributesProc>(reinterpret_cast<void (*)()>(
+            ::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "SetLayeredWindowAttributes")));
+    return function;
+}
+
+void SetExtendedStyle(HWND window, LONG style)
+{
+    ::SetLastError(ERROR_SUCCESS);
+    if (!::SetWindowLongW(window, GWL_EXSTYLE, style) && ::GetLastError() != ERROR_SUCCESS)
+        RaiseLastWin32(L"SetWindowLongW");
+}
+
+// Screen -----------------------------------------------------------------------
+
+long ScreenTwipsPerPixel(int axis)
+{
+    WindowDC screen(nullptr);
+    if (!screen) RaiseLastWin32(L"GetDC");
+    const int dotsPerInch = ::GetDeviceCaps(screen.get(), axis);
+    if (dotsPerInch <= 0) Raise(err::DivisionByZero, {}, L"GetDeviceCaps");
+    return 1440 / dotsPerInch;
+}
+
+// Disks ------------------------------------------------------------------------
+
+// No "insert a disk" box while it lives; the previous mode is restored after.
+class CriticalErrorsFailed {
+public:
+    CriticalErrorsFailed() noexcept : previous_(::SetErrorMode(SEM_FAILCRITICALERRORS))
+    {
+        ::SetErrorMode(previous_ | SEM_FAILCRITICALERRORS);
+    }
+    CriticalErrorsFailed(const CriticalErrorsFailed&) = delete;
+    CriticalErrorsFailed& operator=(const CriticalErrorsFailed&) = delete;
+    ~CriticalErrorsFailed() { ::SetErrorMode(previous_); }
+
+private:
+    UINT previous_;
+};
+
+struct DiskSpace {
+    double total = 0;
+    double free = 0;
+};
+
+DiskSpace MeasureDisk(std::wstring_view path)
+{
+    if (path.empty()) return {};
+    const std::wstring folder(path);
+    ULARGE_INTEGER availableBytes{}, totalBytes{}, freeBytes{};
+    BOOL measured;
+    {
+        CriticalErrorsFailed noErrorBox;
+        measured = ::GetDiskFreeSpaceExW(folder.c_str(), &availableBytes, &totalBytes, &freeBytes);
+    }
+    if (!measured) return {};
+    return {static_cast<double>(totalBytes.QuadPart), static_cast<double>(freeBytes.QuadPart)};
+}
+
+}  // namespace
+
+// Host -------------------------------------------------------------------------
+
+bool esIsHostWinNT()
+{
+    return PlatformId() == VER_PLATFORM_WIN32_NT;
+}
+
+bool esIsHostWin9x()
+{
+    return PlatformId() == VER_PLATFORM_WIN32_WINDOWS;
+}
+
+bool esIsInIDE()
+{
+    return false;
+}
+
+bool esRegisterAppPath()
+{
+    try {
+        const std::wstring path = ProgramPath();
+        const size_t slash = path.find_last_of(L"\\/");
+        if (slash == std::wstring::npos || slash + 1 == path.size()) return false;
+        std::wstring folder = path.substr(0, slash);
+        if (folder.size() == 2 && folder[1] == L':') folder += L'\\';  // a program at a drive's root
+
+        const std::wstring keyName =
+            L"Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\" + path.substr(slash + 1);
+        UniqueRegKey key;
+        if (::RegCreateKeyExW(HKEY_CURRENT_USER, keyName.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                              KEY_SET_VALUE, nullptr, key.put(), nullptr) != ERROR_SUCCESS)
+            return false;
+        return SetStringValue(key.get(), nullptr, path) && SetStringValue(key.get(), L"Path", folder);
+    } catch (...) {
+        return false;
+    }
+}
+
+// Program ----------------------------------------------------------------------
+
+HWND esGetThunderMainHandle()
+{
+    HWND found = nullptr;
+    ::EnumThreadWindows(::GetCurrentThreadId(), FindProgramWindow, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+// Windows ----------------------------------------------------------------------
+
+bool esFixUserControlsContainerWindow()
+{
+    return true;
+}
+
+void esSetWindowTransparecny(HWND window, long percent, bool enable)
+{
+    if (!::IsWindow(window)) RaiseWin32(ERROR_INVALID_WINDOW_HANDLE, L"esSetWindowTransparecny");
+    const auto setLayeredWindowAttributes = SetLayeredWindowAttributesFunction();
+    if (!setLayeredWindowAttributes) return;
+
+    const LONG style = ::GetWindowLongW(window, GWL_EXSTYLE);
+    if (!enable) {
+        if (style & WS_EX_LAYERED) {
+            SetExtendedStyle(window, style & ~WS_EX_LAYERED);
+            ::RedrawWindow(window, nullptr, nullptr,
+                           RDW_ERASE | RDW_INVALIDATE | RDW_FRAME | RDW_ALLCHILDREN);
+        }
+        return;
+    }
+    const long opacity = std::clamp(percent, 1L, 100L);
+    const BYTE alpha = static_cast<BYTE>((opacity * 255 + 50) / 100);
+    if (!(style & WS_EX_LAYERED)) SetExtendedStyle(window, style | WS_EX_LAYERED);
+    if (!setLayeredWindowAttributes(window, 0, alpha, LWA_ALPHA))
+        RaiseLastWin32(L"SetLayeredWindowAttributes");
+}
+
+// Screen -----------------------------------------------------------------------
+
+long esScreenTwipsPerPixelX()
+{
+    return ScreenTwipsPerPixel(LOGPIXELSX);
+}
+
+long esScreenTwipsPerPixelY()
+{
+    return ScreenTwipsPerPixel(LOGPIXELSY);
+}
+
+// Disks ------------------------------------------------------------------------
+
+double esGetDiskSpaceTotal(std::wstring_view path)
+{
+    return MeasureDisk(path).total;
+}
+
+double esGetDiskSpaceFree(std::wstring_view path)
+{
+    return MeasureDisk(path).free;
+}
+
+}  // namespace support

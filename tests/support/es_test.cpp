@@ -1,0 +1,346 @@
+#include <doctest.h>
+
+#include <windows.h>
+
+#include <string>
+
+#include "support/es.h"
+#include "support/handles.h"
+#include "support/runtime_error.h"
+#include "test_helpers.h"
+
+using namespace support;
+using namespace support_test;
+
+namespace {
+
+std::wstring ReadString(HKEY key, const wchar_t* name)
+{
+    wchar_t text[MAX_PATH * 2] = {};
+    DWORD type = 0, size = sizeof text - sizeof(wchar_t);
+    const LONG status = ::RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(text), &size);
+    if (status != ERROR_SUCCESS || type != REG_SZ) return L"<missing>";
+    return text;
+}
+
+bool RunningOnWine()
+{
+    return ::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+}
+
+constexpr wchar_t kExpectedHost[] = L"SUPPORT_TESTS_EXPECTED_HOST";
+constexpr int kHostAsExpected = 42;
+
+// Runs a copy of this program that Wine presents the given Windows version
+// (AppDefaults by file name); the copy runs only Es::HostSeenByAChildProcess.
+DWORD RunAsHost(const wchar_t* version, const wchar_t* expected)
+{
+    wchar_t temp[MAX_PATH] = {};
+    ::GetTempPathW(MAX_PATH, temp);
+    const std::wstring name =
+        L"support_host_" + std::wstring(version) + L"_" + std::to_wstring(::GetCurrentProcessId()) + L".exe";
+    const std::wstring exe = temp + name;
+    const std::wstring appDefaults = L"Software\\Wine\\AppDefaults\\" + name;
+    if (!::CopyFileW(ProgramPath().c_str(), exe.c_str(), FALSE)) return 1000 + ::GetLastError();
+
+    DWORD exitCode = 999;
+    UniqueRegKey key;
+    if (::RegCreateKeyExW(HKEY_CURRENT_USER, appDefaults.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                          key.put(), nullptr) == ERROR_SUCCESS) {
+        const std::wstring value = version;
+        ::RegSetValueExW(key.get(), L"Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                         static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+        key.reset();
+
+        std::wstring commandLine = L"\"" + exe + L"\" --test-case=Es::HostSeenByAChildProcess";
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION process{};
+        ::SetEnvironmentVariableW(kExpectedHost, expected);
+        const BOOL started = ::CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
+                                              nullptr, nullptr, &startup, &process);
+        ::SetEnvironmentVariableW(kExpectedHost, nullptr);
+        if (started) {
+            UniqueKernelHandle processHandle(process.hProcess), thread(process.hThread);
+            if (::WaitForSingleObject(process.hProcess, 120000) == WAIT_OBJECT_0)
+                ::GetExitCodeProcess(process.hProcess, &exitCode);
+        }
+        ::RegDeleteKeyW(HKEY_CURRENT_USER, appDefaults.c_str());
+    }
+    ::DeleteFileW(exe.c_str());
+    return exitCode;
+}
+
+}  // namespace
+
+// Host -------------------------------------------------------------------------
+
+TEST_CASE("Es::HostIsOneFamily")
+{
+    OSVERSIONINFOW version{};
+    version.dwOSVersionInfoSize = sizeof version;
+    REQUIRE(::GetVersionExW(&version));
+    CHECK(esIsHostWinNT() == (version.dwPlatformId == VER_PLATFORM_WIN32_NT));
+    CHECK(esIsHostWin9x() == (version.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS));
+    CHECK(esIsHostWinNT() != esIsHostWin9x());
+    CHECK_FALSE(esIsInIDE());
+}
+
+// In the parent run it does nothing; see RunAsHost.
+TEST_CASE("Es::HostSeenByAChildProcess")
+{
+    wchar_t expected[8] = {};
+    if (!::GetEnvironmentVariableW(kExpectedHost, expected, 8)) return;
+    const bool is9x = std::wstring(expected) == L"9x";
+    const bool asExpected = esIsHostWin9x() == is9x && esIsHostWinNT() == !is9x;
+    ::ExitProcess(asExpected ? kHostAsExpected : kHostAsExpected + 1);
+}
+
+TEST_CASE("Es::HostFollowsTheWindowsVersionWineReports")
+{
+    if (!RunningOnWine()) return;
+    CHECK(RunAsHost(L"win98", L"9x") == kHostAsExpected);
+    CHECK(RunAsHost(L"nt40", L"nt") == kHostAsExpected);
+}
+
+TEST_CASE("Es::RegisterAppPathWritesThePathAndItsFolder")
+{
+    const std::wstring path = ProgramPath();
+    const size_t slash = path.rfind(L'\\');
+    REQUIRE(slash != std::wstring::npos);
+    const std::wstring keyName =
+        L"Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\" + path.substr(slash + 1);
+
+    CHECK(esRegisterAppPath());
+    CHECK(esRegisterAppPath());  // again: the same values, still a success
+
+    UniqueRegKey key;
+    REQUIRE(::RegOpenKeyExW(HKEY_CURRENT_USER, keyName.c_str(), 0, KEY_QUERY_VALUE, key.put()) ==
+            ERROR_SUCCESS);
+    CHECK(ReadString(key.get(), nullptr) == path);
+    CHECK(ReadString(key.get(), L"Path") == path.substr(0, slash));
+    key.reset();
+    CHECK(::RegDeleteKeyW(HKEY_CURRENT_USER, keyName.c_str()) == ERROR_SUCCESS);
+}
+
+// Program ----------------------------------------------------------------------
+
+namespace {
+
+struct OtherThread {
+    HANDLE created = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    HANDLE release = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    HWND window = nullptr;
+    HWND found = nullptr;
+};
+
+DWORD WINAPI OtherThreadMain(void* parameter)
+{
+    auto& state = *static_cast<OtherThread*>(parameter);
+    try {
+        TestWindow window(kProgramWindowClass);
+        state.window = window.get();
+        state.found = esGetThunderMainHandle();
+        ::SetEvent(state.created);
+        ::WaitForSingleObject(state.release, 30000);
+    } catch (...) {
+        ::SetEvent(state.created);
+    }
+    return 0;
+}
+
+}  // namespace
+
+TEST_CASE("Es::ThunderMainHandleIsTheProgramWindowOfTheThread")
+{
+    CHECK(esGetThunderMainHandle() == nullptr);
+    {
+        TestWindow other;
+        CHECK(esGetThunderMainHandle() == nullptr);
+
+        TestWindow program(kProgramWindowClass);
+        CHECK(!::IsWindowVisible(program.get()));
+        CHECK(esGetThunderMainHandle() == program.get());
+    }
+    CHECK(esGetThunderMainHandle() == nullptr);
+}
+
+TEST_CASE("Es::ThunderMainHandleIgnoresOtherThreads")
+{
+    OtherThread state;
+    UniqueKernelHandle created(state.created), release(state.release);
+    UniqueKernelHandle thread(::CreateThread(nullptr, 0, OtherThreadMain, &state, 0, nullptr));
+    REQUIRE(thread);
+    REQUIRE(::WaitForSingleObject(state.created, 30000) == WAIT_OBJECT_0);
+    CHECK(state.window != nullptr);
+    CHECK(state.found == state.window);
+    CHECK(esGetThunderMainHandle() == nullptr);
+    ::SetEvent(state.release);
+    CHECK(::WaitForSingleObject(thread.get(), 30000) == WAIT_OBJECT_0);
+}
+
+// Windows ----------------------------------------------------------------------
+
+TEST_CASE("Es::FixUserControlsContainerWindowDoesNothing")
+{
+    CHECK(esFixUserControlsContainerWindow());
+}
+
+namespace {
+
+bool IsLayered(HWND window)
+{
+    return (::GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_LAYERED) != 0;
+}
+
+// The alpha of a layered window, or -1 when it has none.
+int LayeredAlpha(HWND window)
+{
+    COLORREF key = 0;
+    BYTE alpha = 0;
+    DWORD flags = 0;
+    if (!::GetLayeredWindowAttributes(window, &key, &alpha, &flags) || !(flags & LWA_ALPHA)) return -1;
+    return alpha;
+}
+
+}  // namespace
+
+TEST_CASE("Es::SetWindowTransparecnySetsTheAlpha")
+{
+    TestWindow window;
+    ::ShowWindow(window.get(), SW_SHOWNOACTIVATE);
+    CHECK_FALSE(IsLayered(window.get()));
+
+    esSetWindowTransparecny(window.get(), 75, true);
+    CHECK(IsLayered(window.get()));
+    CHECK(LayeredAlpha(window.get()) == 191);
+
+    esSetWindowTransparecny(window.get(), 50, true);
+    CHECK(LayeredAlpha(window.get()) == 128);
+    esSetWindowTransparecny(window.get(), 1, true);
+    CHECK(LayeredAlpha(window.get()) == 3);
+    esSetWindowTransparecny(window.get(), 99, true);
+    CHECK(LayeredAlpha(window.get()) == 252);
+
+    // Opaque: still layered, alpha 255.
+    esSetWindowTransparecny(window.get(), 100, true);
+    CHECK(IsLayered(window.get()));
+    CHECK(LayeredAlpha(window.get()) == 255);
+}
+
+TEST_CASE("Es::SetWindowTransparecnyClampsThePercent")
+{
+    TestWindow window;
+    esSetWindowTransparecny(window.get(), 0, true);
+    CHECK(LayeredAlpha(window.get()) == 3);
+    esSetWindowTransparecny(window.get(), -40, true);
+    CHECK(LayeredAlpha(window.get()) == 3);
+    esSetWindowTransparecny(window.get(), 250, true);
+    CHECK(LayeredAlpha(window.get()) == 255);
+}
+
+TEST_CASE("Es::SetWindowTransparecnyDisabledIsAPlainWindow")
+{
+    TestWindow window;
+    esSetWindowTransparecny(window.get(), 40, false);
+    CHECK_FALSE(IsLayered(window.get()));
+    esSetWindowTransparecny(window.get(), 40, true);
+    CHECK(LayeredAlpha(window.get()) == 102);
+    esSetWindowTransparecny(window.get(), 40, false);
+    CHECK_FALSE(IsLayered(window.get()));
+    CHECK(::IsWindow(window.get()));
+}
+
+TEST_CASE("Es::SetWindowTransparecnyOfNoWindowIsAnError")
+{
+    const long invalidWindow = Win32ErrorNumber(ERROR_INVALID_WINDOW_HANDLE);
+    CHECK(ErrorNumberOf([] { esSetWindowTransparecny(nullptr, 50, true); }) == invalidWindow);
+    TestWindow window;
+    const HWND gone = window.get();
+    window.destroy();
+    CHECK(ErrorNumberOf([&] { esSetWindowTransparecny(gone, 50, true); }) == invalidWindow);
+    CHECK(ErrorNumberOf([&] { esSetWindowTransparecny(gone, 100, false); }) == invalidWindow);
+}
+
+// Screen -----------------------------------------------------------------------
+
+TEST_CASE("Es::ScreenTwipsPerPixel")
+{
+    WindowDC screen(nullptr);
+    REQUIRE(screen);
+    const int dpiX = ::GetDeviceCaps(screen.get(), LOGPIXELSX);
+    const int dpiY = ::GetDeviceCaps(screen.get(), LOGPIXELSY);
+    CHECK(esScreenTwipsPerPixelX() == 1440 / dpiX);
+    CHECK(esScreenTwipsPerPixelY() == 1440 / dpiY);
+    if (dpiX == 96 && dpiY == 96) {
+        CHECK(esScreenTwipsPerPixelX() == 15);
+        CHECK(esScreenTwipsPerPixelY() == 15);
+    } else {
+        MESSAGE("screen at ", dpiX, " x ", dpiY, " dpi");
+    }
+}
+
+// Disks ------------------------------------------------------------------------
+
+TEST_CASE("Es::DiskSpaceOfTheSystemDrive")
+{
+    const double total = esGetDiskSpaceTotal(L"C:\\");
+    const double free = esGetDiskSpaceFree(L"C:\\");
+    CHECK(total > 0);
+    CHECK(free >= 0);
+    CHECK(free <= total);
+
+    ULARGE_INTEGER available{}, systemTotal{}, systemFree{};
+    REQUIRE(::GetDiskFreeSpaceExW(L"C:\\", &available, &systemTotal, &systemFree));
+    CHECK(total == static_cast<double>(systemTotal.QuadPart));
+
+    // Any folder of the volume measures the volume.
+    CHECK(esGetDiskSpaceTotal(L"C:\\Windows") == total);
+    CHECK(esGetDiskSpaceTotal(L"C:\\Windows\\system32\\") == total);
+    CHECK(esGetDiskSpaceFree(L"C:\\Windows") <= total);
+}
+
+TEST_CASE("Es::DiskSpaceOfNothingIsZero")
+{
+    CHECK(esGetDiskSpaceTotal(L"C:\\No Such Folder\\Below") == 0);
+    CHECK(esGetDiskSpaceFree(L"C:\\No Such Folder\\Below") == 0);
+    CHECK(esGetDiskSpaceTotal(L"") == 0);
+    CHECK(esGetDiskSpaceFree(L"") == 0);
+
+    const DWORD drives = ::GetLogicalDrives();
+    for (wchar_t letter = L'Z'; letter >= L'F'; --letter) {
+        if (drives & (1u << (letter - L'A'))) continue;
+        const std::wstring root = std::wstring(1, letter) + L":\\";
+        CAPTURE(letter);
+        CHECK(esGetDiskSpaceTotal(root) == 0);
+        CHECK(esGetDiskSpaceFree(root) == 0);
+        break;
+    }
+}
+
+TEST_CASE("Es::DiskSpaceOfEveryDrive")
+{
+    const DWORD drives = ::GetLogicalDrives();
+    for (wchar_t letter = L'A'; letter <= L'Z'; ++letter) {
+        if (!(drives & (1u << (letter - L'A')))) continue;
+        const std::wstring root = std::wstring(1, letter) + L":\\";
+        const UINT type = ::GetDriveTypeW(root.c_str());
+        CAPTURE(letter);
+        CAPTURE(type);
+        const double total = esGetDiskSpaceTotal(root);
+        const double free = esGetDiskSpaceFree(root);
+        CHECK(total >= 0);
+        CHECK(free >= 0);
+        CHECK(free <= total);
+        if (type == DRIVE_FIXED) CHECK(total > 0);
+    }
+}
+
+TEST_CASE("Es::DiskSpaceRestoresTheErrorMode")
+{
+    const UINT before = ::SetErrorMode(SEM_NOGPFAULTERRORBOX);
+    esGetDiskSpaceTotal(L"C:\\");
+    esGetDiskSpaceFree(L"C:\\No Such Folder");
+    const UINT during = ::SetErrorMode(before);
+    CHECK(during == SEM_NOGPFAULTERRORBOX);
+}
