@@ -1,0 +1,110 @@
+#include "components/subclasser.h"
+
+#include "components/fatal_error.h"
+#include "support/runtime_error.h"
+
+#include <commctrl.h>
+
+#include <utility>
+
+namespace components {
+
+namespace {
+
+// The subclassing functions of comctl32, bound by ordinal: versions before 6
+// export them by ordinal only, and the ordinals are the same in every version.
+struct SubclassFunctions {
+    decltype(&::SetWindowSubclass) set = nullptr;
+    decltype(&::GetWindowSubclass) get = nullptr;
+    decltype(&::RemoveWindowSubclass) remove = nullptr;
+    decltype(&::DefSubclassProc) def = nullptr;
+
+    explicit operator bool() const noexcept { return set && get && remove && def; }
+};
+
+template <typename Function> Function Bind(HMODULE module, WORD ordinal) noexcept
+{
+    FARPROC address = ::GetProcAddress(module, MAKEINTRESOURCEA(ordinal));
+    return reinterpret_cast<Function>(reinterpret_cast<void*>(address));
+}
+
+const SubclassFunctions& Functions() noexcept
+{
+    static const SubclassFunctions functions = [] {
+        SubclassFunctions f;
+        // Never freed: hooked windows call into the module until they are gone.
+        if (HMODULE module = ::LoadLibraryW(L"comctl32.dll")) {
+            f.set = Bind<decltype(f.set)>(module, 410);
+            f.get = Bind<decltype(f.get)>(module, 411);
+            f.remove = Bind<decltype(f.remove)>(module, 412);
+            f.def = Bind<decltype(f.def)>(module, 413);
+        }
+        return f;
+    }();
+    return functions;
+}
+
+} // namespace
+
+Subclasser::~Subclasser()
+{
+    Unhook();
+}
+
+void Subclasser::SetHWnd(HWND window)
+{
+    if (window == window_) return;
+    if (!window) {
+        Unhook();
+        return;
+    }
+    if (!::IsWindow(window) || ::GetWindowThreadProcessId(window, nullptr) != ::GetCurrentThreadId())
+        support::Raise(support::err::InvalidProcedureCall, {}, L"Subclasser");
+    const SubclassFunctions& api = Functions();
+    if (!api) support::RaiseWin32(ERROR_PROC_NOT_FOUND, L"SetWindowSubclass");
+    // The new hook first, so that a failure leaves the old one in place.
+    if (!api.set(window, HookProc, Id(), reinterpret_cast<DWORD_PTR>(this)))
+        support::RaiseWin32(ERROR_NOT_ENOUGH_MEMORY, L"SetWindowSubclass");
+    Unhook();
+    window_ = window;
+}
+
+void Subclasser::Unhook() noexcept
+{
+    if (HWND window = std::exchange(window_, nullptr)) Functions().remove(window, HookProc, Id());
+}
+
+LRESULT CALLBACK Subclasser::HookProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                      DWORD_PTR refData) noexcept
+{
+    const SubclassFunctions& api = Functions();
+    auto& self = *reinterpret_cast<Subclasser*>(refData);
+
+    UINT message = uMsg;
+    WPARAM w = wParam;
+    LPARAM l = lParam;
+    LRESULT result = 0;
+    bool noDef = false;
+    if (ISubclasserCallback* callback = self.callback_) {
+        try {
+            callback->ISubclasserCallback_WindowProc(self, hWnd, message, w, l, result, noDef);
+        } catch (...) {
+            ReportFatalError(std::current_exception());
+            message = uMsg;
+            w = wParam;
+            l = lParam;
+            noDef = false;
+        }
+    }
+
+    // The callback may have unhooked, rehooked or even destroyed the object:
+    // only a hook still registered under this id proves that self is alive.
+    DWORD_PTR stillOurs = 0;
+    if (uMsg == WM_NCDESTROY && api.get(hWnd, HookProc, id, &stillOurs) && stillOurs == refData)
+        self.Unhook();
+
+    if (noDef) return result;
+    return api.def(hWnd, message, w, l);
+}
+
+} // namespace components
