@@ -110,6 +110,12 @@ void PictureBox::Cls()
     support::UniqueBrush back(::CreateSolidBrush(ToColorRef(BackColor())));
     ::FillRect(dc, &all, back.get());
     currentX_ = currentY_ = 0;
+    Invalidate();
+}
+
+void PictureBox::Invalidate()
+{
+    if (hWnd()) ::InvalidateRect(hWnd(), nullptr, FALSE);
 }
 
 void PictureBox::FilledBox(double x1, double y1, double x2, double y2, OleColor color)
@@ -130,6 +136,7 @@ void PictureBox::FilledBox(double x1, double y1, double x2, double y2, OleColor 
     support::UniqueBrush brush(::CreateSolidBrush(ToColorRef(color)));
     support::SelectedObject selected(dc, brush.get());
     ::PatBlt(dc, left, top, right - left, bottom - top, operation);
+    Invalidate();
 }
 
 void PictureBox::Print(std::wstring_view text)
@@ -143,6 +150,7 @@ void PictureBox::Print(std::wstring_view text)
     ::GetTextMetricsW(dc, &metrics);
     currentX_ = 0;
     currentY_ += metrics.tmHeight * ScaleHeight() / std::max(1L, InnerSize().cy);
+    Invalidate();
 }
 
 double PictureBox::TextWidth(std::wstring_view text) const

@@ -43,7 +43,8 @@ public:
     // The width of a text in the box's font, in scale units.
     double TextWidth(std::wstring_view text) const;
 
-    // The device context of the persistent image.
+    // The device context of the persistent image. What is drawn on it directly
+    // shows after Refresh; the drawing methods above show at the next paint.
     HDC hDC();
 
 protected:
@@ -55,6 +56,7 @@ protected:
 
 private:
     void MakeImage();
+    void Invalidate();
     SIZE InnerSize() const;
     int ToPixelX(double x) const;
     int ToPixelY(double y) const;
