@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Creates a Wine prefix once (a lock keeps parallel callers from racing).
-# With VORLAN_TEST_DRIVES=1 the new prefix gets the drives the tests rely on:
+# With VORLAN_TEST_PREFIX=1 the new prefix is a test prefix: windows are not
+# handed to a window manager (closing one then never waits for one), and it
+# gets the drives the tests rely on:
 #   A: floppy, B: fixed, C: fixed (Wine's own), D: CD-ROM, E: fixed labelled
 #   DATA, Z: network (still the Unix root, so Unix paths keep working).
 set -euo pipefail
@@ -8,7 +10,14 @@ prefix=$1
 mkdir -p "$(dirname "$prefix")"
 exec 9>"$prefix.lock"
 flock 9
-[ -f "$prefix/.ready" ] && exit 0
+# The stamp names this script's version and the kind of prefix: a change to
+# either makes the prefix anew.
+# A caller that does not say which kind it wants takes the prefix as it is.
+version=$(sha1sum < "$0" | cut -c1-12)
+stamp="$version test=${VORLAN_TEST_PREFIX:-0}"
+ready=$(cat "$prefix/.ready" 2>/dev/null || true)
+[ "$ready" = "$stamp" ] && exit 0
+[ -z "${VORLAN_TEST_PREFIX:-}" ] && [ "${ready%% *}" = "$version" ] && exit 0
 
 export WINEPREFIX=$prefix WINEARCH=win64 WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
@@ -16,7 +25,7 @@ rm -rf "$prefix"
 wineboot -i >/dev/null 2>&1
 wineserver -w
 
-if [ "${VORLAN_TEST_DRIVES:-}" = 1 ]; then
+if [ "${VORLAN_TEST_PREFIX:-}" = 1 ]; then
   drives=$prefix/drives
   dos=$prefix/dosdevices
   rm -f "$dos"/[abd-y]: "$dos"/[a-z]::
@@ -26,8 +35,11 @@ if [ "${VORLAN_TEST_DRIVES:-}" = 1 ]; then
     ln -sfn "$drives/$d" "$dos/$d:"
   done
   echo "DATA" > "$drives/e/.windows-label"
-  cat > "$prefix/drive_c/drives.reg" <<'REG'
+  cat > "$prefix/drive_c/test-prefix.reg" <<'REG'
 REGEDIT4
+
+[HKEY_CURRENT_USER\Software\Wine\X11 Driver]
+"Managed"="N"
 
 [HKEY_LOCAL_MACHINE\Software\Wine\Drives]
 "a:"="floppy"
@@ -37,8 +49,8 @@ REGEDIT4
 "e:"="hd"
 "z:"="network"
 REG
-  wine reg import "C:\\drives.reg" /reg:64 >/dev/null 2>&1
+  wine reg import "C:\\test-prefix.reg" /reg:64 >/dev/null 2>&1
   wineserver -k || true
   wineserver -w || true
 fi
-touch "$prefix/.ready"
+echo "$stamp" > "$prefix/.ready"

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs a Windows program under 32-bit Wine in this build's own prefix.
 #   WINEPREFIX          the prefix (created on first use); required
-#   VORLAN_TEST_DRIVES  1: give a new prefix the drives the tests expect
+#   VORLAN_TEST_PREFIX  1: make a new prefix a test prefix (scripts/wine-prefix.sh)
 # Without a display it starts a private Xvfb for the length of the run.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)

@@ -206,8 +206,26 @@ void Form::Height(double twips) { Move(Left(), Top(), Width(), twips); }
 void Form::Move(double left, double top, double width, double height)
 {
     Load();
-    ::SetWindowPos(hWnd(), nullptr, ToPixelsX(left), ToPixelsY(top), ToPixelsX(width), ToPixelsY(height),
+    RECT now{};
+    ::GetWindowRect(hWnd(), &now);
+    RECT wanted{ToPixelsX(left), ToPixelsY(top), ToPixelsX(left) + ToPixelsX(width), ToPixelsY(top) + ToPixelsY(height)};
+    // A top-level move is costly under some window systems: skip the ones that change nothing.
+    if (::EqualRect(&now, &wanted)) return;
+    ::SetWindowPos(hWnd(), nullptr, wanted.left, wanted.top, wanted.right - wanted.left, wanted.bottom - wanted.top,
                    SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+Form::DrawingFreeze::DrawingFreeze(Form& form) : form_(form)
+{
+    if (form_.freezes_++ == 0 && form_.IsLoaded()) ::SendMessageW(form_.hWnd(), WM_SETREDRAW, FALSE, 0);
+}
+
+Form::DrawingFreeze::~DrawingFreeze()
+{
+    if (--form_.freezes_ == 0 && form_.IsLoaded()) {
+        ::SendMessageW(form_.hWnd(), WM_SETREDRAW, TRUE, 0);
+        ::RedrawWindow(form_.hWnd(), nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
+    }
 }
 
 double Form::ScaleWidth() const

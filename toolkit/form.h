@@ -71,6 +71,20 @@ public:
     double ScaleWidth() const;
     double ScaleHeight() const;
 
+    // While the returned object lives the form does not repaint; at its end the
+    // whole form repaints once. For rebuilding many controls in one go.
+    class DrawingFreeze {
+    public:
+        explicit DrawingFreeze(Form& form);
+        DrawingFreeze(const DrawingFreeze&) = delete;
+        DrawingFreeze& operator=(const DrawingFreeze&) = delete;
+        ~DrawingFreeze();
+
+    private:
+        Form& form_;
+    };
+    DrawingFreeze FreezeDrawing() { return DrawingFreeze(*this); }
+
     // The width of a text in the form's font, in twips.
     double TextWidth(std::wstring_view text) const;
     HFONT FontHandle() const noexcept { return fontHandle_.get(); }
@@ -110,6 +124,7 @@ private:
     double clientWidth_ = 4800, clientHeight_ = 3600;
     bool keyPreview_ = false;
     bool unloading_ = false;
+    int freezes_ = 0;
     FontSpec font_;
     support::UniqueFont fontHandle_;
     OleColor backColor_ = SystemColor(COLOR_BTNFACE);

@@ -119,7 +119,12 @@ void frmMain::ISubclasserCallback_WindowProc(components::Subclasser& subclasserO
     if (uMsg == WM_WINDOWPOSCHANGED && SET_Topmost) MakeTopmost();
 }
 
-void frmMain::RefreshBars() { RebuildBars(); }
+void frmMain::RefreshBars()
+{
+    // The rows are rebuilt from scratch: repaint once, when they are all there.
+    auto freeze = FreezeDrawing();
+    RebuildBars();
+}
 
 void frmMain::UpdateCaption()
 {
