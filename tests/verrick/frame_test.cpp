@@ -1,0 +1,186 @@
+#include <doctest.h>
+
+#include <string>
+
+#include "server.h"
+
+using namespace verrick_test;
+
+namespace {
+
+struct Com {
+    Com() { ::CoInitialize(nullptr); }
+    ~Com() { ::CoUninitialize(); }
+};
+
+const std::wstring kLibraryHelp = L"Tollever - Библиотека общих функций 3.07";
+
+std::wstring HelpString(ITypeLib* library, INT index)
+{
+    Bstr help;
+    library->GetDocumentation(index, nullptr, help.put(), nullptr, nullptr);
+    return std::wstring(help.view());
+}
+
+std::wstring MemberHelp(ITypeLib* library, REFGUID iid, const wchar_t* name)
+{
+    ComPtr<ITypeInfo> info;
+    if (FAILED(library->GetTypeInfoOfGuid(iid, info.put()))) return L"<no type info>";
+    Bstr text(name);
+    LPOLESTR names[] = {text.get()};
+    MEMBERID id = MEMBERID_NIL;
+    if (FAILED(info->GetIDsOfNames(names, 1, &id))) return L"<no member>";
+    Bstr help;
+    info->GetDocumentation(id, nullptr, help.put(), nullptr, nullptr);
+    return std::wstring(help.view());
+}
+
+std::wstring VersionString(const std::vector<BYTE>& block, const wchar_t* name)
+{
+    std::wstring path = std::wstring(L"\\StringFileInfo\\040904B0\\") + name;
+    wchar_t* value = nullptr;
+    UINT length = 0;
+    if (!::VerQueryValueW(block.data(), path.c_str(), reinterpret_cast<void**>(&value), &length))
+        return L"<none>";
+    return std::wstring(value, length ? length - 1 : 0);
+}
+
+template <typename Function> Function Export(const char* name)
+{
+    return reinterpret_cast<Function>(reinterpret_cast<void*>(::GetProcAddress(Server(), name)));
+}
+
+} // namespace
+
+// Help strings are stored in the ANSI code page 1251; this test runs with a Russian locale.
+TEST_CASE("Frame::HelpStringsReadBackFromTheRegisteredTypeLibrary")
+{
+    Com com;
+    REQUIRE(::GetACP() == 1251);
+    auto registerServer = Export<HRESULT(WINAPI*)()>("DllRegisterServer");
+    auto unregisterServer = Export<HRESULT(WINAPI*)()>("DllUnregisterServer");
+    REQUIRE(static_cast<bool>(registerServer));
+    REQUIRE(registerServer() == S_OK);
+
+    ComPtr<ITypeLib> library;
+    REQUIRE(::LoadRegTypeLib(LIBID_Velmora, 1, 0, 0x409, library.put()) == S_OK);
+    TLIBATTR* attr = nullptr;
+    REQUIRE(library->GetLibAttr(&attr) == S_OK);
+    CHECK(attr->lcid == 0x409);
+    CHECK(attr->wMajorVerNum == 1);
+    CHECK(attr->wMinorVerNum == 0);
+    library->ReleaseTLibAttr(attr);
+
+    Bstr name;
+    library->GetDocumentation(-1, name.put(), nullptr, nullptr, nullptr);
+    CHECK(name.view() == L"Velmora");
+    CHECK(HelpString(library.get(), -1) == kLibraryHelp);
+
+    ComPtr<ITypeInfo> coclass;
+    REQUIRE(library->GetTypeInfoOfGuid(CLSID_tlvMain, coclass.put()) == S_OK);
+    Bstr classHelp;
+    coclass->GetDocumentation(MEMBERID_NIL, nullptr, classHelp.put(), nullptr, nullptr);
+    CHECK(classHelp.view() == L"Класс разных глобальных функций");
+    TYPEATTR* classAttr = nullptr;
+    REQUIRE(coclass->GetTypeAttr(&classAttr) == S_OK);
+    CHECK((classAttr->wTypeFlags & TYPEFLAG_FAPPOBJECT) != 0);
+    CHECK((classAttr->wTypeFlags & TYPEFLAG_FCANCREATE) != 0);
+    coclass->ReleaseTypeAttr(classAttr);
+
+    CHECK(MemberHelp(library.get(), IID__tlvMain, L"ShowModalForm") ==
+          L"Выводит на экран модальную форму, пряча при этом родительскую форму. Родительская форма не "
+          L"исчезает, "
+          L"а уходит за границы экрана.");
+    CHECK(MemberHelp(library.get(), IID__tlvMain, L"InCollection") ==
+          L"Ищет элемент в коллекции и возвращает индекс элемента или 0. Поиск по умолчанию начинается с 1.");
+    CHECK(MemberHelp(library.get(), IID__tlvMain, L"FixCBCursors") ==
+          L"Заменяет курсор у комбобоксов со стилем 2 на палец как в MPC.");
+    CHECK(MemberHelp(library.get(), IID__tlvMain, L"JoinCollection") ==
+          L"Как и Join() объединяет элементы в одной строке, разделяя их указанной строкой. Работает с "
+          L"коллекцией.");
+
+    // The three published enumerations.
+    struct Enumerator {
+        const wchar_t* name;
+        LONG value;
+    };
+    ComPtr<ITypeComp> binder;
+    REQUIRE(library->GetTypeComp(binder.put()) == S_OK);
+    for (Enumerator e : {Enumerator{L"amNormalWithMinimizeToTrayHook", 71}, Enumerator{L"ghrvSourceURL", 6},
+                         Enumerator{L"mffDefaultToNearest", 2}}) {
+        CAPTURE(std::wstring(e.name));
+        ComPtr<ITypeInfo> found;
+        DESCKIND kind = DESCKIND_NONE;
+        BINDPTR bound{};
+        ULONG hash = ::LHashValOfNameSys(SYS_WIN32, 0x409, e.name);
+        REQUIRE(binder->Bind(const_cast<LPOLESTR>(e.name), hash, 0, found.put(), &kind, &bound) == S_OK);
+        REQUIRE(kind == DESCKIND_VARDESC);
+        CHECK(bound.lpvardesc->lpvarValue->lVal == e.value);
+        found->ReleaseVarDesc(bound.lpvardesc);
+    }
+
+    library.reset();
+    CHECK(unregisterServer() == S_OK);
+    CHECK(::LoadRegTypeLib(LIBID_Velmora, 1, 0, 0x409, library.put()) != S_OK);
+}
+
+TEST_CASE("Frame::VersionResource")
+{
+    wchar_t path[MAX_PATH];
+    ::GetModuleFileNameW(Server(), path, MAX_PATH);
+    DWORD handle = 0;
+    DWORD size = ::GetFileVersionInfoSizeW(path, &handle);
+    REQUIRE(size > 0);
+    std::vector<BYTE> block(size);
+    REQUIRE(::GetFileVersionInfoW(path, 0, size, block.data()));
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    REQUIRE(::VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
+    CHECK(fixed->dwFileVersionMS == MAKELONG(7, 3));
+    CHECK(fixed->dwFileVersionLS == MAKELONG(305, 0));
+    CHECK(VersionString(block, L"FileVersion") == L"3.07.0305");
+    CHECK(VersionString(block, L"FileDescription") == kLibraryHelp);
+    CHECK(VersionString(block, L"Comments") == kLibraryHelp);
+    CHECK(VersionString(block, L"ProductName") == L"Tollever");
+    CHECK(VersionString(block, L"OLESelfRegister") == L"");
+}
+
+TEST_CASE("Frame::ClassFactoryAndUnloading")
+{
+    Com com;
+    auto getClassObject = Export<HRESULT(WINAPI*)(REFCLSID, REFIID, void**)>("DllGetClassObject");
+    auto canUnloadNow = Export<HRESULT(WINAPI*)()>("DllCanUnloadNow");
+    REQUIRE(static_cast<bool>(getClassObject));
+    REQUIRE(static_cast<bool>(canUnloadNow));
+    CHECK(canUnloadNow() == S_OK);
+
+    ComPtr<IClassFactory> factory;
+    CHECK(getClassObject(IID__tlvMain, IID_IClassFactory, factory.put_void()) == CLASS_E_CLASSNOTAVAILABLE);
+    REQUIRE(getClassObject(CLSID_tlvMain, IID_IClassFactory, factory.put_void()) == S_OK);
+    CHECK(canUnloadNow() == S_FALSE);
+    ComPtr<IUnknown> aggregated;
+    CHECK(factory->CreateInstance(factory.get(), IID_IUnknown, aggregated.put_void()) ==
+          CLASS_E_NOAGGREGATION);
+    ComPtr<IDispatch> object;
+    REQUIRE(factory->CreateInstance(nullptr, IID_IDispatch, object.put_void()) == S_OK);
+    factory.reset();
+    CHECK(canUnloadNow() == S_FALSE);
+
+    auto errors = object.as<ISupportErrorInfo>();
+    REQUIRE(errors);
+    CHECK(errors->InterfaceSupportsErrorInfo(IID__tlvMain) == S_OK);
+    CHECK(errors->InterfaceSupportsErrorInfo(IID_IDispatch) == S_FALSE);
+    UINT count = 0;
+    CHECK(object->GetTypeInfoCount(&count) == S_OK);
+    CHECK(count == 1);
+    ComPtr<ITypeInfo> info;
+    REQUIRE(object->GetTypeInfo(0, 0, info.put()) == S_OK);
+    Bstr name;
+    info->GetDocumentation(MEMBERID_NIL, name.put(), nullptr, nullptr, nullptr);
+    CHECK(name.view() == L"_tlvMain");
+
+    errors.reset();
+    object.reset();
+    info.reset();
+    CHECK(canUnloadNow() == S_OK);
+}

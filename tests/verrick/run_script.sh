@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# Registers a COM server in the test prefix and runs one VBScript file under
+# Wine's cscript, with harness.vbs in front of it. Passes only when the script
+# ends with "N passed, 0 failed" (cscript itself reports no run-time errors).
+# With an expected-output file, the script runs alone and its output must
+# match that file exactly.
+#   run_script.sh SERVER.dll SCRIPT.vbs [EXPECTED.out]
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+run="$here/../../scripts/wine-run.sh"
+server=$1
+script=$2
+expected=${3:-}
+
+to_windows() { printf 'Z:%s' "${1//\//\\}"; }
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+if [ -n "$expected" ]; then
+    cp "$script" "$work/test.vbs"
+else
+    cat "$here/harness.vbs" "$script" > "$work/test.vbs"
+fi
+
+"$run" regsvr32 /s "$(to_windows "$server")"
+output=$("$run" cscript //nologo "$(to_windows "$work/test.vbs")" 2>&1 | tr -d '\r')
+printf '%s\n' "$output"
+
+if [ -n "$expected" ]; then
+    diff <(printf '%s\n' "$output") "$expected"
+    exit
+fi
+
+summary=$(printf '%s\n' "$output" | grep -E '^[0-9]+ passed, [0-9]+ failed$' | tail -n 1 || true)
+if [ -z "$summary" ]; then
+    echo "run_script: no summary line: the script stopped early" >&2
+    exit 1
+fi
+failed=${summary#*, }
+failed=${failed%% *}
+[ "$failed" -eq 0 ]

@@ -1,0 +1,33 @@
+#include "verrick/frame/class_table.h"
+
+#include "Velmora.h"
+#include "verrick/frame/com_object.h"
+#include "verrick/frame/tlvMain.h"
+
+namespace verrick {
+namespace {
+
+template <typename T> HRESULT Create(REFIID iid, void** object)
+{
+    try {
+        auto instance = MakeObject<T>();
+        return instance->QueryInterface(iid, object);
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    } catch (...) {
+        return E_UNEXPECTED;
+    }
+}
+
+constexpr ClassEntry kClasses[] = {
+    {&CLSID_tlvMain, L"tlvMain", &Create<tlvMain>},
+};
+
+} // namespace
+
+std::span<const ClassEntry> PublicClasses() noexcept
+{
+    return kClasses;
+}
+
+} // namespace verrick

@@ -1,0 +1,133 @@
+#pragma once
+// The COM plumbing every class of the library shares: one reference-counting
+// base whose QueryInterface walks its interface list, and a dispatch base that
+// serves IDispatch for a dual interface from the embedded type library and
+// runs each method through the guarded boundary.
+
+#include <windows.h>
+#include <oleauto.h>
+
+#include <string_view>
+#include <type_traits>
+
+#include "verrick/frame/boundary.h"
+#include "verrick/frame/dispatch_table.h"
+#include "verrick/frame/module.h"
+
+namespace verrick {
+
+template <typename First, typename... Rest> class ComObject : public First, public Rest... {
+public:
+    ComObject(const ComObject&) = delete;
+    ComObject& operator=(const ComObject&) = delete;
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
+    {
+        if (!object) return E_POINTER;
+        *object = nullptr;
+        if (IsEqualIID(iid, IID_IUnknown)) {
+            *object = static_cast<First*>(this);
+        } else if (!Find<First, Rest...>(iid, object)) {
+            if (!QueryExtra(iid, object)) return E_NOINTERFACE;
+        }
+        AddRef();
+        return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override
+    {
+        return static_cast<ULONG>(::InterlockedIncrement(&references_));
+    }
+    ULONG STDMETHODCALLTYPE Release() override
+    {
+        LONG left = ::InterlockedDecrement(&references_);
+        if (left == 0) delete this;
+        return static_cast<ULONG>(left);
+    }
+
+protected:
+    ComObject() noexcept { LockModule(); }
+    virtual ~ComObject() { UnlockModule(); }
+
+    // For interfaces outside the list (a private identity, say); sets *object without AddRef.
+    virtual bool QueryExtra(REFIID, void**) noexcept { return false; }
+
+private:
+    template <typename Interface, typename... More> bool Find(REFIID iid, void** object) noexcept
+    {
+        if (IsEqualIID(iid, __uuidof(Interface))) {
+            *object = static_cast<Interface*>(this);
+            return true;
+        }
+        if constexpr (std::is_base_of_v<IDispatch, Interface>) {
+            if (IsEqualIID(iid, IID_IDispatch)) {
+                *object = static_cast<Interface*>(this);
+                return true;
+            }
+        }
+        if constexpr (sizeof...(More) > 0) return Find<More...>(iid, object);
+        return false;
+    }
+
+    LONG references_ = 1;
+};
+
+// Creates an object with one reference owned by the caller.
+template <typename T, typename... Args> support::ComPtr<T> MakeObject(Args&&... args)
+{
+    return support::ComPtr<T>::Attach(new T(std::forward<Args>(args)...));
+}
+
+// Derived names its error source (ProgID) as a static member ErrorSource.
+template <typename Derived, typename Dual, typename... Others>
+class DispatchObject : public ComObject<Dual, ISupportErrorInfo, Others...> {
+public:
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override
+    {
+        if (!count) return E_POINTER;
+        *count = 1;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID, ITypeInfo** info) override
+    {
+        if (!info) return E_POINTER;
+        *info = nullptr;
+        if (index != 0) return DISP_E_BADINDEX;
+        const DispatchTable* table = DispatchTableFor(__uuidof(Dual));
+        if (!table) return TYPE_E_ELEMENTNOTFOUND;
+        *info = table->TypeInfo();
+        (*info)->AddRef();
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID,
+                                            DISPID* ids) override
+    {
+        if (!IsEqualIID(iid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
+        const DispatchTable* table = DispatchTableFor(__uuidof(Dual));
+        if (!table) return TYPE_E_ELEMENTNOTFOUND;
+        return table->GetIDsOfNames(names, count, ids);
+    }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID member, REFIID iid, LCID, WORD flags, DISPPARAMS* params,
+                                     VARIANT* result, EXCEPINFO* exception, UINT* argumentError) override
+    {
+        if (!IsEqualIID(iid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
+        const DispatchTable* table = DispatchTableFor(__uuidof(Dual));
+        if (!table) return TYPE_E_ELEMENTNOTFOUND;
+        return table->Invoke(static_cast<Dual*>(this), member, flags, params, result, exception,
+                             argumentError);
+    }
+    HRESULT STDMETHODCALLTYPE InterfaceSupportsErrorInfo(REFIID iid) override
+    {
+        return IsEqualIID(iid, __uuidof(Dual)) ? S_OK : S_FALSE;
+    }
+
+protected:
+    DispatchObject() noexcept = default;
+
+    // Runs a method body: run-time errors become error info and their HRESULT.
+    template <typename Body> HRESULT Guard(Body&& body) noexcept
+    {
+        return Guarded(__uuidof(Dual), Derived::ErrorSource, std::forward<Body>(body));
+    }
+};
+
+} // namespace verrick

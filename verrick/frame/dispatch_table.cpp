@@ -1,0 +1,557 @@
+#include "verrick/frame/dispatch_table.h"
+
+#include <cstring>
+#include <optional>
+
+#include "verrick/frame/boundary.h"
+
+namespace verrick {
+namespace {
+
+using support::ComPtr;
+using support::SafeArray;
+using support::SafeArrayData;
+using support::Variant;
+
+// What a parameter holds once aliases, enums and interface names are resolved.
+struct ValueType {
+    VARTYPE vt = VT_EMPTY; // VT_I4, VT_BSTR, VT_VARIANT, VT_DISPATCH, VT_ARRAY | element...
+    IID iid = IID_NULL;    // the interface an object must offer; IID_NULL for any
+};
+
+struct ParamType {
+    ValueType value;
+    bool byRef = false;
+};
+
+class TypeAttr {
+public:
+    explicit TypeAttr(ITypeInfo* info) noexcept : info_(info)
+    {
+        if (FAILED(info_->GetTypeAttr(&attr_))) attr_ = nullptr;
+    }
+    ~TypeAttr()
+    {
+        if (attr_) info_->ReleaseTypeAttr(attr_);
+    }
+    TypeAttr(const TypeAttr&) = delete;
+    TypeAttr& operator=(const TypeAttr&) = delete;
+    const TYPEATTR* operator->() const noexcept { return attr_; }
+    explicit operator bool() const noexcept { return attr_ != nullptr; }
+
+private:
+    ITypeInfo* info_;
+    TYPEATTR* attr_ = nullptr;
+};
+
+std::optional<ValueType> ResolveValue(ITypeInfo* info, const TYPEDESC& type);
+std::optional<ValueType> ResolveInterfaceAlias(ITypeInfo* info, const TYPEDESC& type);
+
+// An object of a named interface (reached through a pointer in the type description).
+std::optional<ValueType> ResolveInterface(ITypeInfo* info, HREFTYPE reference)
+{
+    ComPtr<ITypeInfo> target;
+    if (FAILED(info->GetRefTypeInfo(reference, target.put()))) return ValueType{VT_DISPATCH, IID_NULL};
+    TypeAttr attr(target.get());
+    if (!attr) return ValueType{VT_DISPATCH, IID_NULL};
+    switch (attr->typekind) {
+    case TKIND_DISPATCH: return ValueType{VT_DISPATCH, attr->guid};
+    case TKIND_INTERFACE:
+        return ValueType{static_cast<VARTYPE>((attr->wTypeFlags & TYPEFLAG_FDUAL) ? VT_DISPATCH : VT_UNKNOWN),
+                         attr->guid};
+    case TKIND_COCLASS: return ValueType{VT_UNKNOWN, IID_NULL};
+    case TKIND_ALIAS: return ResolveInterfaceAlias(target.get(), attr->tdescAlias);
+    default: return std::nullopt;
+    }
+}
+
+std::optional<ValueType> ResolveUserDefined(ITypeInfo* info, HREFTYPE reference)
+{
+    ComPtr<ITypeInfo> target;
+    if (FAILED(info->GetRefTypeInfo(reference, target.put()))) return std::nullopt;
+    TypeAttr attr(target.get());
+    if (!attr) return std::nullopt;
+    switch (attr->typekind) {
+    case TKIND_ENUM: return ValueType{VT_I4, IID_NULL};
+    case TKIND_ALIAS: return ResolveValue(target.get(), attr->tdescAlias);
+    default: return std::nullopt;
+    }
+}
+
+std::optional<ValueType> ResolveValue(ITypeInfo* info, const TYPEDESC& type)
+{
+    switch (type.vt) {
+    case VT_PTR:
+        if (type.lptdesc->vt == VT_USERDEFINED) {
+            ComPtr<ITypeInfo> target;
+            if (FAILED(info->GetRefTypeInfo(type.lptdesc->hreftype, target.put()))) return std::nullopt;
+            TypeAttr attr(target.get());
+            if (!attr || attr->typekind == TKIND_ENUM || attr->typekind == TKIND_RECORD) return std::nullopt;
+            return ResolveInterface(info, type.lptdesc->hreftype);
+        }
+        return std::nullopt;
+    case VT_SAFEARRAY: {
+        auto element = ResolveValue(info, *type.lptdesc);
+        if (!element || (element->vt & VT_ARRAY)) return std::nullopt;
+        return ValueType{static_cast<VARTYPE>(VT_ARRAY | element->vt), IID_NULL};
+    }
+    case VT_USERDEFINED: return ResolveUserDefined(info, type.hreftype);
+    case VT_INT: return ValueType{VT_I4, IID_NULL};
+    case VT_UINT: return ValueType{VT_UI4, IID_NULL};
+    case VT_HRESULT: return ValueType{VT_ERROR, IID_NULL};
+    case VT_VOID:
+    case VT_CARRAY:
+    case VT_LPSTR:
+    case VT_LPWSTR: return std::nullopt;
+    default: return ValueType{type.vt, IID_NULL};
+    }
+}
+
+std::optional<ValueType> ResolveInterfaceAlias(ITypeInfo* info, const TYPEDESC& type)
+{
+    if (type.vt == VT_USERDEFINED) return ResolveInterface(info, type.hreftype);
+    return std::nullopt;
+}
+
+std::optional<ParamType> ResolveParam(ITypeInfo* info, const TYPEDESC& type)
+{
+    if (auto value = ResolveValue(info, type)) return ParamType{*value, false};
+    if (type.vt == VT_PTR)
+        if (auto value = ResolveValue(info, *type.lptdesc)) return ParamType{*value, true};
+    return std::nullopt;
+}
+
+// The variable a chain of VT_BYREF|VT_VARIANT references ends at.
+VARIANT* Deref(VARIANT* value) noexcept
+{
+    while (value->vt == (VT_BYREF | VT_VARIANT) && value->pvarVal)
+        value = value->pvarVal;
+    return value;
+}
+
+bool IsMissing(const VARIANT& value) noexcept
+{
+    return value.vt == VT_ERROR && value.scode == DISP_E_PARAMNOTFOUND;
+}
+
+// Where the value of a VARIANT of the given type lives, for a by-reference parameter.
+void* ValuePointer(VARIANT* value, VARTYPE type) noexcept
+{
+    if (type == VT_VARIANT) return value;
+    if (type == VT_DECIMAL) return &value->decVal;
+    return &value->lVal;
+}
+
+HRESULT CoerceScalar(const VARIANT& source, const ValueType& type, Variant& out);
+
+// A copy of an array with every element converted: a script's Variant array
+// passed where a Long or String array is declared.
+HRESULT ConvertArray(SAFEARRAY* source, VARTYPE elementType, Variant& out)
+{
+    if (!source) {
+        out = Variant::Array(elementType, nullptr);
+        return S_OK;
+    }
+    VARTYPE sourceType = VT_EMPTY;
+    if (FAILED(::SafeArrayGetVartype(source, &sourceType))) return DISP_E_TYPEMISMATCH;
+    UINT dims = ::SafeArrayGetDim(source);
+    if (dims == 0) {
+        out = Variant::Array(elementType, nullptr);
+        return S_OK;
+    }
+    std::vector<SAFEARRAYBOUND> bounds(dims);
+    ULONG total = 1;
+    for (UINT d = 0; d < dims; ++d) {
+        LONG lower = 0, upper = -1;
+        ::SafeArrayGetLBound(source, d + 1, &lower);
+        ::SafeArrayGetUBound(source, d + 1, &upper);
+        bounds[d].lLbound = lower;
+        bounds[d].cElements = upper >= lower ? static_cast<ULONG>(upper - lower + 1) : 0;
+        total *= bounds[d].cElements;
+    }
+    SafeArray target(::SafeArrayCreate(elementType, dims, bounds.data()));
+    if (!target) return E_OUTOFMEMORY;
+    UINT sourceSize = ::SafeArrayGetElemsize(source);
+    UINT targetSize = ::SafeArrayGetElemsize(target.get());
+    {
+        SafeArrayData<BYTE> from(source);
+        SafeArrayData<BYTE> to(target.get());
+        if ((!from || !to) && total) return E_UNEXPECTED;
+        for (ULONG k = 0; k < total; ++k) {
+            VARIANT view;
+            const VARIANT* element;
+            if (sourceType == VT_VARIANT) {
+                element = reinterpret_cast<const VARIANT*>(from.get() + k * sourceSize);
+            } else {
+                ::VariantInit(&view);
+                view.vt = static_cast<VARTYPE>(VT_BYREF | sourceType);
+                view.byref = from.get() + k * sourceSize;
+                element = &view;
+            }
+            Variant converted;
+            HRESULT hr = CoerceScalar(*element, ValueType{elementType, IID_NULL}, converted);
+            if (FAILED(hr)) return hr;
+            VARIANT moved = converted.release();
+            std::memcpy(to.get() + k * targetSize, ValuePointer(&moved, elementType), targetSize);
+        }
+    }
+    out = Variant::Array(elementType, target.release());
+    return S_OK;
+}
+
+HRESULT CoerceScalar(const VARIANT& source, const ValueType& type, Variant& out)
+{
+    Variant plain = Variant::CopyOf(source);
+    if (type.vt == VT_VARIANT) {
+        out = std::move(plain);
+        return S_OK;
+    }
+    if ((type.vt == VT_DISPATCH || type.vt == VT_UNKNOWN) &&
+        (plain.vt() == VT_DISPATCH || plain.vt() == VT_UNKNOWN)) {
+        IUnknown* object = plain.get()->punkVal;
+        const IID& wanted = !IsEqualIID(type.iid, IID_NULL) ? type.iid
+                            : type.vt == VT_DISPATCH        ? IID_IDispatch
+                                                            : IID_IUnknown;
+        VARIANT* target = out.put();
+        target->vt = type.vt;
+        target->punkVal = nullptr;
+        if (object && FAILED(object->QueryInterface(wanted, reinterpret_cast<void**>(&target->punkVal))))
+            return DISP_E_TYPEMISMATCH;
+        return S_OK;
+    }
+    USHORT flags = (type.vt == VT_BOOL || type.vt == VT_BSTR) ? VARIANT_ALPHABOOL : 0;
+    HRESULT hr = ::VariantChangeTypeEx(out.put(), plain.get(), LOCALE_USER_DEFAULT, flags, type.vt);
+    if (hr == DISP_E_BADVARTYPE) hr = DISP_E_TYPEMISMATCH;
+    return hr;
+}
+
+HRESULT Coerce(VARIANT* source, const ValueType& type, Variant& out)
+{
+    const VARIANT* value = Deref(source);
+    if (type.vt & VT_ARRAY) {
+        VARTYPE element = type.vt & VT_TYPEMASK;
+        if (value->vt == type.vt) return ::VariantCopy(out.put(), const_cast<VARIANT*>(value));
+        if (value->vt == (VT_BYREF | type.vt)) {
+            VARIANT* target = out.put();
+            target->vt = type.vt;
+            return ::SafeArrayCopy(*value->pparray, &target->parray);
+        }
+        if (!(value->vt & VT_ARRAY)) return DISP_E_TYPEMISMATCH;
+        return ConvertArray((value->vt & VT_BYREF) ? *value->pparray : value->parray, element, out);
+    }
+    return CoerceScalar(*value, type, out);
+}
+
+// A parameter with its value made ready for the call.
+struct Slot {
+    Variant owned;  // a value made for the call, or the return value
+    VARIANT call{}; // what the callee receives: the value or a pointer
+    VARTYPE callType = VT_EMPTY;
+    SAFEARRAY* borrowedArray = nullptr; // an array passed on by reference without a copy
+    VARIANT* writeBack = nullptr;       // the caller's variable, updated from owned after the call
+    VARTYPE writeBackType = VT_EMPTY;
+
+    void PassValue(const VARIANT& value, VARTYPE type) noexcept
+    {
+        call = value;
+        callType = type;
+    }
+    void PassPointer(void* pointer) noexcept
+    {
+        call.vt = VT_BYREF | VT_UI1;
+        call.byref = pointer;
+        callType = VT_BYREF | VT_UI1;
+    }
+};
+
+// The zero value of a type: what an omitted optional parameter without a default gets.
+void MakeZero(Variant& out, VARTYPE type) noexcept
+{
+    VARIANT* target = out.put();
+    std::memset(target, 0, sizeof(*target));
+    target->vt = type == VT_VARIANT ? static_cast<VARTYPE>(VT_EMPTY) : type;
+}
+
+} // namespace
+
+std::unique_ptr<DispatchTable> DispatchTable::Load(ITypeLib* library, REFIID iid)
+{
+    ComPtr<ITypeInfo> info;
+    if (FAILED(library->GetTypeInfoOfGuid(iid, info.put()))) return nullptr;
+    std::unique_ptr<DispatchTable> table(new DispatchTable);
+    table->iid_ = iid;
+    {
+        TypeAttr attr(info.get());
+        if (!attr || !(attr->wTypeFlags & TYPEFLAG_FDUAL)) return nullptr;
+        HREFTYPE other = 0;
+        ComPtr<ITypeInfo> otherInfo;
+        if (FAILED(info->GetRefTypeOfImplType(static_cast<UINT>(-1), &other)) ||
+            FAILED(info->GetRefTypeInfo(other, otherInfo.put())))
+            return nullptr;
+        if (attr->typekind == TKIND_DISPATCH) {
+            table->dispatchInfo_ = info;
+            table->vtableInfo_ = otherInfo;
+        } else {
+            table->dispatchInfo_ = otherInfo;
+            table->vtableInfo_ = info;
+        }
+    }
+    TypeAttr attr(table->vtableInfo_.get());
+    if (!attr) return nullptr;
+    table->members_.reserve(attr->cFuncs);
+    for (UINT i = 0; i < attr->cFuncs; ++i) {
+        FUNCDESC* description = nullptr;
+        if (FAILED(table->vtableInfo_->GetFuncDesc(i, &description))) return nullptr;
+        table->members_.push_back({description->memid, description->invkind, description});
+    }
+    return table;
+}
+
+DispatchTable::~DispatchTable()
+{
+    for (const Member& member : members_)
+        vtableInfo_->ReleaseFuncDesc(member.description);
+}
+
+const FUNCDESC* DispatchTable::Find(DISPID member, WORD flags) const noexcept
+{
+    auto find = [&](INVOKEKIND kind) -> const FUNCDESC* {
+        for (const Member& entry : members_)
+            if (entry.id == member && entry.kind == kind) return entry.description;
+        return nullptr;
+    };
+    const FUNCDESC* found = nullptr;
+    if (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) {
+        bool byRef = flags & DISPATCH_PROPERTYPUTREF;
+        found = find(byRef ? INVOKE_PROPERTYPUTREF : INVOKE_PROPERTYPUT);
+        if (!found) found = find(byRef ? INVOKE_PROPERTYPUT : INVOKE_PROPERTYPUTREF);
+        return found;
+    }
+    // Script engines ask for "method or property get" and take whichever exists.
+    if (flags & DISPATCH_METHOD) found = find(INVOKE_FUNC);
+    if (!found) found = find(INVOKE_PROPERTYGET);
+    if (!found && (flags & DISPATCH_PROPERTYGET)) found = find(INVOKE_FUNC);
+    return found;
+}
+
+HRESULT DispatchTable::GetIDsOfNames(LPOLESTR* names, UINT count, DISPID* ids) const noexcept
+{
+    return dispatchInfo_->GetIDsOfNames(names, count, ids);
+}
+
+HRESULT DispatchTable::Invoke(void* instance, DISPID member, WORD flags, DISPPARAMS* params, VARIANT* result,
+                              EXCEPINFO* exception, UINT* argumentError) const noexcept
+try {
+    DISPPARAMS none{};
+    if (!params) params = &none;
+    const FUNCDESC* function = Find(member, flags);
+    if (!function) return DISP_E_MEMBERNOTFOUND;
+
+    const int count = function->cParams;
+    int retval = -1;
+    if (count > 0 && (function->lprgelemdescParam[count - 1].paramdesc.wParamFlags & PARAMFLAG_FRETVAL))
+        retval = count - 1;
+    const int inputs = retval >= 0 ? count - 1 : count;
+    const bool vararg = function->cParamsOpt == -1 && inputs > 0;
+    const int fixed = vararg ? inputs - 1 : inputs;
+
+    const UINT total = params->cArgs;
+    const UINT named = params->cNamedArgs;
+    if (named > total || (total && !params->rgvarg)) return E_INVALIDARG;
+    const UINT positional = total - named;
+    if (!vararg && positional > static_cast<UINT>(inputs)) return DISP_E_BADPARAMCOUNT;
+
+    // Which argument feeds which parameter: positional ones come last in rgvarg, in reverse.
+    std::vector<VARIANT*> sources(count, nullptr);
+    std::vector<UINT> sourceIndex(count, 0);
+    for (UINT i = 0; i < positional && static_cast<int>(i) < fixed; ++i) {
+        sources[i] = &params->rgvarg[total - 1 - i];
+        sourceIndex[i] = total - 1 - i;
+    }
+    for (UINT k = 0; k < named; ++k) {
+        DISPID id = params->rgdispidNamedArgs[k];
+        int index = id == DISPID_PROPERTYPUT ? inputs - 1 : static_cast<int>(id);
+        if (index < 0 || index >= fixed || (id != DISPID_PROPERTYPUT && vararg && index >= fixed) ||
+            sources[index]) {
+            if (argumentError) *argumentError = k;
+            return DISP_E_PARAMNOTFOUND;
+        }
+        sources[index] = &params->rgvarg[k];
+        sourceIndex[index] = k;
+    }
+
+    std::vector<Slot> slots(count);
+    auto fail = [&](HRESULT hr, int index) {
+        if (argumentError) *argumentError = sourceIndex[index];
+        return hr;
+    };
+
+    for (int i = 0; i < fixed; ++i) {
+        const ELEMDESC& element = function->lprgelemdescParam[i];
+        auto type = ResolveParam(vtableInfo_.get(), element.tdesc);
+        if (!type) return fail(DISP_E_BADVARTYPE, i);
+        const USHORT paramFlags = element.paramdesc.wParamFlags;
+        const bool optional = paramFlags & (PARAMFLAG_FOPT | PARAMFLAG_FHASDEFAULT);
+        const VARTYPE vt = type->value.vt;
+        Slot& slot = slots[i];
+        VARIANT* source = sources[i];
+
+        if (!source || (IsMissing(*Deref(source)) && optional)) {
+            if (!optional) return fail(DISP_E_PARAMNOTOPTIONAL, i);
+            if ((paramFlags & PARAMFLAG_FHASDEFAULT) && element.paramdesc.pparamdescex) {
+                HRESULT hr =
+                    Coerce(&element.paramdesc.pparamdescex->varDefaultValue, type->value, slot.owned);
+                if (FAILED(hr)) return fail(hr, i);
+            } else if (vt == VT_VARIANT) {
+                slot.owned = Variant::Missing();
+            } else {
+                MakeZero(slot.owned, vt);
+            }
+            if (type->byRef)
+                slot.PassPointer(ValuePointer(slot.owned.get(), vt));
+            else
+                slot.PassValue(*slot.owned, vt);
+            continue;
+        }
+
+        if (!type->byRef) {
+            VARIANT* value = Deref(source);
+            if (vt == VT_VARIANT) {
+                slot.PassValue(*value, VT_VARIANT);
+            } else if ((vt & VT_ARRAY) && value->vt == vt) {
+                slot.PassValue(*value, vt);
+            } else {
+                HRESULT hr = Coerce(source, type->value, slot.owned);
+                if (FAILED(hr)) return fail(hr, i);
+                slot.PassValue(*slot.owned, vt);
+            }
+            continue;
+        }
+
+        const bool anyObject = IsEqualIID(type->value.iid, IID_NULL);
+        if (vt == VT_VARIANT) {
+            if (source->vt == (VT_BYREF | VT_VARIANT)) {
+                slot.PassPointer(source->pvarVal);
+            } else {
+                slot.owned = Variant::CopyOf(*source);
+                slot.PassPointer(slot.owned.get());
+            }
+        } else if (source->vt == (VT_BYREF | vt) && anyObject) {
+            slot.PassPointer(source->byref);
+        } else if (source->vt == (VT_BYREF | VT_VARIANT)) {
+            VARIANT* inner = Deref(source);
+            if (inner->vt == vt && anyObject) {
+                slot.PassPointer(ValuePointer(inner, vt));
+            } else if (inner->vt == (VT_BYREF | vt) && anyObject) {
+                slot.PassPointer(inner->byref);
+            } else {
+                HRESULT hr = Coerce(inner, type->value, slot.owned);
+                if (FAILED(hr)) return fail(hr, i);
+                slot.PassPointer(ValuePointer(slot.owned.get(), vt));
+                if (paramFlags & PARAMFLAG_FOUT) {
+                    slot.writeBack = inner;
+                    slot.writeBackType = vt;
+                }
+            }
+        } else if ((vt & VT_ARRAY) && source->vt == vt) {
+            slot.borrowedArray = source->parray;
+            slot.PassPointer(&slot.borrowedArray);
+        } else {
+            HRESULT hr = Coerce(source, type->value, slot.owned);
+            if (FAILED(hr)) return fail(hr, i);
+            slot.PassPointer(ValuePointer(slot.owned.get(), vt));
+        }
+    }
+
+    if (vararg) {
+        // The ParamArray: every positional argument past the fixed ones, 0-based.
+        const int index = inputs - 1;
+        const UINT extra = positional > static_cast<UINT>(fixed) ? positional - fixed : 0;
+        SafeArray array = SafeArray::Vector(VT_VARIANT, 0, extra);
+        {
+            SafeArrayData<VARIANT> data(array.get());
+            for (UINT j = 0; j < extra; ++j) {
+                HRESULT hr = ::VariantCopyInd(&data[j], &params->rgvarg[total - 1 - (fixed + j)]);
+                if (FAILED(hr)) return hr;
+            }
+        }
+        Slot& slot = slots[index];
+        slot.owned = Variant::Array(VT_VARIANT, array.release());
+        if (function->lprgelemdescParam[index].tdesc.vt == VT_PTR)
+            slot.PassPointer(&slot.owned.get()->parray);
+        else
+            slot.PassValue(*slot.owned, VT_ARRAY | VT_VARIANT);
+    }
+
+    ValueType returnType;
+    if (retval >= 0) {
+        auto type = ResolveParam(vtableInfo_.get(), function->lprgelemdescParam[retval].tdesc);
+        if (!type || !type->byRef) return DISP_E_BADVARTYPE;
+        returnType = type->value;
+        MakeZero(slots[retval].owned, returnType.vt);
+        slots[retval].PassPointer(ValuePointer(slots[retval].owned.get(), returnType.vt));
+    }
+
+    std::vector<VARTYPE> types(count);
+    std::vector<VARIANTARG*> arguments(count);
+    for (int i = 0; i < count; ++i) {
+        types[i] = slots[i].callType;
+        arguments[i] = &slots[i].call;
+    }
+    VARIANT returned;
+    ::VariantInit(&returned);
+    HRESULT hr = ::DispCallFunc(instance, function->oVft & 0xFFFC, function->callconv, VT_UI4,
+                                static_cast<UINT>(count), types.data(), arguments.data(), &returned);
+    if (FAILED(hr)) return hr;
+    hr = static_cast<HRESULT>(returned.ulVal);
+
+    for (Slot& slot : slots) {
+        if (!slot.writeBack) continue;
+        ::VariantClear(slot.writeBack);
+        *slot.writeBack = slot.owned.release();
+    }
+
+    if (FAILED(hr)) {
+        FillExceptionInfo(hr, exception);
+        return DISP_E_EXCEPTION;
+    }
+    if (retval >= 0) {
+        Variant& value = slots[retval].owned;
+        // A null object comes back as Nothing; an interface that is not a dispatch one as VT_UNKNOWN.
+        if (result) {
+            ::VariantClear(result);
+            value.move_to(result);
+        }
+    } else if (result) {
+        ::VariantClear(result);
+    }
+    return S_OK;
+} catch (const std::bad_alloc&) {
+    return E_OUTOFMEMORY;
+} catch (...) {
+    return E_UNEXPECTED;
+}
+
+void FillExceptionInfo(HRESULT failure, EXCEPINFO* exception) noexcept
+{
+    if (!exception) return;
+    std::memset(exception, 0, sizeof(*exception));
+    ComPtr<IErrorInfo> info;
+    if (::GetErrorInfo(0, info.put()) == S_OK && info) {
+        info->GetSource(&exception->bstrSource);
+        info->GetDescription(&exception->bstrDescription);
+        info->GetHelpFile(&exception->bstrHelpFile);
+        info->GetHelpContext(&exception->dwHelpContext);
+    }
+    if (!exception->bstrDescription || !*exception->bstrDescription) {
+        ::SysFreeString(exception->bstrDescription);
+        try {
+            exception->bstrDescription = support::Bstr(DescriptionOfHresult(failure)).release();
+        } catch (...) {
+            exception->bstrDescription = nullptr;
+        }
+    }
+    exception->scode = failure;
+}
+
+} // namespace verrick

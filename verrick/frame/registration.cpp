@@ -1,0 +1,242 @@
+#include "verrick/frame/registration.h"
+
+#include <oleauto.h>
+
+#include <string>
+#include <vector>
+
+#include "Velmora.h"
+#include "support/com.h"
+#include "support/handles.h"
+#include "verrick/frame/class_table.h"
+#include "verrick/frame/module.h"
+
+namespace verrick {
+namespace {
+
+// The automation marshaler, which serves every dual interface from the type library.
+constexpr wchar_t kOleAutomationProxy[] = L"{00020424-0000-0000-C000-000000000046}";
+
+std::wstring GuidText(REFGUID guid)
+{
+    wchar_t text[40] = {};
+    ::StringFromGUID2(guid, text, 40);
+    return text;
+}
+
+std::wstring VersionText(WORD major, WORD minor)
+{
+    wchar_t text[16];
+    ::wsprintfW(text, L"%x.%x", major, minor);
+    return text;
+}
+
+std::wstring FolderOf(const std::wstring& path)
+{
+    size_t slash = path.find_last_of(L"\\/");
+    return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
+}
+
+// Writes under one classes root; the first failure is kept and later writes are skipped.
+class Writer {
+public:
+    explicit Writer(HKEY root) noexcept : root_(root) {}
+
+    void Set(const std::wstring& path, const wchar_t* name, const std::wstring& value)
+    {
+        if (status_ != ERROR_SUCCESS) return;
+        support::UniqueRegKey key;
+        status_ = ::RegCreateKeyExW(root_, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE,
+                                    nullptr, key.put(), nullptr);
+        if (status_ != ERROR_SUCCESS) return;
+        status_ = ::RegSetValueExW(key.get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                                   static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+    }
+    void CreateKey(const std::wstring& path)
+    {
+        if (status_ != ERROR_SUCCESS) return;
+        support::UniqueRegKey key;
+        status_ = ::RegCreateKeyExW(root_, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE,
+                                    nullptr, key.put(), nullptr);
+    }
+    HRESULT Result() const noexcept
+    {
+        return status_ == ERROR_SUCCESS ? S_OK : HRESULT_FROM_WIN32(static_cast<DWORD>(status_));
+    }
+
+private:
+    HKEY root_;
+    LSTATUS status_ = ERROR_SUCCESS;
+};
+
+// Deletes a key with everything below it; a missing key is no failure.
+void DeleteTree(HKEY root, const std::wstring& path)
+{
+    {
+        support::UniqueRegKey key;
+        if (::RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) return;
+        std::vector<std::wstring> children;
+        wchar_t name[256];
+        for (DWORD index = 0;; ++index) {
+            DWORD length = 256;
+            if (::RegEnumKeyExW(key.get(), index, name, &length, nullptr, nullptr, nullptr, nullptr) !=
+                ERROR_SUCCESS)
+                break;
+            children.emplace_back(name, length);
+        }
+        for (const auto& child : children)
+            DeleteTree(root, path + L"\\" + child);
+    }
+    ::RegDeleteKeyW(root, path.c_str());
+}
+
+// Deletes a key only when nothing is left below it (another version may still live there).
+void DeleteIfEmpty(HKEY root, const std::wstring& path)
+{
+    support::UniqueRegKey key;
+    if (::RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) return;
+    DWORD subkeys = 0, values = 0;
+    if (::RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values, nullptr,
+                           nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+        return;
+    key.reset();
+    if (subkeys == 0 && values == 0) ::RegDeleteKeyW(root, path.c_str());
+}
+
+struct LibraryFacts {
+    GUID libid{};
+    WORD major = 0, minor = 0;
+    LCID lcid = 0;
+    std::vector<std::pair<GUID, std::wstring>> interfaces; // automation interfaces and their names
+};
+
+HRESULT ReadLibrary(LibraryFacts& facts)
+{
+    support::ComPtr<ITypeLib> library;
+    HRESULT hr = GetTypeLibrary(library.put());
+    if (FAILED(hr)) return hr;
+    TLIBATTR* attr = nullptr;
+    hr = library->GetLibAttr(&attr);
+    if (FAILED(hr)) return hr;
+    facts.libid = attr->guid;
+    facts.major = attr->wMajorVerNum;
+    facts.minor = attr->wMinorVerNum;
+    facts.lcid = attr->lcid;
+    library->ReleaseTLibAttr(attr);
+
+    for (UINT i = 0, count = library->GetTypeInfoCount(); i < count; ++i) {
+        support::ComPtr<ITypeInfo> info;
+        if (FAILED(library->GetTypeInfo(i, info.put()))) continue;
+        TYPEATTR* type = nullptr;
+        if (FAILED(info->GetTypeAttr(&type))) continue;
+        bool automation = type->typekind == TKIND_DISPATCH ||
+                          (type->typekind == TKIND_INTERFACE &&
+                           (type->wTypeFlags & (TYPEFLAG_FDUAL | TYPEFLAG_FOLEAUTOMATION)));
+        GUID iid = type->guid;
+        info->ReleaseTypeAttr(type);
+        if (!automation) continue;
+        support::Bstr name;
+        library->GetDocumentation(static_cast<INT>(i), name.put(), nullptr, nullptr, nullptr);
+        facts.interfaces.emplace_back(iid, std::wstring(name.view()));
+    }
+    return S_OK;
+}
+
+HKEY ClassesRoot(RegistrationScope scope, support::UniqueRegKey& owner) noexcept
+{
+    HKEY hive = scope == RegistrationScope::User ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
+    if (::RegCreateKeyExW(hive, L"Software\\Classes", 0, nullptr, REG_OPTION_NON_VOLATILE,
+                          KEY_READ | KEY_WRITE | DELETE, nullptr, owner.put(), nullptr) != ERROR_SUCCESS)
+        return nullptr;
+    return owner.get();
+}
+
+void Unregister(HKEY root, const LibraryFacts& facts)
+{
+    for (const ClassEntry& entry : PublicClasses()) {
+        if (!entry.create) continue;
+        DeleteTree(root, L"CLSID\\" + GuidText(*entry.clsid));
+        DeleteTree(root, std::wstring(kLibraryName) + L"." + entry.name);
+    }
+    for (const auto& [iid, name] : facts.interfaces)
+        DeleteTree(root, L"Interface\\" + GuidText(iid));
+    std::wstring library = L"TypeLib\\" + GuidText(facts.libid);
+    DeleteTree(root, library + L"\\" + VersionText(facts.major, facts.minor));
+    DeleteIfEmpty(root, library);
+    // A per-user root may have had none of these before we came.
+    for (const wchar_t* parent : {L"CLSID", L"Interface", L"TypeLib"})
+        DeleteIfEmpty(root, parent);
+}
+
+} // namespace
+
+HRESULT RegisterServer(RegistrationScope scope) noexcept
+try {
+    LibraryFacts facts;
+    HRESULT hr = ReadLibrary(facts);
+    if (FAILED(hr)) return hr;
+    support::UniqueRegKey rootOwner;
+    HKEY root = ClassesRoot(scope, rootOwner);
+    if (!root) return E_ACCESSDENIED;
+
+    const std::wstring path = ModulePath();
+    const std::wstring libid = GuidText(facts.libid);
+    const std::wstring version = VersionText(facts.major, facts.minor);
+    Writer writer(root);
+
+    const std::wstring library = L"TypeLib\\" + libid + L"\\" + version;
+    writer.Set(library, nullptr, kLibraryDescription);
+    writer.Set(library + L"\\FLAGS", nullptr, L"0");
+    writer.Set(library + L"\\HELPDIR", nullptr, FolderOf(path));
+    wchar_t lcid[16];
+    ::wsprintfW(lcid, L"%lx", facts.lcid);
+    writer.Set(library + L"\\" + lcid + L"\\win32", nullptr, path);
+
+    for (const auto& [iid, name] : facts.interfaces) {
+        const std::wstring key = L"Interface\\" + GuidText(iid);
+        writer.Set(key, nullptr, name);
+        writer.Set(key + L"\\ProxyStubClsid", nullptr, kOleAutomationProxy);
+        writer.Set(key + L"\\ProxyStubClsid32", nullptr, kOleAutomationProxy);
+        writer.Set(key + L"\\TypeLib", nullptr, libid);
+        writer.Set(key + L"\\TypeLib", L"Version", version);
+    }
+
+    for (const ClassEntry& entry : PublicClasses()) {
+        if (!entry.create) continue;
+        const std::wstring progId = std::wstring(kLibraryName) + L"." + entry.name;
+        const std::wstring clsid = GuidText(*entry.clsid);
+        const std::wstring key = L"CLSID\\" + clsid;
+        writer.Set(key, nullptr, progId);
+        writer.Set(key + L"\\InprocServer32", nullptr, path);
+        writer.Set(key + L"\\InprocServer32", L"ThreadingModel", L"Apartment");
+        writer.Set(key + L"\\ProgID", nullptr, progId);
+        writer.Set(key + L"\\VERSION", nullptr, version);
+        writer.Set(key + L"\\TypeLib", nullptr, libid);
+        writer.CreateKey(key + L"\\Programmable");
+        writer.Set(progId, nullptr, progId);
+        writer.Set(progId + L"\\CLSID", nullptr, clsid);
+    }
+
+    hr = writer.Result();
+    // A half-written registration is worse than none.
+    if (FAILED(hr)) Unregister(root, facts);
+    return hr;
+} catch (...) {
+    return E_OUTOFMEMORY;
+}
+
+HRESULT UnregisterServer(RegistrationScope scope) noexcept
+try {
+    LibraryFacts facts;
+    HRESULT hr = ReadLibrary(facts);
+    if (FAILED(hr)) return hr;
+    support::UniqueRegKey rootOwner;
+    HKEY root = ClassesRoot(scope, rootOwner);
+    if (!root) return E_ACCESSDENIED;
+    Unregister(root, facts);
+    return S_OK;
+} catch (...) {
+    return E_OUTOFMEMORY;
+}
+
+} // namespace verrick

@@ -1,0 +1,243 @@
+#include "verrick/frame/tlvMain.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "support/com.h"
+#include "support/runtime_error.h"
+#include "verrick/frame/collection.h"
+#include "verrick/frame/collection_access.h"
+#include "verrick/frame/vb_values.h"
+
+namespace verrick {
+namespace {
+
+using support::Bstr;
+using support::SafeArray;
+using support::SafeArrayData;
+using support::Variant;
+
+// The bounds of a ParamArray; empty when no argument was given.
+struct ArgumentList {
+    SAFEARRAY* array = nullptr;
+    LONG lower = 0;
+    LONG upper = -1;
+    ULONG Count() const noexcept { return upper >= lower ? static_cast<ULONG>(upper - lower + 1) : 0; }
+};
+
+ArgumentList ArgumentsOf(SAFEARRAY** args) noexcept
+{
+    ArgumentList list;
+    if (!args || !*args || ::SafeArrayGetDim(*args) != 1) return list;
+    VARTYPE type = VT_EMPTY;
+    if (FAILED(::SafeArrayGetVartype(*args, &type)) || type != VT_VARIANT) return list;
+    list.array = *args;
+    ::SafeArrayGetLBound(list.array, 1, &list.lower);
+    ::SafeArrayGetUBound(list.array, 1, &list.upper);
+    return list;
+}
+
+// Runs one step whose run-time errors are ignored.
+template <typename Step> bool IgnoringErrors(Step&& step)
+{
+    try {
+        step();
+        return true;
+    } catch (const support::RuntimeError&) {
+        return false;
+    }
+}
+
+// Split() of the runtime: at most limit parts (-1: no limit), the rest in the last one.
+std::vector<std::wstring> SplitText(std::wstring_view text, std::wstring_view delimiter, LONG limit,
+                                    LONG compare)
+{
+    if (limit < -1 || (compare != 0 && compare != 1)) support::Raise(support::err::InvalidProcedureCall);
+    std::vector<std::wstring> parts;
+    if (text.empty() || limit == 0) return parts;
+    if (delimiter.empty()) {
+        parts.emplace_back(text);
+        return parts;
+    }
+    // Upper-casing keeps every position, so a case-insensitive search can run on copies.
+    std::wstring foldedText, foldedDelimiter;
+    std::wstring_view haystack = text, needle = delimiter;
+    if (compare == 1) {
+        foldedText.assign(text);
+        foldedDelimiter.assign(delimiter);
+        ::CharUpperBuffW(foldedText.data(), static_cast<DWORD>(foldedText.size()));
+        ::CharUpperBuffW(foldedDelimiter.data(), static_cast<DWORD>(foldedDelimiter.size()));
+        haystack = foldedText;
+        needle = foldedDelimiter;
+    }
+    size_t start = 0;
+    while (limit == -1 || parts.size() + 1 < static_cast<size_t>(limit)) {
+        size_t found = haystack.find(needle, start);
+        if (found == std::wstring_view::npos) break;
+        parts.emplace_back(text.substr(start, found - start));
+        start = found + needle.size();
+    }
+    parts.emplace_back(text.substr(start));
+    return parts;
+}
+
+} // namespace
+
+HRESULT tlvMain::CommandLine(_CommandLineParser** Result)
+{
+    return Guard([&] {
+        if (Result) *Result = nullptr;
+        RaiseNotImplemented(L"tlvMain.CommandLine");
+    });
+}
+
+HRESULT tlvMain::ArrayString(SAFEARRAY** Args, SAFEARRAY** Result)
+{
+    return Guard([&] {
+        if (!Result) support::Raise(support::err::InvalidProcedureCall);
+        *Result = nullptr;
+        ArgumentList args = ArgumentsOf(Args);
+        // No arguments: the array cannot be dimensioned and stays unallocated.
+        if (args.Count() == 0) return;
+        SafeArray strings = SafeArray::Vector(VT_BSTR, args.lower, args.Count());
+        {
+            SafeArrayData<VARIANT> from(args.array);
+            SafeArrayData<BSTR> to(strings.get());
+            for (ULONG i = 0; i < args.Count(); ++i) {
+                IgnoringErrors([&] { to[i] = Bstr(vb::ToText(from[i])).release(); });
+            }
+        }
+        *Result = strings.release();
+    });
+}
+
+HRESULT tlvMain::ArrayLong(SAFEARRAY** Args, SAFEARRAY** Result)
+{
+    return Guard([&] {
+        if (!Result) support::Raise(support::err::InvalidProcedureCall);
+        *Result = nullptr;
+        ArgumentList args = ArgumentsOf(Args);
+        if (args.Count() == 0) return;
+        SafeArray numbers = SafeArray::Vector(VT_I4, args.lower, args.Count());
+        {
+            SafeArrayData<VARIANT> from(args.array);
+            SafeArrayData<LONG> to(numbers.get());
+            for (ULONG i = 0; i < args.Count(); ++i) {
+                IgnoringErrors([&] { to[i] = vb::ToLong(from[i]); });
+            }
+        }
+        *Result = numbers.release();
+    });
+}
+
+HRESULT tlvMain::Collection(SAFEARRAY** Args, _Collection** Result)
+{
+    return Guard([&] {
+        if (!Result) support::Raise(support::err::InvalidProcedureCall);
+        *Result = nullptr;
+        auto items = MakeObject<verrick::Collection>();
+        ArgumentList args = ArgumentsOf(Args);
+        if (args.Count() > 0) {
+            SafeArrayData<VARIANT> from(args.array);
+            items->Reserve(args.Count());
+            for (ULONG i = 0; i < args.Count(); ++i) {
+                // Keys "1", "2"...: the count before the item plus one.
+                IgnoringErrors([&] { items->Append(from[i], std::to_wstring(items->Size() + 1)); });
+            }
+        }
+        *Result = items.release();
+    });
+}
+
+HRESULT tlvMain::ShowAboutBox(IDispatch*, IDispatch*, BSTR, VARIANT, VARIANT)
+{
+    return Guard([&] { RaiseNotImplemented(L"tlvMain.ShowAboutBox"); });
+}
+
+HRESULT tlvMain::ShowAboutBox2(IPictureDisp*, IPictureDisp*, IDispatch*, VARIANT, VARIANT, VARIANT)
+{
+    return Guard([&] { RaiseNotImplemented(L"tlvMain.ShowAboutBox2"); });
+}
+
+HRESULT tlvMain::ShowAboutBoxEx(BSTR, VARIANT, VARIANT, LONG, LONG, LONG, VARIANT, VARIANT, VARIANT, VARIANT,
+                                VARIANT, VARIANT)
+{
+    return Guard([&] { RaiseNotImplemented(L"tlvMain.ShowAboutBoxEx"); });
+}
+
+HRESULT tlvMain::AddTextBoxInsertHook(IDispatch*, VARIANT_BOOL* Result)
+{
+    return Guard([&] {
+        if (Result) *Result = VARIANT_FALSE;
+        RaiseNotImplemented(L"tlvMain.AddTextBoxInsertHook");
+    });
+}
+
+HRESULT tlvMain::RemoveTextBoxInsertHook(IDispatch*, VARIANT_BOOL* Result)
+{
+    return Guard([&] {
+        if (Result) *Result = VARIANT_FALSE;
+        RaiseNotImplemented(L"tlvMain.RemoveTextBoxInsertHook");
+    });
+}
+
+HRESULT tlvMain::ClearTextBoxInsertHooks()
+{
+    return Guard([&] { RaiseNotImplemented(L"tlvMain.ClearTextBoxInsertHooks"); });
+}
+
+HRESULT tlvMain::JoinCollection(IDispatch** SourceCollection, BSTR Delimiter, VARIANT_BOOL RaiseErrors,
+                                BSTR* Result)
+{
+    return Guard([&] {
+        if (!Result) support::Raise(support::err::InvalidProcedureCall);
+        *Result = nullptr;
+        const bool raise = RaiseErrors != VARIANT_FALSE;
+        auto attempt = [&](auto&& step) {
+            if (raise)
+                step();
+            else
+                IgnoringErrors(step);
+        };
+        std::optional<CollectionAccess> source;
+        long count = 0;
+        attempt([&] {
+            source.emplace(SourceCollection ? *SourceCollection : nullptr);
+            count = source->Count();
+        });
+        const std::wstring_view delimiter = support::BstrView(Delimiter);
+        std::wstring text;
+        for (long i = 1; i <= count; ++i) {
+            // An item that fails contributes nothing; its delimiter is still written.
+            attempt([&] { text += vb::ToText(*source->Item(i)); });
+            if (i < count) text += delimiter;
+        }
+        *Result = Bstr(text).release();
+    });
+}
+
+HRESULT tlvMain::SplitCollection(BSTR Expression, VARIANT Delimiter, LONG Limit, LONG Compare,
+                                 VARIANT_BOOL RaiseErrors, _Collection** Result)
+{
+    return Guard([&] {
+        if (!Result) support::Raise(support::err::InvalidProcedureCall);
+        *Result = nullptr;
+        auto items = MakeObject<verrick::Collection>();
+        try {
+            std::wstring delimiter = vb::IsMissing(Delimiter) ? std::wstring(L" ") : vb::ToText(Delimiter);
+            std::vector<std::wstring> parts =
+                SplitText(support::BstrView(Expression), delimiter, Limit, Compare);
+            items->Reserve(parts.size());
+            for (const std::wstring& part : parts)
+                items->Append(Variant::Text(part));
+        } catch (const support::RuntimeError&) {
+            if (RaiseErrors != VARIANT_FALSE) throw;
+            // A failed split leaves no parts.
+            items = MakeObject<verrick::Collection>();
+        }
+        *Result = items.release();
+    });
+}
+
+} // namespace verrick
