@@ -23,10 +23,17 @@ inline int CountKernelHandles()
     return count;
 }
 
+// Window handles are shared by every process: count only this one's.
+inline bool IsOwnWindow(HWND window)
+{
+    DWORD process = 0;
+    return ::IsWindow(window) && ::GetWindowThreadProcessId(window, &process) && process == ::GetCurrentProcessId();
+}
+
 inline int CountWindows()
 {
     int count = 0;
     for (UINT_PTR handle = 1; handle <= 0xFFFF; ++handle)
-        if (::IsWindow(reinterpret_cast<HWND>(handle))) ++count;
+        if (IsOwnWindow(reinterpret_cast<HWND>(handle))) ++count;
     return count;
 }

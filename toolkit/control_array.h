@@ -14,14 +14,19 @@
 namespace toolkit {
 
 template <typename T>
-class ControlArray {
+class ControlArray : public ControlArrayBase {
 public:
-    ControlArray(Form& parent, std::wstring name, int designIndex = 0) : designIndex_(designIndex)
+    ControlArray(Form& parent, std::wstring name, int designIndex = 0)
+        : parent_(parent), designIndex_(designIndex)
     {
         auto first = std::make_unique<T>(parent, std::move(name));
         first->SetIndex(designIndex);
         elements_.emplace(designIndex, std::move(first));
+        parent_.arrays_.push_back(this);
     }
+    ControlArray(const ControlArray&) = delete;
+    ControlArray& operator=(const ControlArray&) = delete;
+    ~ControlArray() { std::erase(parent_.arrays_, this); }
 
     T& operator()(int index) const
     {
@@ -58,12 +63,16 @@ public:
     }
 
     // Every element loaded at run time goes when the form unloads.
-    void UnloadRunTimeElements() { std::erase_if(elements_, [&](auto& e) { return e.first != designIndex_; }); }
+    void UnloadRunTimeElements() override
+    {
+        std::erase_if(elements_, [&](auto& e) { return e.first != designIndex_; });
+    }
 
     auto begin() const { return elements_.begin(); }
     auto end() const { return elements_.end(); }
 
 private:
+    Form& parent_;
     int designIndex_;
     std::map<int, std::unique_ptr<T>> elements_;
 };

@@ -44,7 +44,10 @@ void Form::BorderStyle(FormBorderStyle style)
 {
     borderStyle_ = style;
     if (IsLoaded()) {
-        ::SetWindowLongW(hWnd(), GWL_STYLE, static_cast<LONG>(WindowStyle()));
+        // Shown, disabled, minimized and maximized are the window's state, not its border.
+        constexpr DWORD kStateBits = WS_VISIBLE | WS_DISABLED | WS_MINIMIZE | WS_MAXIMIZE;
+        DWORD state = static_cast<DWORD>(::GetWindowLongW(hWnd(), GWL_STYLE)) & kStateBits;
+        ::SetWindowLongW(hWnd(), GWL_STYLE, static_cast<LONG>(WindowStyle() | state));
         ::SetWindowLongW(hWnd(), GWL_EXSTYLE, static_cast<LONG>(WindowExStyle()));
         ::SetWindowPos(hWnd(), nullptr, 0, 0, 0, 0,
                        SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
@@ -162,6 +165,7 @@ bool Form::Unload(UnloadMode mode)
     if (cancel) return false;
     unloading_ = true;
     for (Control* control : std::vector<Control*>(controls_)) control->Detach();
+    for (ControlArrayBase* array : std::vector<ControlArrayBase*>(arrays_)) array->UnloadRunTimeElements();
     for (const TimerEntry& timer : timers_) ::KillTimer(hWnd(), timer.id);
     timers_.clear();
     Application::FormUnloaded(this);
@@ -198,10 +202,30 @@ double Form::Height() const
     return ToTwipsY(r.bottom - r.top);
 }
 
-void Form::Left(double twips) { Move(twips, Top(), Width(), Height()); }
-void Form::Top(double twips) { Move(Left(), twips, Width(), Height()); }
-void Form::Width(double twips) { Move(Left(), Top(), twips, Height()); }
-void Form::Height(double twips) { Move(Left(), Top(), Width(), twips); }
+// Each loads the form first: the other three are read from its window.
+void Form::Left(double twips)
+{
+    Load();
+    Move(twips, Top(), Width(), Height());
+}
+
+void Form::Top(double twips)
+{
+    Load();
+    Move(Left(), twips, Width(), Height());
+}
+
+void Form::Width(double twips)
+{
+    Load();
+    Move(Left(), Top(), twips, Height());
+}
+
+void Form::Height(double twips)
+{
+    Load();
+    Move(Left(), Top(), Width(), twips);
+}
 
 void Form::Move(double left, double top, double width, double height)
 {

@@ -18,6 +18,16 @@ namespace toolkit {
 
 class Control;
 
+// A control array as its form sees it: the elements loaded at run time go
+// when the form unloads.
+class ControlArrayBase {
+public:
+    virtual void UnloadRunTimeElements() = 0;
+
+protected:
+    ~ControlArrayBase() = default;
+};
+
 enum class FormBorderStyle { None = 0, FixedSingle = 1, Sizable = 2, FixedDialog = 3, FixedToolWindow = 4,
                              SizableToolWindow = 5 };
 enum class StartUpPosition { Manual = 0, CenterOwner = 1, CenterScreen = 2, WindowsDefault = 3 };
@@ -111,6 +121,8 @@ protected:
 
 private:
     friend class Control;
+    template <typename T>
+    friend class ControlArray;
     void Register(Control* control);
     void Unregister(Control* control);
     DWORD WindowStyle() const;
@@ -130,6 +142,7 @@ private:
     OleColor backColor_ = SystemColor(COLOR_BTNFACE);
     support::UniqueBrush backBrush_;
     std::vector<Control*> controls_;
+    std::vector<ControlArrayBase*> arrays_;
     struct TimerEntry {
         UINT_PTR id;
         UINT interval;

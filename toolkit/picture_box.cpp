@@ -21,6 +21,10 @@ PictureBox::PictureBox(const PictureBox& source, int index)
 {
 }
 
+// The window goes while this object is whole, so WM_NCDESTROY takes the image
+// out of its device context before either is deleted.
+PictureBox::~PictureBox() { Detach(); }
+
 const wchar_t* PictureBox::ClassName() const
 {
     static const wchar_t* name =

@@ -17,6 +17,7 @@ public:
     PictureBox(Form& parent, std::wstring name);
     // A new array element: the design properties, and a blank image.
     PictureBox(const PictureBox& source, int index);
+    ~PictureBox() override;
 
     // 0: no border; 1: a single flat line.
     void BorderStyle(int style);

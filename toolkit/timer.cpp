@@ -8,6 +8,9 @@ namespace toolkit {
 
 Timer::Timer(Form& parent, std::wstring name) : Control(parent, std::move(name)) {}
 
+// The form's window timer must not outlive the object it calls back.
+Timer::~Timer() { Detach(); }
+
 void Timer::Interval(long milliseconds)
 {
     if (milliseconds < 0 || milliseconds > 65535) support::Raise(support::err::InvalidPropertyValue);

@@ -11,6 +11,7 @@ namespace toolkit {
 class Timer : public Control {
 public:
     Timer(Form& parent, std::wstring name);
+    ~Timer() override;
 
     // 0 to 65535 ms; 0 stops the ticks. Anything else is error 380.
     void Interval(long milliseconds);

@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Sets up, builds and starts Vorlan in the build's own Wine prefix.
+# On a display it runs until you close it. Without one it runs on a private
+# display, saves a screenshot, says where, and closes it.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+"$root/scripts/build.sh"
+export WINEPREFIX=$root/build/wine/run
+"$root/scripts/wine-prefix.sh" "$WINEPREFIX"
+exe=$root/build/bin/Vorlan.exe
+
+if [ -n "${DISPLAY:-}" ]; then
+  exec "$root/scripts/wine-run.sh" "$exe"
+fi
+
+shot=$root/build/vorlan-screenshot.png
+"$root/scripts/with-display.sh" bash -c '
+  "$0/scripts/wine-run.sh" "$1" &
+  app=$!
+  for _ in $(seq 100); do
+    id=$(xdotool search --name "^Vorlan ::" 2>/dev/null | head -1) && [ -n "$id" ] && break
+    sleep 0.2
+  done
+  if [ -z "${id:-}" ]; then echo "Vorlan did not show its window" >&2; kill $app; exit 1; fi
+  sleep 1
+  import -window "$id" "$2"
+  echo "Vorlan is running on a private display; screenshot: $2"
+  wineserver -k 2>/dev/null || true
+  wait $app 2>/dev/null || true' "$root" "$exe" "$shot"

@@ -1,0 +1,160 @@
+#include <doctest.h>
+
+#include "leak_probe.h"
+#include "toolkit/control_array.h"
+#include "toolkit/form.h"
+#include "toolkit/label.h"
+#include "toolkit/picture_box.h"
+#include "toolkit_test.h"
+
+using namespace toolkit;
+using namespace toolkit_test;
+
+namespace {
+
+struct LabelsForm {
+    LabelsForm()
+    {
+        labels(0).Move(60, 120, 2235, 255);
+        labels(0).Caption(L"Диск C:");
+        labels(0).ForeColor(RGB(0, 0, 128));
+    }
+    ~LabelsForm() { form.Unload(); }
+
+    Form form{L"frmArray"};
+    ControlArray<Label> labels{form, L"lblRow"};
+};
+
+}  // namespace
+
+TEST_CASE("ControlArray::LoadCopiesTheLowestElement")
+{
+    LabelsForm f;
+    f.form.Show();
+    Label& row = f.labels.Load(3);
+    CHECK(row.Index() == 3);
+    CHECK(row.Caption() == L"Диск C:");
+    CHECK(row.ForeColor() == RGB(0, 0, 128));
+    CHECK(row.Width() == 2235);
+    CHECK_FALSE(row.Visible());
+    REQUIRE(::IsWindow(row.hWnd()));
+    CHECK(::GetParent(row.hWnd()) == f.form.hWnd());
+    CHECK_FALSE(::IsWindowVisible(row.hWnd()));
+
+    // The copy takes the lowest element as it is now, not as it was designed.
+    f.labels(0).Caption(L"нулевой");
+    CHECK(f.labels.Load(5).Caption() == L"нулевой");
+}
+
+TEST_CASE("ControlArray::Errors")
+{
+    LabelsForm f;
+    f.form.Show();
+    f.labels.Load(1);
+    HWND design = f.labels(0).hWnd();
+    CHECK(ErrorNumberOf([&] { f.labels.Load(1); }) == 360);
+    CHECK(ErrorNumberOf([&] { f.labels.Unload(0); }) == 362);
+    CHECK(f.labels.Exists(0));
+    CHECK(::IsWindow(design));
+    CHECK(ErrorNumberOf([&] { f.labels.Unload(2); }) == 340);
+    CHECK(ErrorNumberOf([&] { f.labels(2); }) == 340);
+    CHECK(f.labels.Count() == 2);
+}
+
+TEST_CASE("ControlArray::BoundsFollowLoadsAndUnloads")
+{
+    LabelsForm f;
+    f.form.Show();
+    f.labels.Load(2);
+    f.labels.Load(7);
+    CHECK(f.labels.UBound() == 7);
+    CHECK(f.labels.Count() == 3);
+
+    HWND seventh = f.labels(7).hWnd();
+    f.labels.Unload(7);
+    CHECK_FALSE(::IsWindow(seventh));
+    CHECK_FALSE(f.labels.Exists(7));
+    CHECK(f.labels.UBound() == 2);
+    CHECK(f.labels.Count() == 2);
+    CHECK(f.labels.LBound() == 0);
+}
+
+TEST_CASE("ControlArray::LoadedBeforeItsForm")
+{
+    LabelsForm f;
+    Label& row = f.labels.Load(1);
+    CHECK(row.hWnd() == nullptr);
+    f.form.Load();
+    REQUIRE(row.hWnd() != nullptr);
+    CHECK(::GetParent(row.hWnd()) == f.form.hWnd());
+    CHECK_FALSE(::IsWindowVisible(row.hWnd()));
+}
+
+TEST_CASE("ControlArray::RunTimeElementsGoWithTheForm")
+{
+    LabelsForm f;
+    f.form.Show();
+    f.labels.Load(1);
+    f.labels.Load(2);
+    f.form.Unload();
+    CHECK(f.labels.Count() == 1);
+    CHECK(f.labels(0).Caption() == L"Диск C:");
+
+    f.form.Show();
+    CHECK(f.labels(0).hWnd() != nullptr);
+    CHECK(ErrorNumberOf([&] { f.labels.Load(1); }) == 0);
+}
+
+namespace {
+
+// Ten rows of a label and a picture box, twenty elements, made at every load.
+class RowsForm : public Form {
+public:
+    RowsForm() : Form(L"frmRows")
+    {
+        lblRow(0).Move(60, 60, 2000, 255);
+        picRow(0).Move(2100, 60, 2000, 255);
+        picRow(0).Scale(100, 1);
+        ClientSize(4200, 10 * 300);
+    }
+
+    ControlArray<Label> lblRow{*this, L"lblRow"};
+    ControlArray<PictureBox> picRow{*this, L"picRow"};
+
+protected:
+    void Form_Load() override
+    {
+        for (int i = 1; i < 10; ++i) {
+            lblRow.Load(i).Top(60 + i * 300);
+            picRow.Load(i).Top(60 + i * 300);
+        }
+        for (auto& [index, label] : lblRow) {
+            label->Caption(L"Строка " + std::to_wstring(index));
+            label->Visible(true);
+        }
+        for (auto& [index, box] : picRow) {
+            box->FilledBox(0, 0, (index + 1) * 10, 1, RGB(51, 170, 0));
+            box->Visible(true);
+        }
+    }
+};
+
+}  // namespace
+
+TEST_CASE("ControlArray::LoadAndUnloadLeaveNothingBehind")
+{
+    RowsForm form;
+    form.Show();
+    PumpMessages();
+    form.Unload();
+    int gdi = CountGdiObjects(), windows = CountWindows(), handles = CountKernelHandles();
+    for (int i = 0; i < 200; ++i) {
+        form.Show();
+        PumpMessages();
+        REQUIRE(form.lblRow.Count() == 10);
+        form.Unload();
+    }
+    CHECK(CountGdiObjects() == gdi);
+    CHECK(CountWindows() == windows);
+    CHECK(CountKernelHandles() == handles);
+}

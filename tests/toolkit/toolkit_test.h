@@ -1,0 +1,63 @@
+#pragma once
+// Helpers of the toolkit tests: the program's message loop in small steps,
+// waits bounded by a deadline, and the pixels a window shows.
+
+#include <doctest.h>
+
+#include <windows.h>
+
+#include "toolkit/application.h"
+#include "toolkit/font.h"
+
+#include "support/handles.h"
+#include "support/test_helpers.h"
+
+namespace toolkit_test {
+
+using support_test::ErrorNumberOf;
+
+inline void PumpMessages()
+{
+    MSG message;
+    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) toolkit::Application::Dispatch(message);
+}
+
+// Pumps until done() holds or timeoutMs pass; whether it holds.
+template <typename Done>
+bool PumpUntil(Done&& done, DWORD timeoutMs = 3000)
+{
+    DWORD start = ::GetTickCount();
+    for (PumpMessages(); !done(); PumpMessages()) {
+        DWORD elapsed = ::GetTickCount() - start;
+        if (elapsed >= timeoutMs) return false;
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, timeoutMs - elapsed, QS_ALLINPUT);
+    }
+    return true;
+}
+
+// Pumps for a while, to see that something does not happen.
+inline void PumpFor(DWORD milliseconds)
+{
+    DWORD start = ::GetTickCount();
+    PumpUntil([&] { return ::GetTickCount() - start >= milliseconds; }, milliseconds);
+}
+
+// What the window shows at a point of its client area.
+inline COLORREF ScreenPixel(HWND window, int x, int y)
+{
+    support::WindowDC dc(window);
+    return ::GetPixel(dc.get(), x, y);
+}
+
+// The pixel size of a text in a font, as GDI measures it.
+inline SIZE TextExtent(const toolkit::FontSpec& spec, std::wstring_view text)
+{
+    support::UniqueFont font = toolkit::MakeFont(spec);
+    support::UniqueMemoryDC dc(::CreateCompatibleDC(nullptr));
+    support::SelectedObject selected(dc.get(), font.get());
+    SIZE size{};
+    ::GetTextExtentPoint32W(dc.get(), text.data(), static_cast<int>(text.size()), &size);
+    return size;
+}
+
+}  // namespace toolkit_test
