@@ -9,6 +9,8 @@ r = tlv.JoinCollection(tlv.Collection("only"), ",")
 CheckEqual "Join one item", r, "only"
 r = tlv.JoinCollection(tlv.Collection(), ",")
 CheckEqual "Join an empty collection", r, ""
+r = tlv.JoinCollection(tlv.Collection("C:\Data", "D:\Music"), vbCrLf)
+CheckEqual "Join paths by line breaks, none after the last", r, "C:\Data" & vbCrLf & "D:\Music"
 r = tlv.JoinCollection(tlv.Collection(1, True, 2.5), "|")
 CheckEqual "Join converts to text", r, "1|True|2.5"
 
