@@ -21,6 +21,6 @@ struct FontSpec {
     bool operator==(const FontSpec&) const = default;
 };
 
-support::UniqueFont MakeFont(const FontSpec& spec);
+support::UniqueFont MakeFont(const FontSpec& wanted);
 
 }  // namespace toolkit

@@ -17,17 +17,17 @@ double TwipsPerPixelY()
     return value;
 }
 
-support::UniqueFont MakeFont(const FontSpec& spec)
+support::UniqueFont MakeFont(const FontSpec& wanted)
 {
     LOGFONTW font{};
-    font.lfHeight = -static_cast<LONG>(std::lround(spec.Size * 1440.0 / 72.0 / TwipsPerPixelY()));
-    font.lfWeight = spec.Bold ? FW_BOLD : FW_NORMAL;
-    font.lfItalic = spec.Italic;
-    font.lfUnderline = spec.Underline;
-    font.lfStrikeOut = spec.Strikethrough;
-    font.lfCharSet = static_cast<BYTE>(spec.Charset);
+    font.lfHeight = -static_cast<LONG>(std::lround(wanted.Size * 1440.0 / 72.0 / TwipsPerPixelY()));
+    font.lfWeight = wanted.Bold ? FW_BOLD : FW_NORMAL;
+    font.lfItalic = wanted.Italic;
+    font.lfUnderline = wanted.Underline;
+    font.lfStrikeOut = wanted.Strikethrough;
+    font.lfCharSet = static_cast<BYTE>(wanted.Charset);
     font.lfQuality = DEFAULT_QUALITY;
-    spec.Name.copy(font.lfFaceName, LF_FACESIZE - 1);
+    wanted.Name.copy(font.lfFaceName, LF_FACESIZE - 1);
     return support::UniqueFont(::CreateFontIndirectW(&font));
 }
 

@@ -50,9 +50,9 @@ inline COLORREF ScreenPixel(HWND window, int x, int y)
 }
 
 // The pixel size of a text in a font, as GDI measures it.
-inline SIZE TextExtent(const toolkit::FontSpec& spec, std::wstring_view text)
+inline SIZE TextExtent(const toolkit::FontSpec& wanted, std::wstring_view text)
 {
-    support::UniqueFont font = toolkit::MakeFont(spec);
+    support::UniqueFont font = toolkit::MakeFont(wanted);
     support::UniqueMemoryDC dc(::CreateCompatibleDC(nullptr));
     support::SelectedObject selected(dc.get(), font.get());
     SIZE size{};
