@@ -80,8 +80,6 @@ CheckError "Remove past the end", 9
 ' Members declared for later parts answer with a clear error.
 tlv.ShowAboutBoxEx "Title"
 CheckError "ShowAboutBoxEx not available", &H80004001
-r = tlv.AddTextBoxInsertHook(Nothing)
-CheckError "AddTextBoxInsertHook not available", &H80004001
 Set r = tlv.CommandLine()
 CheckError "CommandLine not available", &H80004001
 

@@ -1,6 +1,8 @@
 #include "verrick/frame/class_table.h"
 
 #include "Velmora.h"
+#include "verrick/about/tlvTabControl.h"
+#include "verrick/forms/tlvTextBoxDefButtonWatcher.h"
 #include "verrick/frame/com_object.h"
 #include "verrick/frame/tlvMain.h"
 
@@ -21,6 +23,8 @@ template <typename T> HRESULT Create(REFIID iid, void** object)
 
 constexpr ClassEntry kClasses[] = {
     {&CLSID_tlvMain, L"tlvMain", &Create<tlvMain>},
+    {&CLSID_tlvTextBoxDefButtonWatcher, L"tlvTextBoxDefButtonWatcher", &Create<tlvTextBoxDefButtonWatcher>},
+    {&CLSID_tlvTabControl, L"tlvTabControl", &Create<tlvTabControl>},
 };
 
 } // namespace

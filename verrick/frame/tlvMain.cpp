@@ -166,27 +166,6 @@ HRESULT tlvMain::ShowAboutBoxEx(BSTR, VARIANT, VARIANT, LONG, LONG, LONG, VARIAN
     return Guard([&] { RaiseNotImplemented(L"tlvMain.ShowAboutBoxEx"); });
 }
 
-HRESULT tlvMain::AddTextBoxInsertHook(IDispatch*, VARIANT_BOOL* Result)
-{
-    return Guard([&] {
-        if (Result) *Result = VARIANT_FALSE;
-        RaiseNotImplemented(L"tlvMain.AddTextBoxInsertHook");
-    });
-}
-
-HRESULT tlvMain::RemoveTextBoxInsertHook(IDispatch*, VARIANT_BOOL* Result)
-{
-    return Guard([&] {
-        if (Result) *Result = VARIANT_FALSE;
-        RaiseNotImplemented(L"tlvMain.RemoveTextBoxInsertHook");
-    });
-}
-
-HRESULT tlvMain::ClearTextBoxInsertHooks()
-{
-    return Guard([&] { RaiseNotImplemented(L"tlvMain.ClearTextBoxInsertHooks"); });
-}
-
 HRESULT tlvMain::JoinCollection(IDispatch** SourceCollection, BSTR Delimiter, VARIANT_BOOL RaiseErrors,
                                 BSTR* Result)
 {

@@ -4,18 +4,26 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <string_view>
+#include <vector>
 
 #include "Velmora.h"
 #include "verrick/frame/com_object.h"
 
 namespace verrick {
 
+namespace forms {
+class CTextBoxInsertHook;
+}
+
 class tlvMain final : public DispatchObject<tlvMain, _tlvMain> {
 public:
     static constexpr std::wstring_view ErrorSource = L"Velmora.tlvMain";
 
-    tlvMain() = default;
+    // Out of line: the hook list's type is complete only there.
+    tlvMain();
+    ~tlvMain() override;
 
     HRESULT STDMETHODCALLTYPE CommandLine(_CommandLineParser** Result) override;
     HRESULT STDMETHODCALLTYPE ArrayString(SAFEARRAY** Args, SAFEARRAY** Result) override;
@@ -79,6 +87,10 @@ public:
                                              VARIANT_BOOL RaiseErrors, BSTR* Result) override;
     HRESULT STDMETHODCALLTYPE SplitCollection(BSTR Expression, VARIANT Delimiter, LONG Limit, LONG Compare,
                                               VARIANT_BOOL RaiseErrors, _Collection** Result) override;
+
+private:
+    // One hook per text box hooked through AddTextBoxInsertHook.
+    std::vector<std::unique_ptr<forms::CTextBoxInsertHook>> hooks_;
 };
 
 } // namespace verrick

@@ -1,0 +1,113 @@
+#pragma once
+// Outgoing events through the standard connection points. A class that
+// raises events derives from EventSourceObject: it serves
+// IConnectionPointContainer with one connection point for its event
+// dispinterface, and IProvideClassInfo2 so that hosts (a VB client's
+// WithEvents, a script host's event binding) find that interface from the
+// object alone. Events reach each sink through IDispatch::Invoke.
+
+#include <windows.h>
+#include <ocidl.h>
+#include <olectl.h>
+
+#include <initializer_list>
+#include <vector>
+
+#include "support/com.h"
+#include "verrick/frame/com_object.h"
+
+namespace verrick {
+
+// The sinks of one outgoing dispinterface. It lives inside its container and
+// shares the container's reference count, so a client holding the point keeps
+// the whole object alive.
+class ConnectionPoint final : public IConnectionPoint {
+public:
+    ConnectionPoint(IConnectionPointContainer& container, REFIID events) noexcept;
+    ~ConnectionPoint();
+    ConnectionPoint(const ConnectionPoint&) = delete;
+    ConnectionPoint& operator=(const ConnectionPoint&) = delete;
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
+    ULONG STDMETHODCALLTYPE AddRef() override;
+    ULONG STDMETHODCALLTYPE Release() override;
+
+    HRESULT STDMETHODCALLTYPE GetConnectionInterface(IID* iid) override;
+    HRESULT STDMETHODCALLTYPE GetConnectionPointContainer(IConnectionPointContainer** container) override;
+    HRESULT STDMETHODCALLTYPE Advise(IUnknown* sink, DWORD* cookie) override;
+    HRESULT STDMETHODCALLTYPE Unadvise(DWORD cookie) override;
+    HRESULT STDMETHODCALLTYPE EnumConnections(IEnumConnections** connections) override;
+
+    REFIID Events() const noexcept { return events_; }
+    // Calls the event on every sink connected when it starts, arguments in
+    // source order. A sink that fails or disconnects meanwhile does not stop the others.
+    void Raise(DISPID member, std::initializer_list<VARIANT> arguments) noexcept;
+
+private:
+    struct Sink {
+        DWORD cookie;
+        support::ComPtr<IDispatch> dispatch;
+    };
+
+    IConnectionPointContainer& container_;
+    IID events_;
+    std::vector<Sink> sinks_;
+    DWORD nextCookie_ = 1;
+};
+
+// The container's enumeration of its one connection point.
+HRESULT EnumerateConnectionPoints(IConnectionPoint* point, IEnumConnectionPoints** points) noexcept;
+// The coclass description of a class of the library.
+HRESULT ClassTypeInfo(REFCLSID clsid, ITypeInfo** info) noexcept;
+
+template <typename Derived, typename Dual>
+class EventSourceObject
+    : public DispatchObject<Derived, Dual, IConnectionPointContainer, IProvideClassInfo2> {
+public:
+    HRESULT STDMETHODCALLTYPE EnumConnectionPoints(IEnumConnectionPoints** points) override
+    {
+        return EnumerateConnectionPoints(&point_, points);
+    }
+    HRESULT STDMETHODCALLTYPE FindConnectionPoint(REFIID iid, IConnectionPoint** point) override
+    {
+        if (!point) return E_POINTER;
+        *point = nullptr;
+        if (!IsEqualIID(iid, point_.Events())) return CONNECT_E_NOCONNECTION;
+        *point = &point_;
+        point_.AddRef();
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetClassInfo(ITypeInfo** info) override { return ClassTypeInfo(clsid_, info); }
+    HRESULT STDMETHODCALLTYPE GetGUID(DWORD kind, GUID* guid) override
+    {
+        if (!guid) return E_POINTER;
+        if (kind != GUIDKIND_DEFAULT_SOURCE_DISP_IID) return E_INVALIDARG;
+        *guid = point_.Events();
+        return S_OK;
+    }
+
+protected:
+    EventSourceObject(REFCLSID clsid, REFIID events) noexcept
+        : clsid_(clsid), point_(static_cast<IConnectionPointContainer&>(*this), events)
+    {}
+
+    // Raising may run client code that drops the last reference to this
+    // object: make it the last thing a method does.
+    void RaiseEvent(DISPID member, std::initializer_list<VARIANT> arguments) noexcept
+    {
+        point_.Raise(member, arguments);
+    }
+
+    bool QueryExtra(REFIID iid, void** object) noexcept override
+    {
+        if (!IsEqualIID(iid, IID_IProvideClassInfo)) return false;
+        *object = static_cast<IProvideClassInfo2*>(this);
+        return true;
+    }
+
+private:
+    CLSID clsid_;
+    ConnectionPoint point_;
+};
+
+} // namespace verrick
