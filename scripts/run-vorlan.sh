@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Sets up, builds and starts Vorlan in the build's own Wine prefix.
+# Sets up, builds and starts Vorlan in the build's own Wine prefix, after
+# registering the freshly built Verrick.dll there (Vorlan creates its objects).
 # On a display it runs until you close it. Without one it runs on a private
 # display, saves a screenshot, says where, and closes it.
 set -euo pipefail
@@ -8,6 +9,8 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 export WINEPREFIX=$root/build/wine/run
 "$root/scripts/wine-prefix.sh" "$WINEPREFIX"
 exe=$root/build/bin/Vorlan.exe
+server=$root/build/bin/Verrick.dll
+"$root/scripts/wine-run.sh" regsvr32 /s "Z:${server//\//\\}"
 
 if [ -n "${DISPLAY:-}" ]; then
   exec "$root/scripts/wine-run.sh" "$exe"

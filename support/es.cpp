@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cwchar>
+
+#include <shellapi.h>
 #include <string>
 
 #include "support/handles.h"
@@ -70,6 +72,26 @@ void SetExtendedStyle(HWND window, LONG style)
     ::SetLastError(ERROR_SUCCESS);
     if (!::SetWindowLongW(window, GWL_EXSTYLE, style) && ::GetLastError() != ERROR_SUCCESS)
         RaiseLastWin32(L"SetWindowLongW");
+}
+
+// Bound by name: user32 has the monitor functions from Windows 98 and 2000 on.
+RECT WorkAreaOf(HWND window)
+{
+    using MonitorFromWindowProc = HMONITOR(WINAPI*)(HWND, DWORD);
+    using GetMonitorInfoProc = BOOL(WINAPI*)(HMONITOR, LPMONITORINFO);
+    static const HMODULE user32 = ::GetModuleHandleW(L"user32.dll");
+    static const auto monitorFromWindow = reinterpret_cast<MonitorFromWindowProc>(
+        reinterpret_cast<void (*)()>(::GetProcAddress(user32, "MonitorFromWindow")));
+    static const auto getMonitorInfo = reinterpret_cast<GetMonitorInfoProc>(
+        reinterpret_cast<void (*)()>(::GetProcAddress(user32, "GetMonitorInfoW")));
+    if (monitorFromWindow && getMonitorInfo) {
+        MONITORINFO info{sizeof info};
+        HMONITOR monitor = monitorFromWindow(window, MONITOR_DEFAULTTONEAREST);
+        if (monitor && getMonitorInfo(monitor, &info)) return info.rcWork;
+    }
+    RECT area{};
+    ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+    return area;
 }
 
 // Screen -----------------------------------------------------------------------
@@ -168,11 +190,52 @@ HWND esGetThunderMainHandle()
     return found;
 }
 
+bool esOpenReadMeFile(HWND owner)
+{
+    try {
+        const std::wstring path = ProgramPath();
+        const size_t slash = path.find_last_of(L"\\/");
+        if (slash == std::wstring::npos) return false;
+        const std::wstring readMe = path.substr(0, slash + 1) + L"ReadMe.txt";
+        const DWORD attributes = ::GetFileAttributesW(readMe.c_str());
+        if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
+        const std::wstring folder = path.substr(0, slash);
+        auto result = reinterpret_cast<INT_PTR>(
+            ::ShellExecuteW(owner, L"open", readMe.c_str(), nullptr, folder.c_str(), SW_SHOWNORMAL));
+        // Text files have no program of their own on this system: every system has Notepad.
+        if (result == SE_ERR_NOASSOC) {
+            const std::wstring argument = L"\"" + readMe + L"\"";
+            result = reinterpret_cast<INT_PTR>(::ShellExecuteW(
+                owner, L"open", L"notepad.exe", argument.c_str(), folder.c_str(), SW_SHOWNORMAL));
+        }
+        return result > 32;
+    } catch (...) {
+        return false;
+    }
+}
+
 // Windows ----------------------------------------------------------------------
 
 bool esFixUserControlsContainerWindow()
 {
     return true;
+}
+
+bool esCenterFormEx(HWND window, HWND relativeTo)
+{
+    RECT place{};
+    if (!::IsWindow(window) || !::GetWindowRect(window, &place))
+        RaiseWin32(ERROR_INVALID_WINDOW_HANDLE, L"esCenterFormEx");
+    const HWND anchor = relativeTo && ::IsWindow(relativeTo) ? relativeTo : window;
+    const RECT area = WorkAreaOf(anchor);
+    RECT over = area;
+    if (anchor != window) ::GetWindowRect(anchor, &over);
+    const LONG width = place.right - place.left, height = place.bottom - place.top;
+    LONG x = over.left + (over.right - over.left - width) / 2;
+    LONG y = over.top + (over.bottom - over.top - height) / 2;
+    x = std::max(area.left, std::min(x, area.right - width));
+    y = std::max(area.top, std::min(y, area.bottom - height));
+    return ::SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE) != FALSE;
 }
 
 void esSetWindowTransparecny(HWND window, long percent, bool enable)

@@ -28,11 +28,20 @@ inline constexpr wchar_t kProgramWindowClass[] = L"ToolkitProgramWindow";
 // That window of the calling thread (a top-level window, not a message-only
 // one), or 0 when there is none.
 HWND esGetThunderMainHandle();
+// Opens the program's read-me, "ReadMe.txt" in the executable's folder, with
+// the shell's "open" verb, or in Notepad where no program opens text files
+// (owner: the window for any message the shell shows, or 0). False when there
+// is no such file or it could not be opened; never throws.
+bool esOpenReadMeFile(HWND owner);
 
 // Windows ----------------------------------------------------------------------
 
 // Kept for callers that run it in each form's load; there is nothing to fix here.
 bool esFixUserControlsContainerWindow();
+// Centres the window on the work area of the monitor it is on (relativeTo 0),
+// or over another window, kept on that work area. A window larger than the
+// work area keeps its top left corner on it. Not a window: error.
+bool esCenterFormEx(HWND window, HWND relativeTo);
 // Opacity in percent (clamped to 1 to 100; 100 opaque): the window becomes
 // layered with alpha percent * 255 / 100, rounded; at 100 it stays layered
 // with alpha 255. enable False makes it a plain, not layered window again.

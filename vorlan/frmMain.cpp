@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "toolkit/twips.h"
+#include "vorlan/verrick_client.h"
 
 #include "support/as.h"
 #include "support/es.h"
@@ -13,6 +14,97 @@ namespace {
 constexpr wchar_t kCommandKeys[] = L"Tab / 0aANPRST";
 constexpr wchar_t kNoDisksMessage[] = L"Подходящих дисков не обнаружено. Это печально!";
 constexpr UINT kTopmostFlags = SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE | SWP_NOOWNERZORDER | SWP_NOSENDCHANGING;
+
+// The keys of the stored options; all in the program's default section.
+constexpr wchar_t kSection[] = L"";
+constexpr wchar_t kShowFreeSpace[] = L"Show Free Space";
+constexpr wchar_t kShowSummary[] = L"Show Summary";
+constexpr wchar_t kShowNetworkDrives[] = L"Show Network Drives";
+constexpr wchar_t kShowPercent[] = L"Show Percent";
+constexpr wchar_t kShowAdditionalPaths[] = L"Show Additional Paths";
+constexpr wchar_t kAdditionalPaths[] = L"Additional Paths";
+constexpr wchar_t kWindowPlacement[] = L"Window placement";
+constexpr wchar_t kTransparencyPercent[] = L"Transparency Percent";
+constexpr wchar_t kTransparent[] = L"Transparent";
+constexpr wchar_t kTopmost[] = L"Topmost";
+constexpr wchar_t kAutorefreshInterval[] = L"Autorefresh Interval";
+constexpr wchar_t kAutorefresh[] = L"Autorefresh";
+
+constexpr long kDefaultOpacity = 75;
+constexpr long kDefaultInterval = 2500;
+
+support::Variant Integer(SHORT number)
+{
+    support::Variant value;
+    value.get()->vt = VT_I2;
+    value.get()->iVal = number;
+    return value;
+}
+
+// Typed reads and writes of one option through the settings store.
+class Options {
+public:
+    explicit Options(components::SettingsOwner owner) : owner_(std::move(owner)) {}
+
+    bool Flag(const wchar_t* key)
+    {
+        return Read(key, components::skBoolean, support::Variant::Bool(false)).get()->boolVal !=
+               VARIANT_FALSE;
+    }
+    long Number(const wchar_t* key, const support::Variant& defaultValue)
+    {
+        return Read(key, components::skNumber, defaultValue).get()->lVal;
+    }
+    std::wstring Text(const wchar_t* key)
+    {
+        return std::wstring(
+            support::BstrView(Read(key, components::skString, support::Variant::Text(L"")).get()->bstrVal));
+    }
+
+    void Flag(const wchar_t* key, bool value)
+    {
+        Write(key, components::skBoolean, support::Variant::Bool(value));
+    }
+    void Number(const wchar_t* key, long value)
+    {
+        Write(key, components::skNumber, support::Variant::Long(value));
+    }
+    void Text(const wchar_t* key, std::wstring_view value)
+    {
+        Write(key, components::skString, support::Variant::Text(value));
+    }
+
+    bool LoadWindowPlacement(HWND window)
+    {
+        return store_.LoadWindowPlacement(kSection, kWindowPlacement, window, owner_);
+    }
+    void SaveWindowPlacement(HWND window)
+    {
+        store_.SaveWindowPlacement(kSection, kWindowPlacement, window, owner_);
+    }
+
+private:
+    support::Variant Read(const wchar_t* key, int kind, const support::Variant& defaultValue)
+    {
+        return store_.ReadSetting(kSection, key, kind, *defaultValue, owner_);
+    }
+    void Write(const wchar_t* key, int kind, const support::Variant& value)
+    {
+        store_.WriteSetting(kSection, key, kind, *value, owner_);
+    }
+
+    components::SettingsStore store_;
+    components::SettingsOwner owner_;
+};
+
+// Runs a step whose run-time errors are passed over.
+template <typename Step> void IgnoringErrors(Step&& step)
+{
+    try {
+        step();
+    } catch (const support::RuntimeError&) {
+    }
+}
 
 std::wstring VolumeLabel(wchar_t letter)
 {
@@ -332,22 +424,114 @@ void frmMain::FillRow(int index, const std::wstring& key, bool notLocal)
 
 void frmMain::LoadDisplayOptions()
 {
-    // Until the settings store arrives, every start is a first start.
-    ShowFreeSpace = ShowSummary = ShowNetworkDrives = ShowAdditionalPaths = false;
-    AdditionalPaths.clear();
-    PercentMode = 0;
+    Options options(SettingsOwner());
+    ShowFreeSpace = options.Flag(kShowFreeSpace);
+    ShowSummary = options.Flag(kShowSummary);
+    ShowNetworkDrives = options.Flag(kShowNetworkDrives);
+    PercentMode = options.Number(kShowPercent, support::Variant::Bool(false));
+    if (PercentMode < 0 || PercentMode > 3) PercentMode = 0;
+    ShowAdditionalPaths = options.Flag(kShowAdditionalPaths);
+    AdditionalPaths = ParsePathList(options.Text(kAdditionalPaths));
 }
 
 void frmMain::LoadWindowOptions()
 {
-    SET_TransparencyPercent = 75;
-    SET_Transparent = false;
-    SET_Topmost = false;
-    tmrRefresh.Interval(2500);
-    tmrRefresh.Enabled(false);
-    UpdateCaption();
+    Options options(SettingsOwner());
+    if (!options.LoadWindowPlacement(hWnd())) support::esCenterFormEx(hWnd(), nullptr);
+
+    SET_TransparencyPercent = options.Number(kTransparencyPercent, Integer(kDefaultOpacity));
+    if (SET_TransparencyPercent < 1 || SET_TransparencyPercent > 100)
+        SET_TransparencyPercent = kDefaultOpacity;
+    SET_Transparent = options.Flag(kTransparent);
+    if (SET_Transparent) ApplyTransparency();
+    SET_Topmost = options.Flag(kTopmost);
+    if (SET_Topmost) MakeTopmost();
+
+    // An interval the timer refuses leaves it at its default.
+    IgnoringErrors(
+        [&] { tmrRefresh.Interval(options.Number(kAutorefreshInterval, Integer(kDefaultInterval))); });
+    IgnoringErrors([&] { tmrRefresh.Enabled(options.Flag(kAutorefresh)); });
+    IgnoringErrors([&] { UpdateCaption(); });
 }
 
-void frmMain::SaveOptions() {}
+void frmMain::SaveOptions()
+{
+    // Joined before anything is written: if Verrick fails, the stored options stay as they were.
+    const std::wstring paths = JoinCollection(AdditionalPaths, L"\r\n");
 
-}  // namespace vorlan
+    Options options(SettingsOwner());
+    options.SaveWindowPlacement(hWnd());
+    options.Flag(kShowFreeSpace, ShowFreeSpace);
+    options.Number(kShowPercent, PercentMode);
+    options.Flag(kShowSummary, ShowSummary);
+    options.Flag(kShowNetworkDrives, ShowNetworkDrives);
+    options.Flag(kShowAdditionalPaths, ShowAdditionalPaths);
+    options.Text(kAdditionalPaths, paths);
+    options.Flag(kTransparent, SET_Transparent);
+    options.Number(kTransparencyPercent, SET_TransparencyPercent);
+    options.Flag(kTopmost, SET_Topmost);
+    options.Number(kAutorefreshInterval, tmrRefresh.Interval());
+    options.Flag(kAutorefresh, tmrRefresh.Enabled());
+}
+
+void frmMain::Form_KeyDown(int& keyCode, int shift)
+{
+    const int modifiers = shift & (toolkit::vbShiftMask | toolkit::vbCtrlMask | toolkit::vbAltMask);
+    if (modifiers == toolkit::vbShiftMask) {
+        if (keyCode == 'A' && EditAdditionalPaths()) RefreshBars();
+        return;
+    }
+    if (modifiers != 0) return;
+    switch (keyCode) {
+    case VK_F1: support::esOpenReadMeFile(nullptr); break;
+    case VK_ESCAPE: Unload(); break;
+    case VK_F5: RefreshBars(); break;
+    case VK_TAB:
+        ShowFreeSpace = !ShowFreeSpace;
+        RefreshBars();
+        break;
+    case 'S':
+        ShowSummary = !ShowSummary;
+        RefreshBars();
+        break;
+    case 'N':
+        ShowNetworkDrives = !ShowNetworkDrives;
+        RefreshBars();
+        break;
+    case 'A':
+        ShowAdditionalPaths = !ShowAdditionalPaths;
+        RefreshBars();
+        break;
+    case '0':
+        SET_Transparent = !SET_Transparent;
+        if (SET_Transparent)
+            ApplyTransparency();
+        else
+            RemoveTransparency();
+        break;
+    case 'T':
+        SET_Topmost = !SET_Topmost;
+        if (SET_Topmost)
+            MakeTopmost();
+        else
+            MakeNotTopmost();
+        break;
+    case 'R':
+        tmrRefresh.Enabled(!tmrRefresh.Enabled());
+        UpdateCaption();
+        break;
+    case 'P':
+        PercentMode = PercentMode < 3 ? PercentMode + 1 : 0;
+        RefreshBars();
+        break;
+    default: break;
+    }
+}
+
+// The editor needs the toolkit's text box and buttons; until then the list cannot be edited.
+bool frmMain::EditAdditionalPaths()
+{
+    return false;
+}
+
+} // namespace vorlan

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "components/settings_store.h"
 #include "components/shell_icon_reader.h"
 #include "components/subclasser.h"
 #include "toolkit/control_array.h"
@@ -62,6 +63,7 @@ public:
 protected:
     void Form_Load() override;
     void Form_Unload(int& cancel) override;
+    void Form_KeyDown(int& keyCode, int shift) override;
     void tmrRefresh_Timer();
 
     void ISubclasserCallback_WindowProc(components::Subclasser& subclasserObject, HWND hWnd, UINT& uMsg,
@@ -80,6 +82,10 @@ private:
     void LoadDisplayOptions();
     void LoadWindowOptions();
     void SaveOptions();
+    components::SettingsOwner SettingsOwner() const { return {app_.Title, app_.EXEName}; }
+
+    // Runs the paths editor; true when it replaced AdditionalPaths.
+    bool EditAdditionalPaths();
 
     // Tests reach the private state through this one door.
     friend struct frmMainTestAccess;

@@ -3,15 +3,38 @@
 #include <windows.h>
 
 #include <commctrl.h>
+#include <objbase.h>
 
 #include "components/fatal_error.h"
 #include "toolkit/application.h"
 #include "vorlan/frmMain.h"
+#include "vorlan/verrick_client.h"
 
 #include "support/as.h"
 #include "support/es.h"
+#include "support/runtime_error.h"
 
 namespace vorlan {
+namespace {
+
+// The process's COM apartment; Verrick's object goes before it ends.
+class ComApartment {
+public:
+    ComApartment()
+    {
+        if (HRESULT hr = ::CoInitialize(nullptr); FAILED(hr))
+            support::Raise(static_cast<long>(hr), L"COM could not be initialised", L"CoInitialize");
+    }
+    ComApartment(const ComApartment&) = delete;
+    ComApartment& operator=(const ComApartment&) = delete;
+    ~ComApartment()
+    {
+        ReleaseTlvMain();
+        ::CoUninitialize();
+    }
+};
+
+}  // namespace
 
 void Main(frmMain& main)
 {
@@ -27,6 +50,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
 {
     using toolkit::Application;
     return toolkit::Guard([] {
+        vorlan::ComApartment com;
         vorlan::AppDescriptor app = vorlan::AppDescriptor::ForThisProgram();
         Application::SetTitle(app.Title);
         components::SetFatalErrorHandler([](std::exception_ptr error) { Application::Fatal(error); });

@@ -4,68 +4,20 @@
 
 #include "fake_drives.h"
 #include "leak_probe.h"
-#include "toolkit/application.h"
+#include "main_window.h"
 #include "toolkit/twips.h"
 #include "vorlan/frmMain.h"
 
 #include "support/as.h"
 
-namespace vorlan {
-
-// The private state a test sets up or reads back.
-struct frmMainTestAccess {
-    frmMain& form;
-    bool& ShowFreeSpace() { return form.ShowFreeSpace; }
-    bool& ShowSummary() { return form.ShowSummary; }
-    bool& ShowNetworkDrives() { return form.ShowNetworkDrives; }
-    bool& ShowAdditionalPaths() { return form.ShowAdditionalPaths; }
-    std::vector<std::wstring>& AdditionalPaths() { return form.AdditionalPaths; }
-    long& PercentMode() { return form.PercentMode; }
-    bool BarsBuilt() const { return form.BarsBuilt; }
-};
-
-}  // namespace vorlan
-
 using namespace vorlan;
 using vorlan_test::FakeDrives;
+using vorlan_test::MainWindow;
+using vorlan_test::PumpMessages;
 
 namespace {
 
 constexpr double GB = 1024.0 * 1024 * 1024;
-
-void PumpMessages()
-{
-    MSG message;
-    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) toolkit::Application::Dispatch(message);
-}
-
-// A loaded main window over the given drives.
-struct MainWindow {
-    explicit MainWindow(DriveQueries& drives = SystemDriveQueries()) : form(AppDescriptor::ForThisProgram(), drives)
-    {
-        form.Show();
-        PumpMessages();
-    }
-    ~MainWindow()
-    {
-        form.Unload();
-        PumpMessages();
-    }
-    frmMainTestAccess access() { return {form}; }
-    int InnerHeightPixels() const
-    {
-        RECT r{};
-        ::GetClientRect(form.hWnd(), &r);
-        return r.bottom;
-    }
-    int Rows() const
-    {
-        int rows = 0;
-        for (auto& [index, bar] : form.picSizeBar) rows += bar->Visible() ? 1 : 0;
-        return rows;
-    }
-    frmMain form;
-};
 
 COLORREF BarPixel(toolkit::PictureBox& bar, double x)
 {

@@ -1,5 +1,5 @@
 // Vorlan.exe as a person meets it: started as its own process, its window
-// looked at on the screen, closed with the close box.
+// looked at on the screen, driven by its keys, closed, started again.
 
 #include <doctest.h>
 
@@ -7,20 +7,48 @@
 #include <string>
 #include <vector>
 
+#include "components/settings_store.h"
+#include "vorlan/app_descriptor.h"
 #include "vorlan/frmMain.h"
 
 #include "support/handles.h"
 
 namespace {
 
-// VORLAN_EXE holds the program's Unix path; the test prefix's Z: is the Unix root.
-std::wstring ProgramPath()
+// The variable holds a Unix path; the test prefix's Z: is the Unix root.
+std::wstring WindowsPathFrom(const char* variable)
 {
-    const char* unixPath = std::getenv("VORLAN_EXE");
+    const char* unixPath = std::getenv(variable);
     REQUIRE(unixPath);
     std::wstring path = L"Z:";
-    for (const char* c = unixPath; *c; ++c) path += *c == '/' ? L'\\' : static_cast<wchar_t>(*c);
+    for (const char* c = unixPath; *c; ++c)
+        path += *c == '/' ? L'\\' : static_cast<wchar_t>(*c);
     return path;
+}
+
+std::wstring ProgramPath()
+{
+    return WindowsPathFrom("VORLAN_EXE");
+}
+
+// The real program's stored options: the key its title gives.
+std::wstring ProgramSettingsKey()
+{
+    return components::SettingsStore::KeyPath(L"", {L"Tollever - Vorlan", L"Vorlan"});
+}
+
+void ClearProgramSettings()
+{
+    ::RegDeleteKeyW(HKEY_CURRENT_USER, ProgramSettingsKey().c_str());
+}
+
+bool ProgramSettingStored(const wchar_t* name)
+{
+    support::UniqueRegKey key;
+    if (::RegOpenKeyExW(HKEY_CURRENT_USER, ProgramSettingsKey().c_str(), 0, KEY_QUERY_VALUE, key.put()) !=
+        ERROR_SUCCESS)
+        return false;
+    return ::RegQueryValueExW(key.get(), name, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
 }
 
 struct FoundWindow {
@@ -126,10 +154,129 @@ void Wait(DWORD milliseconds)
     }
 }
 
-}  // namespace
+std::wstring TextOf(HWND window)
+{
+    wchar_t text[512] = {};
+    ::GetWindowTextW(window, text, 512);
+    return text;
+}
+
+template <typename Condition> bool WaitFor(Condition&& condition, DWORD milliseconds = 10000)
+{
+    DWORD start = ::GetTickCount();
+    while (!condition() && ::GetTickCount() - start < milliseconds)
+        Wait(50);
+    return condition();
+}
+
+// One run of Vorlan.exe with its main window shown; ended by force if a test leaves it running.
+struct Run {
+    Run()
+    {
+        std::wstring path = ProgramPath();
+        STARTUPINFOW startup{sizeof startup};
+        std::wstring commandLine = L"\"" + path + L"\"";
+        REQUIRE(::CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                 nullptr, &startup, &info));
+        process.reset(info.hProcess);
+        thread.reset(info.hThread);
+        for (int i = 0; i < 200 && !main; ++i) {
+            ::WaitForInputIdle(process.get(), 100);
+            main = FindMainWindow(info.dwProcessId);
+        }
+        REQUIRE(main);
+        ::SetForegroundWindow(main);
+        Wait(300);
+    }
+    ~Run()
+    {
+        if (::WaitForSingleObject(process.get(), 0) == WAIT_TIMEOUT) ::TerminateProcess(process.get(), 99);
+    }
+
+    // A key as the window's thread receives it from the keyboard, no modifier held.
+    void Key(WORD key) { ::PostMessageW(main, WM_KEYDOWN, key, 1); }
+
+    // The exit code once the process has ended, STILL_ACTIVE while it runs on.
+    DWORD EndsWith(DWORD milliseconds = 10000)
+    {
+        ::WaitForSingleObject(process.get(), milliseconds);
+        DWORD code = STILL_ACTIVE;
+        ::GetExitCodeProcess(process.get(), &code);
+        return code;
+    }
+
+    PROCESS_INFORMATION info{};
+    support::UniqueKernelHandle process, thread;
+    HWND main = nullptr;
+};
+
+struct WindowOfClass {
+    DWORD processId;
+    const wchar_t* className;
+    HWND window = nullptr;
+};
+
+BOOL CALLBACK MatchWindowOfClass(HWND window, LPARAM context)
+{
+    auto* wanted = reinterpret_cast<WindowOfClass*>(context);
+    DWORD owner = 0;
+    ::GetWindowThreadProcessId(window, &owner);
+    wchar_t className[64] = {};
+    ::GetClassNameW(window, className, 64);
+    if ((wanted->processId == 0 || owner == wanted->processId) &&
+        std::wstring(className) == wanted->className && ::IsWindowVisible(window)) {
+        wanted->window = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+HWND FindWindowOfClass(DWORD processId, const wchar_t* className)
+{
+    WindowOfClass wanted{processId, className};
+    ::EnumWindows(MatchWindowOfClass, reinterpret_cast<LPARAM>(&wanted));
+    return wanted.window;
+}
+
+// The texts of a dialog's children, one after the other.
+std::wstring DialogText(HWND dialog)
+{
+    std::wstring text;
+    for (HWND child = ::GetWindow(dialog, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
+        text += TextOf(child) + L"\n";
+    return text;
+}
+
+bool IsTopmost(HWND window)
+{
+    return (::GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+}
+
+// Verrick unregistered for as long as the object lives, then registered again.
+class VerrickUnregistered {
+public:
+    VerrickUnregistered() : server_(::LoadLibraryW(WindowsPathFrom("VERRICK_DLL").c_str()))
+    {
+        REQUIRE(server_);
+        REQUIRE(Call("DllUnregisterServer") == S_OK);
+    }
+    ~VerrickUnregistered() { CHECK(Call("DllRegisterServer") == S_OK); }
+
+private:
+    HRESULT Call(const char* name)
+    {
+        auto entry = reinterpret_cast<HRESULT(WINAPI*)()>(
+            reinterpret_cast<void*>(::GetProcAddress(server_.get(), name)));
+        return entry ? entry() : E_NOTIMPL;
+    }
+    support::UniqueModule server_;
+};
+
+} // namespace
 
 TEST_CASE("Vorlan::StartsShowsItsDrivesAndCloses")
 {
+    ClearProgramSettings();
     std::wstring path = ProgramPath();
     STARTUPINFOW startup{sizeof startup};
     PROCESS_INFORMATION process{};
@@ -180,4 +327,93 @@ TEST_CASE("Vorlan::StartsShowsItsDrivesAndCloses")
     DWORD exitCode = 1;
     ::GetExitCodeProcess(process.hProcess, &exitCode);
     CHECK(exitCode == 0);
+}
+
+TEST_CASE("Vorlan::OptionsAndPlacementSurviveARestart")
+{
+    ClearProgramSettings();
+    std::wstring caption;
+    RECT place{};
+    size_t bars = 0;
+    {
+        Run first;
+        ::SetWindowPos(first.main, nullptr, 140, 90, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        for (WORD key :
+             {WORD('S'), WORD('N'), WORD('A'), WORD(VK_TAB), WORD('P'), WORD('0'), WORD('T'), WORD('R')})
+            first.Key(key);
+        caption = L"Vorlan :: Tab / 0aANPRST :: свободно / всего";
+        REQUIRE(WaitFor([&] { return TextOf(first.main) == caption; }));
+        CHECK(IsTopmost(first.main));
+        // C:, E:, the network drive Z: and the summary.
+        bars = Bars(first.main).size();
+        CHECK(bars == 4);
+        ::GetWindowRect(first.main, &place);
+        CHECK(place.left == 140);
+        first.Key(VK_ESCAPE);
+        CHECK(first.EndsWith() == 0);
+    }
+    CHECK(ProgramSettingStored(L"Window placement"));
+
+    Run second;
+    CHECK(TextOf(second.main) == caption);
+    CHECK(Bars(second.main).size() == bars);
+    RECT again{};
+    ::GetWindowRect(second.main, &again);
+    CHECK(again.left == place.left);
+    CHECK(again.top == place.top);
+    CHECK(again.bottom - again.top == place.bottom - place.top);
+    CHECK(IsTopmost(second.main));
+    BYTE alpha = 0;
+    CHECK((::GetWindowLongW(second.main, GWL_EXSTYLE) & WS_EX_LAYERED) != 0);
+    if (::GetLayeredWindowAttributes(second.main, nullptr, &alpha, nullptr)) CHECK(alpha == 191);
+
+    // Back to the first start's options, for whatever runs next.
+    for (WORD key : {WORD('S'), WORD('N'), WORD('A'), WORD(VK_TAB), WORD('0'), WORD('T'), WORD('R')})
+        second.Key(key);
+    second.Key(VK_ESCAPE);
+    CHECK(second.EndsWith() == 0);
+    ClearProgramSettings();
+}
+
+TEST_CASE("Vorlan::F1OpensTheReadMeBesideTheProgram")
+{
+    ClearProgramSettings();
+    Run vorlan;
+    vorlan.Key(VK_F1);
+    HWND readMe = nullptr;
+    CHECK(WaitFor([&] {
+        for (HWND w = ::GetTopWindow(nullptr); w; w = ::GetWindow(w, GW_HWNDNEXT))
+            if (::IsWindowVisible(w) && TextOf(w).find(L"ReadMe") != std::wstring::npos)
+                return (readMe = w) != nullptr;
+        return false;
+    }));
+    if (readMe) {
+        DWORD editor = 0;
+        ::GetWindowThreadProcessId(readMe, &editor);
+        CHECK(editor != vorlan.info.dwProcessId);
+        ::PostMessageW(readMe, WM_CLOSE, 0, 0);
+    }
+    vorlan.Key(VK_ESCAPE);
+    CHECK(vorlan.EndsWith() == 0);
+}
+
+TEST_CASE("Vorlan::WithoutVerrickEndsWithTheErrorInAMessageBox")
+{
+    ClearProgramSettings();
+    VerrickUnregistered unregistered;
+    Run vorlan;
+    // Verrick is first needed when the options are written, at the close.
+    vorlan.Key(VK_ESCAPE);
+    HWND box = nullptr;
+    REQUIRE(
+        WaitFor([&] { return (box = FindWindowOfClass(vorlan.info.dwProcessId, L"#32770")) != nullptr; }));
+    std::wstring text = DialogText(box);
+    CAPTURE(text);
+    CHECK(text.find(L"429") != std::wstring::npos);
+    CHECK(text.find(L"ActiveX component can't create object") != std::wstring::npos);
+    CHECK(TextOf(box) == L"Tollever - Vorlan");
+    ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+    CHECK(vorlan.EndsWith() == 1);
+    // The failure came before anything was written.
+    CHECK_FALSE(ProgramSettingStored(L"Window placement"));
 }

@@ -1,0 +1,80 @@
+#include "vorlan/verrick_client.h"
+
+#include "support/com.h"
+#include "support/runtime_error.h"
+
+namespace vorlan {
+namespace {
+
+support::ComPtr<_tlvMain>& Instance()
+{
+    static support::ComPtr<_tlvMain> instance;
+    return instance;
+}
+
+// A failed call as the client runtime reports it: a server's run-time error
+// keeps its number, anything else is the HRESULT itself.
+[[noreturn]] void RaiseFailure(HRESULT hr, const wchar_t* member)
+{
+    std::wstring description;
+    support::ComPtr<IErrorInfo> info;
+    if (::GetErrorInfo(0, info.put()) == S_OK && info) {
+        support::Bstr text;
+        if (SUCCEEDED(info->GetDescription(text.put()))) description = text.view();
+    }
+    long number = HRESULT_FACILITY(hr) == FACILITY_CONTROL ? HRESULT_CODE(hr) : static_cast<long>(hr);
+    support::Raise(number, description, member);
+}
+
+void Check(HRESULT hr, const wchar_t* member)
+{
+    if (hr == E_OUTOFMEMORY) throw std::bad_alloc();
+    if (FAILED(hr)) RaiseFailure(hr, member);
+}
+
+} // namespace
+
+_tlvMain& tlvMain()
+{
+    support::ComPtr<_tlvMain>& instance = Instance();
+    if (!instance) {
+        HRESULT hr = ::CoCreateInstance(CLSID_tlvMain, nullptr, CLSCTX_INPROC_SERVER, IID__tlvMain,
+                                        instance.put_void());
+        if (FAILED(hr) || !instance) {
+            instance.reset();
+            support::Raise(429, L"ActiveX component can't create object", L"Velmora.tlvMain");
+        }
+    }
+    return *instance.get();
+}
+
+void ReleaseTlvMain() noexcept
+{
+    Instance().reset();
+}
+
+std::wstring JoinCollection(const std::vector<std::wstring>& items, std::wstring_view delimiter)
+{
+    _tlvMain& main = tlvMain();
+    support::SafeArray arguments =
+        support::SafeArray::Vector(VT_VARIANT, 0, static_cast<ULONG>(items.size()));
+    {
+        support::SafeArrayData<VARIANT> slots(arguments.get());
+        for (size_t i = 0; i < items.size(); ++i)
+            support::Variant::Text(items[i]).move_to(&slots[i]);
+    }
+    SAFEARRAY* array = arguments.get();
+    support::ComPtr<_Collection> collection;
+    Check(main.Collection(&array, collection.put()), L"tlvMain.Collection");
+
+    // In and out: the server may hand back another object, which is then ours to release.
+    IDispatch* source = support::ComPtr<IDispatch>(collection.get()).release();
+    support::Bstr delimiterText(delimiter);
+    support::Bstr joined;
+    HRESULT hr = main.JoinCollection(&source, delimiterText.get(), VARIANT_FALSE, joined.put());
+    support::ComPtr<IDispatch>::Attach(source).reset();
+    Check(hr, L"tlvMain.JoinCollection");
+    return std::wstring(joined.view());
+}
+
+} // namespace vorlan
