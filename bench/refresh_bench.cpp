@@ -61,7 +61,10 @@ int main(int argc, char** argv)
 {
     int runs = argc > 1 ? std::max(3, atoi(argv[1])) : 101;
     OnlyDriveC drives;
-    vorlan::frmMain form(vorlan::AppDescriptor::ForThisProgram(), drives);
+    // A title of its own: the bench never reads or writes Vorlan's stored options.
+    vorlan::AppDescriptor app = vorlan::AppDescriptor::ForThisProgram();
+    app.Title = L"Tollever - Vorlan Bench";
+    vorlan::frmMain form(app, drives);
     form.Show();
     vorlan::frmMainTestAccess access{form};
     const std::vector<std::wstring> folders = {L"C:\\windows", L"C:\\windows\\system32", L"C:\\users",
@@ -82,6 +85,6 @@ int main(int argc, char** argv)
         });
         std::printf("%4d  %10.3f  %8.3f  %5.1f\n", rows, refresh, floor, refresh / floor);
     }
-    form.Unload();
+    // Ends without unloading: nothing is saved.
     return 0;
 }
