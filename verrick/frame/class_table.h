@@ -12,6 +12,8 @@ struct ClassEntry {
     const wchar_t* name; // the class name; the ProgID is "Velmora." + name
     // Creates an instance answering iid; null for classes clients cannot create.
     HRESULT (*create)(REFIID iid, void** object);
+    // OLEMISC_* flags of an ActiveX control, registered with it; 0 for classes that are no control.
+    DWORD miscStatus = 0;
 };
 
 std::span<const ClassEntry> PublicClasses() noexcept;

@@ -1,5 +1,6 @@
 #include "verrick/frame/registration.h"
 
+#include <comcat.h>
 #include <oleauto.h>
 
 #include <string>
@@ -101,6 +102,16 @@ void DeleteIfEmpty(HKEY root, const std::wstring& path)
         return;
     key.reset();
     if (subkeys == 0 && values == 0) ::RegDeleteKeyW(root, path.c_str());
+}
+
+// What containers look for in a control's class key: the Control marker, its
+// OLEMISC flags (default and for DVASPECT_CONTENT) and the control category.
+void RegisterControl(Writer& writer, const std::wstring& key, DWORD miscStatus)
+{
+    writer.CreateKey(key + L"\\Control");
+    writer.Set(key + L"\\MiscStatus", nullptr, L"0");
+    writer.Set(key + L"\\MiscStatus\\1", nullptr, std::to_wstring(miscStatus));
+    writer.CreateKey(key + L"\\Implemented Categories\\" + GuidText(CATID_Control));
 }
 
 struct LibraryFacts {
@@ -215,6 +226,7 @@ try {
         writer.CreateKey(key + L"\\Programmable");
         writer.Set(progId, nullptr, progId);
         writer.Set(progId + L"\\CLSID", nullptr, clsid);
+        if (entry.miscStatus != 0) RegisterControl(writer, key, entry.miscStatus);
     }
 
     hr = writer.Result();

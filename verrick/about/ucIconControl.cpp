@@ -1,0 +1,1163 @@
+#include "verrick/about/ucIconControl.h"
+
+#include <windowsx.h>
+
+#include <algorithm>
+#include <cwctype>
+#include <string>
+
+#include "support/runtime_error.h"
+#include "verrick/frame/module.h"
+
+namespace verrick {
+namespace {
+
+using support::ComPtr;
+using support::Variant;
+
+constexpr wchar_t kWindowClass[] = L"Velmora.ucIconControl";
+constexpr LONG kHimetricPerInch = 2540;
+// Our stream format: this tag, the back colour, the mouse pointer, then the two pictures.
+constexpr DWORD kStreamTag = 0x31434955; // "UIC1"
+// A picture larger than this in a stream is taken for damage, not for a picture.
+constexpr DWORD kMaxPictureBytes = 16 * 1024 * 1024;
+
+int ScreenPixelsPerInch(int axis) noexcept
+{
+    support::WindowDC screen(nullptr);
+    int dpi = screen ? ::GetDeviceCaps(screen.get(), axis) : 0;
+    return dpi > 0 ? dpi : 96;
+}
+
+SIZE PixelsOf(SIZEL himetric) noexcept
+{
+    return {::MulDiv(himetric.cx, ScreenPixelsPerInch(LOGPIXELSX), kHimetricPerInch),
+            ::MulDiv(himetric.cy, ScreenPixelsPerInch(LOGPIXELSY), kHimetricPerInch)};
+}
+
+SIZEL HimetricOf(SIZE pixels) noexcept
+{
+    return {::MulDiv(pixels.cx, kHimetricPerInch, ScreenPixelsPerInch(LOGPIXELSX)),
+            ::MulDiv(pixels.cy, kHimetricPerInch, ScreenPixelsPerInch(LOGPIXELSY))};
+}
+
+COLORREF ColorOf(OLE_COLOR color) noexcept
+{
+    COLORREF result = 0;
+    return SUCCEEDED(::OleTranslateColor(color, nullptr, &result)) ? result : 0;
+}
+
+// The icon a picture holds; null for an empty picture or one of another type,
+// whose handle must not reach the icon functions.
+HICON IconOf(IPictureDisp* picture) noexcept
+{
+    if (!picture) return nullptr;
+    auto ole = ComPtr<IPictureDisp>(picture).as<IPicture>();
+    SHORT type = PICTYPE_UNINITIALIZED;
+    OLE_HANDLE handle = 0;
+    if (!ole || FAILED(ole->get_Type(&type)) || type != PICTYPE_ICON || FAILED(ole->get_Handle(&handle)))
+        return nullptr;
+    return reinterpret_cast<HICON>(static_cast<UINT_PTR>(handle));
+}
+
+ComPtr<IPictureDisp> EmptyPicture() noexcept
+{
+    PICTDESC description{sizeof(PICTDESC), PICTYPE_NONE, {}};
+    ComPtr<IPictureDisp> picture;
+    ::OleCreatePictureIndirect(&description, IID_IPictureDisp, TRUE, picture.put_void());
+    return picture;
+}
+
+ComPtr<IPictureDisp> PictureOf(const VARIANT& value) noexcept
+{
+    ComPtr<IPictureDisp> picture;
+    if ((value.vt == VT_DISPATCH || value.vt == VT_UNKNOWN) && value.punkVal)
+        value.punkVal->QueryInterface(IID_IPictureDisp, picture.put_void());
+    return picture;
+}
+
+bool IsValidPointer(short pointer) noexcept
+{
+    return (pointer >= 0 && pointer <= 15) || pointer == ucIconControl::kCustomPointer;
+}
+
+// The system cursor of a standard mouse pointer; null for the default (0) and the custom one.
+HCURSOR StandardCursor(short pointer) noexcept
+{
+    static const LPCWSTR kCursors[] = {nullptr,      IDC_ARROW,       IDC_CROSS,    IDC_IBEAM,
+                                       IDC_ICON,     IDC_SIZE,        IDC_SIZENESW, IDC_SIZENS,
+                                       IDC_SIZENWSE, IDC_SIZEWE,      IDC_UPARROW,  IDC_WAIT,
+                                       IDC_NO,       IDC_APPSTARTING, IDC_HELP,     IDC_SIZEALL};
+    if (pointer <= 0 || pointer > 15) return nullptr;
+    return ::LoadCursorW(nullptr, kCursors[pointer]);
+}
+
+// Reads one key of a property bag. Keys compare without regard to case: the
+// system's bags do so, and for one that does not the lower-case form is tried too.
+bool ReadKey(IPropertyBag* bag, const wchar_t* name, VARTYPE wanted, Variant& value)
+{
+    value = Variant();
+    value.get()->vt = wanted;
+    if (FAILED(bag->Read(name, value.get(), nullptr))) {
+        std::wstring lower(name);
+        std::transform(lower.begin(), lower.end(), lower.begin(), [](wchar_t c) { return std::towlower(c); });
+        value = Variant();
+        value.get()->vt = wanted;
+        if (FAILED(bag->Read(lower.c_str(), value.get(), nullptr))) return false;
+    }
+    if (wanted == VT_EMPTY) return true;
+    return SUCCEEDED(::VariantChangeType(value.get(), value.get(), 0, wanted));
+}
+
+void WritePicture(IPropertyBag* bag, const wchar_t* name, IPictureDisp* picture)
+{
+    VARIANT value{};
+    value.vt = VT_DISPATCH;
+    value.pdispVal = picture;
+    bag->Write(name, &value);
+}
+
+HRESULT WriteBytes(IStream* stream, const void* data, ULONG size) noexcept
+{
+    ULONG written = 0;
+    HRESULT hr = stream->Write(data, size, &written);
+    return FAILED(hr) ? hr : written == size ? S_OK : STG_E_MEDIUMFULL;
+}
+
+HRESULT ReadBytes(IStream* stream, void* data, ULONG size) noexcept
+{
+    ULONG read = 0;
+    HRESULT hr = stream->Read(data, size, &read);
+    return FAILED(hr) ? hr : read == size ? S_OK : STG_E_READFAULT;
+}
+
+// A picture as a length and the picture's own stream form, so that a picture
+// that cannot be saved or loaded leaves the rest of the stream readable.
+HRESULT SavePicture(IStream* stream, IPictureDisp* picture) noexcept
+{
+    ComPtr<IStream> buffer;
+    DWORD size = 0;
+    HGLOBAL memory = nullptr;
+    if (auto persist = ComPtr<IPictureDisp>(picture).as<IPersistStream>();
+        persist && SUCCEEDED(::CreateStreamOnHGlobal(nullptr, TRUE, buffer.put())) &&
+        SUCCEEDED(::OleSaveToStream(persist.get(), buffer.get())) &&
+        SUCCEEDED(::GetHGlobalFromStream(buffer.get(), &memory))) {
+        ULARGE_INTEGER end{};
+        if (SUCCEEDED(buffer->Seek({}, STREAM_SEEK_CUR, &end)) && end.QuadPart <= kMaxPictureBytes)
+            size = static_cast<DWORD>(end.QuadPart);
+    }
+    HRESULT hr = WriteBytes(stream, &size, sizeof size);
+    if (FAILED(hr) || size == 0) return hr;
+    support::GlobalLock<BYTE> bytes(memory);
+    if (!bytes) return E_OUTOFMEMORY;
+    return WriteBytes(stream, bytes.get(), size);
+}
+
+HRESULT LoadPicture(IStream* stream, ComPtr<IPictureDisp>& picture) noexcept
+{
+    DWORD size = 0;
+    HRESULT hr = ReadBytes(stream, &size, sizeof size);
+    if (FAILED(hr) || size == 0) return hr;
+    if (size > kMaxPictureBytes) return STG_E_READFAULT;
+    support::UniqueGlobal memory(::GlobalAlloc(GMEM_MOVEABLE, size));
+    if (!memory) return E_OUTOFMEMORY;
+    {
+        support::GlobalLock<BYTE> bytes(memory.get());
+        if (!bytes) return E_OUTOFMEMORY;
+        hr = ReadBytes(stream, bytes.get(), size);
+        if (FAILED(hr)) return hr;
+    }
+    ComPtr<IStream> buffer;
+    if (FAILED(::CreateStreamOnHGlobal(memory.get(), TRUE, buffer.put()))) return S_OK;
+    memory.release();
+    ::OleLoadFromStream(buffer.get(), IID_IPictureDisp, picture.put_void());
+    return S_OK;
+}
+
+VARIANT Short(short value) noexcept
+{
+    VARIANT result{};
+    result.vt = VT_I2;
+    result.iVal = value;
+    return result;
+}
+
+VARIANT Single(float value) noexcept
+{
+    VARIANT result{};
+    result.vt = VT_R4;
+    result.fltVal = value;
+    return result;
+}
+
+// A memory device context with the surface's image selected, for one drawing.
+class ImageDC {
+public:
+    explicit ImageDC(HBITMAP image) noexcept : dc_(::CreateCompatibleDC(nullptr)), selected_(dc_.get(), image)
+    {}
+    HDC get() const noexcept { return dc_.get(); }
+
+private:
+    support::UniqueMemoryDC dc_;
+    support::SelectedObject selected_;
+};
+
+// The point's connections form a snapshot: a container may advise or unadvise while it is notified.
+class PointEnumerator final : public ComObject<IEnumConnectionPoints> {
+public:
+    PointEnumerator(std::vector<ComPtr<IConnectionPoint>> points, size_t next) noexcept
+        : points_(std::move(points)), next_(next)
+    {}
+    HRESULT STDMETHODCALLTYPE Next(ULONG count, IConnectionPoint** items, ULONG* fetched) override
+    {
+        if (!items || (count > 1 && !fetched)) return E_POINTER;
+        ULONG done = 0;
+        while (done < count && next_ < points_.size())
+            points_[next_++].copy_to(&items[done++]);
+        if (fetched) *fetched = done;
+        return done == count ? S_OK : S_FALSE;
+    }
+    HRESULT STDMETHODCALLTYPE Skip(ULONG count) override
+    {
+        size_t left = points_.size() - next_;
+        next_ += std::min<size_t>(count, left);
+        return count <= left ? S_OK : S_FALSE;
+    }
+    HRESULT STDMETHODCALLTYPE Reset() override
+    {
+        next_ = 0;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE Clone(IEnumConnectionPoints** copy) override
+    {
+        if (!copy) return E_POINTER;
+        *copy = nullptr;
+        try {
+            *copy = MakeObject<PointEnumerator>(points_, next_).release();
+            return S_OK;
+        } catch (const std::bad_alloc&) {
+            return E_OUTOFMEMORY;
+        }
+    }
+
+private:
+    std::vector<ComPtr<IConnectionPoint>> points_;
+    size_t next_;
+};
+
+} // namespace
+
+// The container's IPropertyNotifySink connections. It lives inside the control
+// and shares its reference count.
+class ucIconControl::PropertyNotifyPoint final : public IConnectionPoint {
+public:
+    explicit PropertyNotifyPoint(ucIconControl& control) noexcept : control_(control) {}
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
+    {
+        if (!object) return E_POINTER;
+        *object = nullptr;
+        if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IConnectionPoint)) return E_NOINTERFACE;
+        *object = static_cast<IConnectionPoint*>(this);
+        AddRef();
+        return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return control_.AddRef(); }
+    ULONG STDMETHODCALLTYPE Release() override { return control_.Release(); }
+
+    HRESULT STDMETHODCALLTYPE GetConnectionInterface(IID* iid) override
+    {
+        if (!iid) return E_POINTER;
+        *iid = IID_IPropertyNotifySink;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetConnectionPointContainer(IConnectionPointContainer** container) override
+    {
+        if (!container) return E_POINTER;
+        return control_.QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(container));
+    }
+    HRESULT STDMETHODCALLTYPE Advise(IUnknown* sink, DWORD* cookie) override
+    {
+        if (!cookie) return E_POINTER;
+        *cookie = 0;
+        if (!sink) return E_POINTER;
+        ComPtr<IPropertyNotifySink> notify;
+        if (FAILED(sink->QueryInterface(IID_IPropertyNotifySink, notify.put_void())))
+            return CONNECT_E_CANNOTCONNECT;
+        try {
+            sinks_.push_back({nextCookie_, std::move(notify)});
+        } catch (const std::bad_alloc&) {
+            return E_OUTOFMEMORY;
+        }
+        *cookie = nextCookie_++;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE Unadvise(DWORD cookie) override
+    {
+        auto found = std::find_if(sinks_.begin(), sinks_.end(),
+                                  [&](const Sink& sink) { return sink.cookie == cookie; });
+        if (found == sinks_.end()) return CONNECT_E_NOCONNECTION;
+        // Released only after it left the list: its release may call back.
+        ComPtr<IPropertyNotifySink> leaving = std::move(found->notify);
+        sinks_.erase(found);
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE EnumConnections(IEnumConnections** connections) override
+    {
+        if (connections) *connections = nullptr;
+        return E_NOTIMPL;
+    }
+
+    void Changed(DISPID property) noexcept
+    {
+        std::vector<Sink> sinks;
+        try {
+            sinks = sinks_;
+        } catch (const std::bad_alloc&) {
+            return;
+        }
+        for (const Sink& sink : sinks)
+            sink.notify->OnChanged(property);
+    }
+
+private:
+    struct Sink {
+        DWORD cookie;
+        ComPtr<IPropertyNotifySink> notify;
+    };
+
+    ucIconControl& control_;
+    std::vector<Sink> sinks_;
+    DWORD nextCookie_ = 1;
+};
+
+ucIconControl::ucIconControl()
+    : EventSourceObject(CLSID_ucIconControl, DIID___ucIconControl),
+      notifyPoint_(std::make_unique<PropertyNotifyPoint>(*this))
+{
+    // Until the container says otherwise, the control is one standard icon large.
+    extent_ = HimetricOf({::GetSystemMetrics(SM_CXICON), ::GetSystemMetrics(SM_CYICON)});
+    ResizeSurface(PixelsOf(extent_));
+}
+
+ucIconControl::~ucIconControl()
+{
+    // The window must not reach this object while it goes.
+    if (window_) ::SetWindowLongPtrW(window_.get(), GWLP_USERDATA, 0);
+    window_.reset();
+    ::UnregisterClassW(kWindowClass, ModuleHandle());
+}
+
+HRESULT ucIconControl::QueryInterface(REFIID iid, void** object)
+{
+    return EventSourceObject::QueryInterface(iid, object);
+}
+
+ULONG ucIconControl::AddRef()
+{
+    return EventSourceObject::AddRef();
+}
+
+ULONG ucIconControl::Release()
+{
+    return EventSourceObject::Release();
+}
+
+bool ucIconControl::QueryExtra(REFIID iid, void** object) noexcept
+{
+    if (IsEqualIID(iid, IID_IOleObject))
+        *object = static_cast<IOleObject*>(this);
+    else if (IsEqualIID(iid, IID_IOleWindow) || IsEqualIID(iid, IID_IOleInPlaceObject))
+        *object = static_cast<IOleInPlaceObject*>(this);
+    else if (IsEqualIID(iid, IID_IOleInPlaceActiveObject))
+        *object = static_cast<IOleInPlaceActiveObject*>(this);
+    else if (IsEqualIID(iid, IID_IOleControl))
+        *object = static_cast<IOleControl*>(this);
+    else if (IsEqualIID(iid, IID_IViewObject) || IsEqualIID(iid, IID_IViewObject2))
+        *object = static_cast<IViewObject2*>(this);
+    else if (IsEqualIID(iid, IID_IPersist) || IsEqualIID(iid, IID_IPersistPropertyBag))
+        *object = static_cast<IPersistPropertyBag*>(this);
+    else if (IsEqualIID(iid, IID_IPersistStreamInit))
+        *object = static_cast<IPersistStreamInit*>(this);
+    else
+        return EventSourceObject::QueryExtra(iid, object);
+    return true;
+}
+
+// --- the surface ---
+
+void ucIconControl::ResizeSurface(SIZE pixels) noexcept
+{
+    pixels.cx = std::max<LONG>(pixels.cx, 1);
+    pixels.cy = std::max<LONG>(pixels.cy, 1);
+    if (image_ && pixels.cx == imageSize_.cx && pixels.cy == imageSize_.cy) return;
+    support::UniqueBitmap grown;
+    {
+        support::WindowDC screen(nullptr);
+        grown.reset(::CreateCompatibleBitmap(screen.get(), pixels.cx, pixels.cy));
+    }
+    if (!grown) return;
+    {
+        // A larger surface keeps what it showed; the new part is back colour.
+        ImageDC target(grown.get());
+        support::UniqueBrush brush(::CreateSolidBrush(ColorOf(backColor_)));
+        RECT all{0, 0, pixels.cx, pixels.cy};
+        ::FillRect(target.get(), &all, brush.get());
+        if (image_) {
+            ImageDC source(image_.get());
+            ::BitBlt(target.get(), 0, 0, imageSize_.cx, imageSize_.cy, source.get(), 0, 0, SRCCOPY);
+        }
+    }
+    image_ = std::move(grown);
+    imageSize_ = pixels;
+}
+
+void ucIconControl::ClearSurface() noexcept
+{
+    if (!image_) return;
+    {
+        ImageDC surface(image_.get());
+        support::UniqueBrush brush(::CreateSolidBrush(ColorOf(backColor_)));
+        RECT all{0, 0, imageSize_.cx, imageSize_.cy};
+        ::FillRect(surface.get(), &all, brush.get());
+    }
+    SurfaceChanged();
+}
+
+void ucIconControl::Redraw() noexcept
+{
+    if (!picture_) {
+        ClearSurface();
+        return;
+    }
+    if (HICON icon = IconOf(picture_.get()); icon && image_) {
+        ImageDC surface(image_.get());
+        ::DrawIcon(surface.get(), 0, 0, icon);
+    }
+    SurfaceChanged();
+}
+
+void ucIconControl::SurfaceChanged() noexcept
+{
+    if (window_) ::InvalidateRect(window_.get(), nullptr, FALSE);
+    if (viewSink_ && (viewAspects_ & DVASPECT_CONTENT)) {
+        ComPtr<IAdviseSink> sink = viewSink_;
+        if (viewFlags_ & ADVF_ONLYONCE) viewSink_.reset();
+        sink->OnViewChange(DVASPECT_CONTENT, -1);
+    }
+}
+
+void ucIconControl::SetPicture(IPictureDisp* picture) noexcept
+{
+    picture_ = ComPtr<IPictureDisp>(picture);
+}
+
+void ucIconControl::SetBackColor(OLE_COLOR color) noexcept
+{
+    // As on any surface with a persistent image, a new back colour clears it.
+    backColor_ = color;
+    ClearSurface();
+}
+
+void ucIconControl::SetMouseIcon(IPictureDisp* picture) noexcept
+{
+    mouseIcon_ = ComPtr<IPictureDisp>(picture);
+}
+
+HICON ucIconControl::MouseCursor() const noexcept
+{
+    if (mousePointer_ == kCustomPointer) return IconOf(mouseIcon_.get());
+    return StandardCursor(mousePointer_);
+}
+
+void ucIconControl::PropertyChanged(DISPID property) noexcept
+{
+    dirty_ = true;
+    ComPtr<IUnknown> keepAlive(static_cast<_ucIconControl*>(this));
+    notifyPoint_->Changed(property);
+}
+
+// --- _ucIconControl ---
+
+HRESULT ucIconControl::get_Picture(IPictureDisp** Result)
+{
+    return Guard([&] {
+        if (!Result) support::Raise(support::err::InvalidProcedureCall);
+        picture_.copy_to(Result);
+    });
+}
+
+HRESULT ucIconControl::putref_Picture(IPictureDisp* New_Picture)
+{
+    return Guard([&] {
+        ComPtr<IUnknown> keepAlive(static_cast<_ucIconControl*>(this));
+        SetPicture(New_Picture);
+        PropertyChanged(DISPID_PICTURE);
+        Redraw();
+    });
+}
+
+HRESULT ucIconControl::put_Picture(IPictureDisp* New_Picture)
+{
+    return putref_Picture(New_Picture);
+}
+
+HRESULT ucIconControl::get_BackColor(LONG* Result)
+{
+    return Guard([&] {
+        if (!Result) support::Raise(support::err::InvalidProcedureCall);
+        *Result = static_cast<LONG>(backColor_);
+    });
+}
+
+HRESULT ucIconControl::put_BackColor(LONG New_BackColor)
+{
+    return Guard([&] {
+        COLORREF unused = 0;
+        if (FAILED(::OleTranslateColor(static_cast<OLE_COLOR>(New_BackColor), nullptr, &unused)))
+            support::Raise(support::err::InvalidPropertyValue);
+        ComPtr<IUnknown> keepAlive(static_cast<_ucIconControl*>(this));
+        SetBackColor(static_cast<OLE_COLOR>(New_BackColor));
+        PropertyChanged(DISPID_BACKCOLOR);
+        Redraw();
+    });
+}
+
+HRESULT ucIconControl::get_MouseIcon(IPictureDisp** Result)
+{
+    return Guard([&] {
+        if (!Result) support::Raise(support::err::InvalidProcedureCall);
+        mouseIcon_.copy_to(Result);
+    });
+}
+
+HRESULT ucIconControl::putref_MouseIcon(IPictureDisp* New_MouseIcon)
+{
+    return Guard([&] {
+        SetMouseIcon(New_MouseIcon);
+        PropertyChanged(DISPID_MOUSEICON);
+    });
+}
+
+HRESULT ucIconControl::put_MouseIcon(IPictureDisp* New_MouseIcon)
+{
+    return putref_MouseIcon(New_MouseIcon);
+}
+
+HRESULT ucIconControl::get_MousePointer(short* Result)
+{
+    return Guard([&] {
+        if (!Result) support::Raise(support::err::InvalidProcedureCall);
+        *Result = mousePointer_;
+    });
+}
+
+HRESULT ucIconControl::put_MousePointer(short New_MousePointer)
+{
+    return Guard([&] {
+        if (!IsValidPointer(New_MousePointer)) support::Raise(support::err::InvalidPropertyValue);
+        mousePointer_ = New_MousePointer;
+        PropertyChanged(DISPID_MOUSEPOINTER);
+    });
+}
+
+// --- IConnectionPointContainer ---
+
+HRESULT ucIconControl::EnumConnectionPoints(IEnumConnectionPoints** points)
+{
+    if (!points) return E_POINTER;
+    *points = nullptr;
+    try {
+        std::vector<ComPtr<IConnectionPoint>> all(2);
+        HRESULT hr = EventSourceObject::FindConnectionPoint(DIID___ucIconControl, all[0].put());
+        if (FAILED(hr)) return hr;
+        all[1] = ComPtr<IConnectionPoint>(notifyPoint_.get());
+        *points = MakeObject<PointEnumerator>(std::move(all), 0).release();
+        return S_OK;
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
+}
+
+HRESULT ucIconControl::FindConnectionPoint(REFIID iid, IConnectionPoint** point)
+{
+    if (!point) return E_POINTER;
+    *point = nullptr;
+    if (!IsEqualIID(iid, IID_IPropertyNotifySink)) return EventSourceObject::FindConnectionPoint(iid, point);
+    *point = notifyPoint_.get();
+    (*point)->AddRef();
+    return S_OK;
+}
+
+// --- IOleObject ---
+
+HRESULT ucIconControl::SetClientSite(IOleClientSite* site)
+{
+    clientSite_ = ComPtr<IOleClientSite>(site);
+    return S_OK;
+}
+
+HRESULT ucIconControl::GetClientSite(IOleClientSite** site)
+{
+    if (!site) return E_POINTER;
+    clientSite_.copy_to(site);
+    return S_OK;
+}
+
+HRESULT ucIconControl::SetHostNames(LPCOLESTR, LPCOLESTR)
+{
+    return S_OK;
+}
+
+HRESULT ucIconControl::Close(DWORD)
+{
+    ComPtr<IUnknown> keepAlive(static_cast<_ucIconControl*>(this));
+    InPlaceDeactivate();
+    if (adviseHolder_) adviseHolder_->SendOnClose();
+    return S_OK;
+}
+
+HRESULT ucIconControl::SetMoniker(DWORD, IMoniker*)
+{
+    return E_NOTIMPL;
+}
+
+HRESULT ucIconControl::GetMoniker(DWORD, DWORD, IMoniker** moniker)
+{
+    if (moniker) *moniker = nullptr;
+    return E_NOTIMPL;
+}
+
+HRESULT ucIconControl::InitFromData(IDataObject*, BOOL, DWORD)
+{
+    return E_NOTIMPL;
+}
+
+HRESULT ucIconControl::GetClipboardData(DWORD, IDataObject** data)
+{
+    if (data) *data = nullptr;
+    return E_NOTIMPL;
+}
+
+HRESULT ucIconControl::DoVerb(LONG verb, LPMSG, IOleClientSite* activeSite, LONG, HWND parent,
+                              LPCRECT position)
+{
+    switch (verb) {
+    case OLEIVERB_PRIMARY:
+    case OLEIVERB_SHOW:
+    case OLEIVERB_OPEN:
+    case OLEIVERB_INPLACEACTIVATE:
+    case OLEIVERB_UIACTIVATE: return ActivateInPlace(activeSite, parent, position);
+    case OLEIVERB_HIDE:
+        if (window_) ::ShowWindow(window_.get(), SW_HIDE);
+        return S_OK;
+    default:
+        if (verb < 0) return E_NOTIMPL;
+        // An unknown positive verb runs the primary one.
+        HRESULT hr = ActivateInPlace(activeSite, parent, position);
+        return FAILED(hr) ? hr : OLEOBJ_S_INVALIDVERB;
+    }
+}
+
+HRESULT ucIconControl::EnumVerbs(IEnumOLEVERB** verbs)
+{
+    if (!verbs) return E_POINTER;
+    return ::OleRegEnumVerbs(CLSID_ucIconControl, verbs);
+}
+
+HRESULT ucIconControl::Update()
+{
+    return S_OK;
+}
+
+HRESULT ucIconControl::IsUpToDate()
+{
+    return S_OK;
+}
+
+HRESULT ucIconControl::GetUserClassID(CLSID* clsid)
+{
+    return GetClassID(clsid);
+}
+
+HRESULT ucIconControl::GetUserType(DWORD form, LPOLESTR* type)
+{
+    if (!type) return E_POINTER;
+    return ::OleRegGetUserType(CLSID_ucIconControl, form, type);
+}
+
+HRESULT ucIconControl::SetExtent(DWORD aspect, SIZEL* size)
+{
+    if (aspect != DVASPECT_CONTENT) return DV_E_DVASPECT;
+    if (!size) return E_POINTER;
+    extent_ = *size;
+    ResizeSurface(PixelsOf(extent_));
+    return S_OK;
+}
+
+HRESULT ucIconControl::GetExtent(DWORD aspect, SIZEL* size)
+{
+    if (aspect != DVASPECT_CONTENT) return DV_E_DVASPECT;
+    if (!size) return E_POINTER;
+    *size = extent_;
+    return S_OK;
+}
+
+HRESULT ucIconControl::Advise(IAdviseSink* sink, DWORD* connection)
+{
+    if (!adviseHolder_) {
+        HRESULT hr = ::CreateOleAdviseHolder(adviseHolder_.put());
+        if (FAILED(hr)) return hr;
+    }
+    return adviseHolder_->Advise(sink, connection);
+}
+
+HRESULT ucIconControl::Unadvise(DWORD connection)
+{
+    return adviseHolder_ ? adviseHolder_->Unadvise(connection) : OLE_E_NOCONNECTION;
+}
+
+HRESULT ucIconControl::EnumAdvise(IEnumSTATDATA** advises)
+{
+    if (!advises) return E_POINTER;
+    *advises = nullptr;
+    return adviseHolder_ ? adviseHolder_->EnumAdvise(advises) : S_OK;
+}
+
+HRESULT ucIconControl::GetMiscStatus(DWORD, DWORD* status)
+{
+    if (!status) return E_POINTER;
+    *status = kMiscStatus;
+    return S_OK;
+}
+
+HRESULT ucIconControl::SetColorScheme(LOGPALETTE*)
+{
+    return E_NOTIMPL;
+}
+
+// --- in-place activation ---
+
+HRESULT ucIconControl::ActivateInPlace(IOleClientSite* activeSite, HWND parent, LPCRECT position) noexcept
+{
+    if (window_) {
+        if (position) SetObjectRects(position, position);
+        ::ShowWindow(window_.get(), SW_SHOWNA);
+        return S_OK;
+    }
+    IOleClientSite* from = activeSite ? activeSite : clientSite_.get();
+    if (!from) return E_UNEXPECTED;
+    ComPtr<IOleInPlaceSite> site;
+    if (FAILED(from->QueryInterface(IID_IOleInPlaceSite, site.put_void()))) return OLE_E_NOT_INPLACEACTIVE;
+    if (site->CanInPlaceActivate() != S_OK) return OLE_E_NOT_INPLACEACTIVE;
+    HRESULT hr = site->OnInPlaceActivate();
+    if (FAILED(hr)) return hr;
+
+    HWND container = nullptr;
+    if (FAILED(site->GetWindow(&container)) || !container) container = parent;
+    ComPtr<IOleInPlaceFrame> frame;
+    ComPtr<IOleInPlaceUIWindow> document;
+    RECT place{}, clip{};
+    OLEINPLACEFRAMEINFO frameInfo{sizeof(OLEINPLACEFRAMEINFO)};
+    if (FAILED(site->GetWindowContext(frame.put(), document.put(), &place, &clip, &frameInfo))) {
+        if (!position) {
+            site->OnInPlaceDeactivate();
+            return E_UNEXPECTED;
+        }
+        place = *position;
+    }
+
+    WNDCLASSEXW windowClass{sizeof(WNDCLASSEXW)};
+    windowClass.style = CS_DBLCLKS;
+    windowClass.lpfnWndProc = &WindowProc;
+    windowClass.hInstance = ModuleHandle();
+    windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.lpszClassName = kWindowClass;
+    ::RegisterClassExW(&windowClass); // already there for a second control: no matter
+    window_.reset(::CreateWindowExW(0, kWindowClass, L"", WS_CHILD | WS_CLIPSIBLINGS, place.left, place.top,
+                                    place.right - place.left, place.bottom - place.top, container, nullptr,
+                                    ModuleHandle(), static_cast<_ucIconControl*>(this)));
+    if (!window_) {
+        hr = HRESULT_FROM_WIN32(::GetLastError());
+        site->OnInPlaceDeactivate();
+        return FAILED(hr) ? hr : E_FAIL;
+    }
+    inPlaceSite_ = std::move(site);
+    ResizeSurface({place.right - place.left, place.bottom - place.top});
+    extent_ = HimetricOf(imageSize_);
+    ::ShowWindow(window_.get(), SW_SHOWNA);
+    return S_OK;
+}
+
+HRESULT ucIconControl::GetWindow(HWND* window)
+{
+    if (!window) return E_POINTER;
+    *window = window_.get();
+    return window_ ? S_OK : E_FAIL;
+}
+
+HRESULT ucIconControl::ContextSensitiveHelp(BOOL)
+{
+    return E_NOTIMPL;
+}
+
+HRESULT ucIconControl::InPlaceDeactivate()
+{
+    if (!inPlaceSite_) return S_OK;
+    ComPtr<IUnknown> keepAlive(static_cast<_ucIconControl*>(this));
+    ::SetWindowLongPtrW(window_.get(), GWLP_USERDATA, 0);
+    window_.reset();
+    // Fails while other controls still have windows of the class; the last one takes it away.
+    ::UnregisterClassW(kWindowClass, ModuleHandle());
+    ComPtr<IOleInPlaceSite> site = std::move(inPlaceSite_);
+    site->OnInPlaceDeactivate();
+    return S_OK;
+}
+
+HRESULT ucIconControl::UIDeactivate()
+{
+    return S_OK;
+}
+
+HRESULT ucIconControl::SetObjectRects(LPCRECT position, LPCRECT)
+{
+    if (!position) return E_POINTER;
+    SIZE size{position->right - position->left, position->bottom - position->top};
+    if (window_)
+        ::SetWindowPos(window_.get(), nullptr, position->left, position->top, size.cx, size.cy,
+                       SWP_NOZORDER | SWP_NOACTIVATE);
+    ResizeSurface(size);
+    extent_ = HimetricOf(imageSize_);
+    return S_OK;
+}
+
+HRESULT ucIconControl::ReactivateAndUndo()
+{
+    return INPLACE_E_NOTUNDOABLE;
+}
+
+HRESULT ucIconControl::TranslateAccelerator(LPMSG)
+{
+    return S_FALSE;
+}
+
+HRESULT ucIconControl::OnFrameWindowActivate(BOOL)
+{
+    return S_OK;
+}
+
+HRESULT ucIconControl::OnDocWindowActivate(BOOL)
+{
+    return S_OK;
+}
+
+HRESULT ucIconControl::ResizeBorder(LPCRECT, IOleInPlaceUIWindow*, BOOL)
+{
+    return S_OK;
+}
+
+HRESULT ucIconControl::EnableModeless(BOOL)
+{
+    return S_OK;
+}
+
+// --- IOleControl ---
+
+HRESULT ucIconControl::GetControlInfo(CONTROLINFO* info)
+{
+    if (!info) return E_POINTER;
+    info->hAccel = nullptr;
+    info->cAccel = 0;
+    info->dwFlags = 0;
+    return S_OK;
+}
+
+HRESULT ucIconControl::OnMnemonic(MSG*)
+{
+    return E_NOTIMPL;
+}
+
+HRESULT ucIconControl::OnAmbientPropertyChange(DISPID)
+{
+    return S_OK;
+}
+
+HRESULT ucIconControl::FreezeEvents(BOOL freeze)
+{
+    if (freeze)
+        ++frozenEvents_;
+    else if (frozenEvents_ > 0)
+        --frozenEvents_;
+    return S_OK;
+}
+
+// --- IViewObject2 ---
+
+HRESULT ucIconControl::Draw(DWORD aspect, LONG, void*, DVTARGETDEVICE*, HDC, HDC target, LPCRECTL bounds,
+                            LPCRECTL, BOOL(STDMETHODCALLTYPE*)(ULONG_PTR), ULONG_PTR)
+{
+    if (aspect != DVASPECT_CONTENT) return DV_E_DVASPECT;
+    if (!target || !bounds) return E_INVALIDARG;
+    if (!image_) return E_OUTOFMEMORY;
+    ImageDC surface(image_.get());
+    LONG width = bounds->right - bounds->left, height = bounds->bottom - bounds->top;
+    if (width == imageSize_.cx && height == imageSize_.cy)
+        ::BitBlt(target, bounds->left, bounds->top, width, height, surface.get(), 0, 0, SRCCOPY);
+    else
+        ::StretchBlt(target, bounds->left, bounds->top, width, height, surface.get(), 0, 0, imageSize_.cx,
+                     imageSize_.cy, SRCCOPY);
+    return S_OK;
+}
+
+HRESULT ucIconControl::GetColorSet(DWORD, LONG, void*, DVTARGETDEVICE*, HDC, LOGPALETTE** colors)
+{
+    if (colors) *colors = nullptr;
+    return S_FALSE;
+}
+
+HRESULT ucIconControl::Freeze(DWORD, LONG, void*, DWORD*)
+{
+    return E_NOTIMPL;
+}
+
+HRESULT ucIconControl::Unfreeze(DWORD)
+{
+    return E_NOTIMPL;
+}
+
+HRESULT ucIconControl::SetAdvise(DWORD aspects, DWORD flags, IAdviseSink* sink)
+{
+    viewAspects_ = aspects;
+    viewFlags_ = flags;
+    viewSink_ = ComPtr<IAdviseSink>(sink);
+    if (sink && (flags & ADVF_PRIMEFIRST)) SurfaceChanged();
+    return S_OK;
+}
+
+HRESULT ucIconControl::GetAdvise(DWORD* aspects, DWORD* flags, IAdviseSink** sink)
+{
+    if (aspects) *aspects = viewAspects_;
+    if (flags) *flags = viewFlags_;
+    if (sink) viewSink_.copy_to(sink);
+    return S_OK;
+}
+
+HRESULT ucIconControl::GetExtent(DWORD aspect, LONG, DVTARGETDEVICE*, LPSIZEL size)
+{
+    return GetExtent(aspect, size);
+}
+
+// --- persistence ---
+
+HRESULT ucIconControl::GetClassID(CLSID* clsid)
+{
+    if (!clsid) return E_POINTER;
+    *clsid = CLSID_ucIconControl;
+    return S_OK;
+}
+
+HRESULT ucIconControl::InitNew()
+{
+    picture_ = EmptyPicture();
+    backColor_ = kDefaultBackColor;
+    mouseIcon_.reset();
+    mousePointer_ = 0;
+    ClearSurface();
+    dirty_ = false;
+    return S_OK;
+}
+
+HRESULT ucIconControl::Load(IPropertyBag* bag, IErrorLog*)
+{
+    if (!bag) return E_POINTER;
+    try {
+        // Each key falls back to its default when it is missing or unreadable.
+        Variant value;
+        picture_ = ReadKey(bag, L"Picture", VT_EMPTY, value) ? PictureOf(*value) : nullptr;
+        SetBackColor(ReadKey(bag, L"BackColor", VT_I4, value) &&
+                             SUCCEEDED(::OleTranslateColor(static_cast<OLE_COLOR>(value.get()->lVal), nullptr,
+                                                           nullptr))
+                         ? static_cast<OLE_COLOR>(value.get()->lVal)
+                         : kDefaultBackColor);
+        SetMouseIcon(ReadKey(bag, L"MouseIcon", VT_EMPTY, value) ? PictureOf(*value).get() : nullptr);
+        mousePointer_ = ReadKey(bag, L"MousePointer", VT_I2, value) && IsValidPointer(value.get()->iVal)
+                            ? value.get()->iVal
+                            : 0;
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
+    // A loaded control shows its picture, as it did when it was saved.
+    Redraw();
+    dirty_ = false;
+    return S_OK;
+}
+
+HRESULT ucIconControl::Save(IPropertyBag* bag, BOOL clearDirty, BOOL saveAll)
+{
+    if (!bag) return E_POINTER;
+    // A value equal to its default is left out unless the container asks for all; write failures are ignored.
+    if (picture_ || saveAll) WritePicture(bag, L"Picture", picture_.get());
+    if (backColor_ != kDefaultBackColor || saveAll) {
+        VARIANT color{};
+        color.vt = VT_I4;
+        color.lVal = static_cast<LONG>(backColor_);
+        bag->Write(L"BackColor", &color);
+    }
+    if (mouseIcon_ || saveAll) WritePicture(bag, L"MouseIcon", mouseIcon_.get());
+    if (mousePointer_ != 0 || saveAll) {
+        VARIANT pointer = Short(mousePointer_);
+        bag->Write(L"MousePointer", &pointer);
+    }
+    if (clearDirty) dirty_ = false;
+    return S_OK;
+}
+
+HRESULT ucIconControl::IsDirty()
+{
+    return dirty_ ? S_OK : S_FALSE;
+}
+
+HRESULT ucIconControl::Load(IStream* stream)
+{
+    if (!stream) return E_POINTER;
+    DWORD tag = 0;
+    LONG color = 0;
+    short pointer = 0;
+    HRESULT hr = ReadBytes(stream, &tag, sizeof tag);
+    if (SUCCEEDED(hr) && tag != kStreamTag) hr = STG_E_OLDFORMAT;
+    if (SUCCEEDED(hr)) hr = ReadBytes(stream, &color, sizeof color);
+    if (SUCCEEDED(hr)) hr = ReadBytes(stream, &pointer, sizeof pointer);
+    if (FAILED(hr)) return hr;
+    ComPtr<IPictureDisp> picture, mouseIcon;
+    if (SUCCEEDED(LoadPicture(stream, picture))) LoadPicture(stream, mouseIcon);
+    picture_ = std::move(picture);
+    SetBackColor(SUCCEEDED(::OleTranslateColor(static_cast<OLE_COLOR>(color), nullptr, nullptr))
+                     ? static_cast<OLE_COLOR>(color)
+                     : kDefaultBackColor);
+    mouseIcon_ = std::move(mouseIcon);
+    mousePointer_ = IsValidPointer(pointer) ? pointer : 0;
+    Redraw();
+    dirty_ = false;
+    return S_OK;
+}
+
+HRESULT ucIconControl::Save(IStream* stream, BOOL clearDirty)
+{
+    if (!stream) return E_POINTER;
+    LONG color = static_cast<LONG>(backColor_);
+    HRESULT hr = WriteBytes(stream, &kStreamTag, sizeof kStreamTag);
+    if (SUCCEEDED(hr)) hr = WriteBytes(stream, &color, sizeof color);
+    if (SUCCEEDED(hr)) hr = WriteBytes(stream, &mousePointer_, sizeof mousePointer_);
+    if (SUCCEEDED(hr)) hr = SavePicture(stream, picture_.get());
+    if (SUCCEEDED(hr)) hr = SavePicture(stream, mouseIcon_.get());
+    if (SUCCEEDED(hr) && clearDirty) dirty_ = false;
+    return hr;
+}
+
+HRESULT ucIconControl::GetSizeMax(ULARGE_INTEGER* size)
+{
+    if (!size) return E_POINTER;
+    size->QuadPart = 0;
+    return E_NOTIMPL;
+}
+
+// --- the window ---
+
+LRESULT CALLBACK ucIconControl::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_NCCREATE) {
+        auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
+        ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    auto* dual = reinterpret_cast<_ucIconControl*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (!dual) return ::DefWindowProcW(window, message, wParam, lParam);
+    try {
+        // An event handler may drop the container's last reference to the control.
+        ComPtr<_ucIconControl> keepAlive(dual);
+        return static_cast<ucIconControl*>(dual)->OnMessage(window, message, wParam, lParam);
+    } catch (...) {
+        return ::DefWindowProcW(window, message, wParam, lParam);
+    }
+}
+
+LRESULT ucIconControl::OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_PAINT: {
+        support::PaintDC paint(window);
+        if (image_) {
+            ImageDC surface(image_.get());
+            ::BitBlt(paint.get(), 0, 0, imageSize_.cx, imageSize_.cy, surface.get(), 0, 0, SRCCOPY);
+        }
+        return 0;
+    }
+    case WM_ERASEBKGND: return 1;
+    case WM_SETCURSOR:
+        if (LOWORD(lParam) == HTCLIENT) {
+            if (HICON cursor = MouseCursor()) {
+                ::SetCursor(cursor);
+                return TRUE;
+            }
+        }
+        break;
+    case WM_LBUTTONDOWN:
+        leftPressed_ = true;
+        afterDoubleClick_ = false;
+        ::SetCapture(window);
+        RaiseMouse(DISPID_MOUSEDOWN, 1, wParam, lParam);
+        return 0;
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+        ::SetCapture(window);
+        RaiseMouse(DISPID_MOUSEDOWN, message == WM_RBUTTONDOWN ? 2 : 4, wParam, lParam);
+        return 0;
+    case WM_LBUTTONDBLCLK:
+        // Takes the place of the second press: the double click, then only the release.
+        leftPressed_ = false;
+        afterDoubleClick_ = true;
+        ::SetCapture(window);
+        if (frozenEvents_ == 0) RaiseEvent(DISPID_DBLCLICK, {});
+        return 0;
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP:
+    case WM_MBUTTONUP: {
+        short button = message == WM_LBUTTONUP ? 1 : message == WM_RBUTTONUP ? 2 : 4;
+        bool click = false;
+        if (button == 1) {
+            RECT client{};
+            ::GetClientRect(window, &client);
+            POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+            click = leftPressed_ && !afterDoubleClick_ && ::PtInRect(&client, at);
+            leftPressed_ = afterDoubleClick_ = false;
+        }
+        if ((wParam & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON)) == 0 && ::GetCapture() == window)
+            ::ReleaseCapture();
+        RaiseMouse(DISPID_MOUSEUP, button, wParam, lParam);
+        if (click && frozenEvents_ == 0) RaiseEvent(DISPID_CLICK, {});
+        return 0;
+    }
+    case WM_MOUSEMOVE: {
+        short buttons = static_cast<short>(((wParam & MK_LBUTTON) ? 1 : 0) | ((wParam & MK_RBUTTON) ? 2 : 0) |
+                                           ((wParam & MK_MBUTTON) ? 4 : 0));
+        RaiseMouse(DISPID_MOUSEMOVE, buttons, wParam, lParam);
+        return 0;
+    }
+    case WM_CAPTURECHANGED: leftPressed_ = false; return 0;
+    }
+    return ::DefWindowProcW(window, message, wParam, lParam);
+}
+
+void ucIconControl::RaiseMouse(DISPID event, short button, WPARAM keys, LPARAM position) noexcept
+{
+    if (frozenEvents_ > 0) return;
+    short shift = static_cast<short>(((keys & MK_SHIFT) ? 1 : 0) | ((keys & MK_CONTROL) ? 2 : 0) |
+                                     (::GetKeyState(VK_MENU) < 0 ? 4 : 0));
+    // The control's scale is twips, as a user control's is by default.
+    float x = static_cast<float>(GET_X_LPARAM(position)) * 1440.0f /
+              static_cast<float>(ScreenPixelsPerInch(LOGPIXELSX));
+    float y = static_cast<float>(GET_Y_LPARAM(position)) * 1440.0f /
+              static_cast<float>(ScreenPixelsPerInch(LOGPIXELSY));
+    RaiseEvent(event, {Short(button), Short(shift), Single(x), Single(y)});
+}
+
+} // namespace verrick
