@@ -29,9 +29,12 @@ void ShowFatalBox(std::exception_ptr error)
                   MB_OK | MB_ICONERROR | MB_TASKMODAL | MB_SETFOREGROUND);
 }
 
-}  // namespace
+} // namespace
 
-HINSTANCE Application::Instance() noexcept { return ::GetModuleHandleW(nullptr); }
+HINSTANCE Application::Instance() noexcept
+{
+    return ::GetModuleHandleW(nullptr);
+}
 
 void Application::SetTitle(std::wstring title)
 {
@@ -39,7 +42,10 @@ void Application::SetTitle(std::wstring title)
     if (state().programWindow) ::SetWindowTextW(state().programWindow.get(), state().title.c_str());
 }
 
-const std::wstring& Application::Title() noexcept { return state().title; }
+const std::wstring& Application::Title() noexcept
+{
+    return state().title;
+}
 
 HWND Application::ProgramWindow()
 {
@@ -54,8 +60,8 @@ HWND Application::ProgramWindow()
         }
         // Never shown: it owns the forms and carries the program's icon and title.
         window.reset(::CreateWindowExW(0, support::kProgramWindowClass, state().title.c_str(),
-                                       WS_POPUP | WS_CLIPSIBLINGS | WS_CAPTION | WS_SYSMENU, 0, 0, 0, 0, nullptr,
-                                       nullptr, Instance(), nullptr));
+                                       WS_POPUP | WS_CLIPSIBLINGS | WS_CAPTION | WS_SYSMENU, 0, 0, 0, 0,
+                                       nullptr, nullptr, Instance(), nullptr));
         if (!window) support::RaiseLastWin32(L"CreateWindowExW");
     }
     return window.get();
@@ -64,7 +70,8 @@ HWND Application::ProgramWindow()
 void Application::Run()
 {
     MSG message;
-    while (!state().forms.empty() && ::GetMessageW(&message, nullptr, 0, 0) > 0) Dispatch(message);
+    while (!state().forms.empty() && ::GetMessageW(&message, nullptr, 0, 0) > 0)
+        Dispatch(message);
 }
 
 void Application::Dispatch(MSG& message)
@@ -73,11 +80,23 @@ void Application::Dispatch(MSG& message)
         // Key preview: the form sees the key before the control that has the focus.
         HWND root = ::GetAncestor(message.hwnd, GA_ROOT);
         if (root && root != message.hwnd) {
-            if (auto* form = dynamic_cast<Form*>(WindowObject::FromHandle(root)); form && form->KeyPreview()) {
+            if (auto* form = dynamic_cast<Form*>(WindowObject::FromHandle(root));
+                form && form->KeyPreview()) {
                 int keyCode = static_cast<int>(message.wParam);
                 Guard([&] { form->RaiseKeyDown(keyCode); });
                 if (keyCode == 0) return;
                 message.wParam = static_cast<WPARAM>(keyCode);
+            }
+        }
+        // Enter, Esc and Tab: the form's default and cancel buttons and the tab order.
+        if (message.message == WM_KEYDOWN &&
+            (message.wParam == VK_RETURN || message.wParam == VK_ESCAPE || message.wParam == VK_TAB)) {
+            if (auto* form = dynamic_cast<Form*>(WindowObject::FromHandle(root))) {
+                int shift = (::GetKeyState(VK_SHIFT) < 0 ? vbShiftMask : 0) |
+                            (::GetKeyState(VK_CONTROL) < 0 ? vbCtrlMask : 0) |
+                            (::GetKeyState(VK_MENU) < 0 ? vbAltMask : 0);
+                if (Guard([&] { return form->HandleDialogKey(static_cast<int>(message.wParam), shift); }))
+                    return;
             }
         }
     }
@@ -85,7 +104,10 @@ void Application::Dispatch(MSG& message)
     ::DispatchMessageW(&message);
 }
 
-void Application::SetFatalHandler(FatalHandler handler) { state().fatal = std::move(handler); }
+void Application::SetFatalHandler(FatalHandler handler)
+{
+    state().fatal = std::move(handler);
+}
 
 void Application::Fatal(std::exception_ptr error) noexcept
 {
@@ -109,16 +131,26 @@ std::wstring Application::DescribeError(std::exception_ptr error)
     } catch (const std::bad_alloc&) {
         return L"Run-time error '7':\n\nOut of memory";
     } catch (const std::exception& e) {
-        return L"Run-time error '51':\n\nInternal error: " + std::wstring(e.what(), e.what() + strlen(e.what()));
+        return L"Run-time error '51':\n\nInternal error: " +
+               std::wstring(e.what(), e.what() + strlen(e.what()));
     } catch (...) {
         return L"Run-time error '51':\n\nInternal error";
     }
 }
 
-const std::vector<Form*>& Application::Forms() noexcept { return state().forms; }
+const std::vector<Form*>& Application::Forms() noexcept
+{
+    return state().forms;
+}
 
-void Application::FormLoaded(Form* form) { state().forms.push_back(form); }
+void Application::FormLoaded(Form* form)
+{
+    state().forms.push_back(form);
+}
 
-void Application::FormUnloaded(Form* form) { std::erase(state().forms, form); }
+void Application::FormUnloaded(Form* form)
+{
+    std::erase(state().forms, form);
+}
 
-}  // namespace toolkit
+} // namespace toolkit

@@ -3,50 +3,99 @@
 #include "toolkit/form.h"
 #include "toolkit/twips.h"
 
+#include "support/runtime_error.h"
+
 namespace toolkit {
+
+using automation::Call;
+using automation::Members;
+using support::Variant;
+
+HCURSOR SystemCursorOf(int mousePointer) noexcept
+{
+    const wchar_t* id = nullptr;
+    switch (mousePointer) {
+    case vbArrow: id = IDC_ARROW; break;
+    case vbCrosshair: id = IDC_CROSS; break;
+    case vbIbeam: id = IDC_IBEAM; break;
+    case vbSizeAll: id = IDC_SIZEALL; break;
+    case vbSizeNESW: id = IDC_SIZENESW; break;
+    case vbSizeNS: id = IDC_SIZENS; break;
+    case vbSizeNWSE: id = IDC_SIZENWSE; break;
+    case vbSizeWE: id = IDC_SIZEWE; break;
+    case vbUpArrow: id = IDC_UPARROW; break;
+    case vbHourglass: id = IDC_WAIT; break;
+    case vbNoDrop: id = IDC_NO; break;
+    case vbArrowHourglass: id = IDC_APPSTARTING; break;
+    case vbArrowQuestion: id = IDC_HELP; break;
+    default: return nullptr;
+    }
+    return ::LoadCursorW(nullptr, id);
+}
+
+void Control::DescribeMembers(automation::ClassInfo& info)
+{
+    Members<Control>(info)
+        .Property(L"Name", [](Control& c) { return Variant::Text(c.Name()); })
+        .Property(L"Index",
+                  [](Control& c) {
+                      if (c.Index() < 0) support::Raise(343, L"Object not an array");
+                      return Variant::Long(c.Index());
+                  })
+        .Property(L"Parent", [](Control& c) { return Variant::Object(c.Parent().Dispatch().get()); })
+        .Property(
+            L"Tag", [](Control& c) { return Variant::Text(c.Tag()); },
+            [](Control& c, const VARIANT& v) { c.Tag(automation::ToText(v)); });
+}
 
 Control::Control(Form& parent, std::wstring name) : parent_(parent), name_(std::move(name))
 {
     parent_.Register(this);
 }
 
-Control::Control(const Control& source, int index) : parent_(source.parent_), name_(source.name_), index_(index)
+Control::Control(const Control& source, int index)
+    : parent_(source.parent_), name_(source.name_), index_(index)
 {
     parent_.Register(this);
 }
 
-Control::~Control() { parent_.Unregister(this); }
-
-WindowedControl::WindowedControl(Form& parent, std::wstring name) : Control(parent, std::move(name)) {}
-
-WindowedControl::WindowedControl(const WindowedControl& source, int index)
-    : Control(source, index),
-      left_(source.left_),
-      top_(source.top_),
-      width_(source.width_),
-      height_(source.height_),
-      visible_(false),  // a new array element starts hidden
-      enabled_(source.enabled_),
-      fontSpec_(source.fontSpec_),
-      foreColor_(source.foreColor_),
-      backColor_(source.backColor_)
+Control::~Control()
 {
+    parent_.Unregister(this);
 }
 
-WindowedControl::~WindowedControl() { Detach(); }
+WindowedControl::WindowedControl(Form& parent, std::wstring name)
+    : Control(parent, std::move(name)), tabIndex_(parent.nextTabIndex_++)
+{}
+
+WindowedControl::WindowedControl(const WindowedControl& source, int index)
+    : Control(source, index), left_(source.left_), top_(source.top_), width_(source.width_),
+      height_(source.height_), visible_(false), // a new array element starts hidden
+      enabled_(source.enabled_), fontSpec_(source.fontSpec_), foreColor_(source.foreColor_),
+      backColor_(source.backColor_), tabIndex_(source.Parent().nextTabIndex_++), tabStop_(source.tabStop_),
+      mousePointer_(source.mousePointer_), mouseIcon_(source.mouseIcon_)
+{}
+
+WindowedControl::~WindowedControl()
+{
+    Detach();
+}
 
 void WindowedControl::Attach()
 {
     if (hWnd()) return;
     RebuildFont();
-    DWORD style = Style() | (visible_ ? WS_VISIBLE : 0) | (enabled_ ? 0 : WS_DISABLED);
+    DWORD style = WindowStyle() | (visible_ ? WS_VISIBLE : 0) | (enabled_ ? 0 : WS_DISABLED);
     CreateNative(ClassName(), ExStyle(), style, L"", ToPixelsX(left_), ToPixelsY(top_), ToPixelsX(width_),
-                 ToPixelsY(height_), Parent().hWnd());
+                 WindowHeight(ToPixelsY(height_)), Parent().hWnd());
     ::SendMessageW(hWnd(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
     OnCreated();
 }
 
-void WindowedControl::Detach() { DestroyNative(); }
+void WindowedControl::Detach()
+{
+    DestroyNative();
+}
 
 void WindowedControl::Move(double left, double top, double width, double height)
 {
@@ -56,8 +105,8 @@ void WindowedControl::Move(double left, double top, double width, double height)
     width_ = width;
     height_ = height;
     if (!hWnd()) return;
-    ::SetWindowPos(hWnd(), nullptr, ToPixelsX(left), ToPixelsY(top), ToPixelsX(width), ToPixelsY(height),
-                   SWP_NOZORDER | SWP_NOACTIVATE);
+    ::SetWindowPos(hWnd(), nullptr, ToPixelsX(left), ToPixelsY(top), ToPixelsX(width),
+                   WindowHeight(ToPixelsY(height)), SWP_NOZORDER | SWP_NOACTIVATE);
     if (resized) OnResized();
 }
 
@@ -73,11 +122,15 @@ void WindowedControl::Enabled(bool enabled)
     if (hWnd()) ::EnableWindow(hWnd(), enabled);
 }
 
-FontSpec WindowedControl::Font() const { return fontSpec_ ? *fontSpec_ : Parent().Font(); }
+FontSpec WindowedControl::Font() const
+{
+    return fontSpec_ ? *fontSpec_ : Parent().Font();
+}
 
 void WindowedControl::Font(const FontSpec& font)
 {
     fontSpec_ = font;
+    oleFont_.Update(font);
     if (hWnd()) RebuildFont();
 }
 
@@ -117,9 +170,145 @@ void WindowedControl::Refresh()
     ::UpdateWindow(hWnd());
 }
 
-int WindowedControl::PixelWidth() const { return ToPixelsX(width_); }
-int WindowedControl::PixelHeight() const { return ToPixelsY(height_); }
+bool WindowedControl::CanTakeFocus() const
+{
+    return TakesFocus() && hWnd() && ::IsWindowVisible(hWnd()) && ::IsWindowEnabled(hWnd());
+}
 
-void WindowedControl::SetPixelSize(int width, int height) { Move(left_, top_, ToTwipsX(width), ToTwipsY(height)); }
+void WindowedControl::SetFocus()
+{
+    if (!CanTakeFocus())
+        support::Raise(support::err::InvalidProcedureCall,
+                       L"Invalid procedure call or argument: the control cannot take the focus");
+    ::SetFocus(hWnd());
+}
 
-}  // namespace toolkit
+void WindowedControl::ZOrder(int position)
+{
+    if (hWnd())
+        ::SetWindowPos(hWnd(), position == 0 ? HWND_TOP : HWND_BOTTOM, 0, 0, 0, 0,
+                       SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+void WindowedControl::MousePointer(int pointer)
+{
+    if (pointer != vbDefault && pointer != vbCustom && !SystemCursorOf(pointer))
+        support::Raise(support::err::InvalidPropertyValue);
+    mousePointer_ = pointer;
+}
+
+LRESULT WindowedControl::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_SETCURSOR && mousePointer_ != vbDefault && LOWORD(lParam) == HTCLIENT) {
+        HCURSOR cursor = mousePointer_ == vbCustom ? automation::CursorOf(mouseIcon_.get())
+                                                   : SystemCursorOf(mousePointer_);
+        if (cursor) {
+            ::SetCursor(cursor);
+            return TRUE;
+        }
+    }
+    return WindowObject::HandleMessage(message, wParam, lParam);
+}
+
+void WindowedControl::DescribeMembers(automation::ClassInfo& info)
+{
+    Control::DescribeMembers(info);
+    using automation::ToBool;
+    using automation::ToDouble;
+    using automation::ToLong;
+    Members<WindowedControl>(info)
+        .Property(
+            L"Left", [](WindowedControl& c) { return Variant::Single(static_cast<float>(c.Left())); },
+            [](WindowedControl& c, const VARIANT& v) { c.Left(ToDouble(v)); })
+        .Property(
+            L"Top", [](WindowedControl& c) { return Variant::Single(static_cast<float>(c.Top())); },
+            [](WindowedControl& c, const VARIANT& v) { c.Top(ToDouble(v)); })
+        .Property(
+            L"Width", [](WindowedControl& c) { return Variant::Single(static_cast<float>(c.Width())); },
+            [](WindowedControl& c, const VARIANT& v) { c.Width(ToDouble(v)); })
+        .Property(
+            L"Height", [](WindowedControl& c) { return Variant::Single(static_cast<float>(c.Height())); },
+            [](WindowedControl& c, const VARIANT& v) { c.Height(ToDouble(v)); })
+        .Method(L"Move",
+                [](WindowedControl& c, const Call& call) {
+                    auto or_ = [&](size_t i, double now) {
+                        const VARIANT* v = call.Optional(i);
+                        return v ? ToDouble(*v) : now;
+                    };
+                    c.Move(ToDouble(call.Required(0)), or_(1, c.Top()), or_(2, c.Width()),
+                           or_(3, c.Height()));
+                    return Variant();
+                })
+        .Property(
+            L"Visible", [](WindowedControl& c) { return Variant::Bool(c.Visible()); },
+            [](WindowedControl& c, const VARIANT& v) { c.Visible(ToBool(v)); })
+        .Property(
+            L"Enabled", [](WindowedControl& c) { return Variant::Bool(c.Enabled()); },
+            [](WindowedControl& c, const VARIANT& v) { c.Enabled(ToBool(v)); })
+        .Property(
+            L"Font",
+            [](WindowedControl& c) {
+                WindowedControl* self = &c;
+                auto font = c.oleFont_.Get(c.Font(), [self](const FontSpec& spec) {
+                    self->fontSpec_ = spec;
+                    if (self->hWnd()) self->RebuildFont();
+                });
+                return Variant::Object(font.get());
+            },
+            [](WindowedControl& c, const VARIANT& v) {
+                c.Font(automation::OleFontLink::SpecOf(automation::ToObject(v).get()));
+            })
+        .Property(
+            L"ForeColor", [](WindowedControl& c) { return Variant::Long(static_cast<LONG>(c.ForeColor())); },
+            [](WindowedControl& c, const VARIANT& v) { c.ForeColor(static_cast<OleColor>(ToLong(v))); })
+        .Property(
+            L"BackColor", [](WindowedControl& c) { return Variant::Long(static_cast<LONG>(c.BackColor())); },
+            [](WindowedControl& c, const VARIANT& v) { c.BackColor(static_cast<OleColor>(ToLong(v))); })
+        .Property(L"hWnd",
+                  [](WindowedControl& c) {
+                      return Variant::Long(static_cast<LONG>(reinterpret_cast<LONG_PTR>(c.hWnd())));
+                  })
+        .Property(
+            L"TabIndex", [](WindowedControl& c) { return Variant::Long(c.TabIndex()); },
+            [](WindowedControl& c, const VARIANT& v) { c.TabIndex(ToLong(v)); })
+        .Property(
+            L"TabStop", [](WindowedControl& c) { return Variant::Bool(c.TabStop()); },
+            [](WindowedControl& c, const VARIANT& v) { c.TabStop(ToBool(v)); })
+        .Property(
+            L"MousePointer", [](WindowedControl& c) { return Variant::Long(c.MousePointer()); },
+            [](WindowedControl& c, const VARIANT& v) { c.MousePointer(ToLong(v)); })
+        .Property(
+            L"MouseIcon", [](WindowedControl& c) { return Variant::Object(c.MouseIcon().get()); },
+            [](WindowedControl& c, const VARIANT& v) { c.MouseIcon(automation::ToObject(v)); })
+        .Method(L"SetFocus",
+                [](WindowedControl& c, const Call&) {
+                    c.SetFocus();
+                    return Variant();
+                })
+        .Method(L"ZOrder",
+                [](WindowedControl& c, const Call& call) {
+                    const VARIANT* position = call.Optional(0);
+                    c.ZOrder(position ? ToLong(*position) : 0);
+                    return Variant();
+                })
+        .Method(L"Refresh", [](WindowedControl& c, const Call&) {
+            c.Refresh();
+            return Variant();
+        });
+}
+
+int WindowedControl::PixelWidth() const
+{
+    return ToPixelsX(width_);
+}
+int WindowedControl::PixelHeight() const
+{
+    return ToPixelsY(height_);
+}
+
+void WindowedControl::SetPixelSize(int width, int height)
+{
+    Move(left_, top_, ToTwipsX(width), ToTwipsY(height));
+}
+
+} // namespace toolkit

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+#include "toolkit/automation.h"
 #include "toolkit/colors.h"
 #include "toolkit/font.h"
 #include "toolkit/window.h"
@@ -18,7 +19,29 @@ namespace toolkit {
 
 class Form;
 
-class Control {
+// Mouse pointers (MousePointer): the system's cursors by number, or the control's MouseIcon.
+enum MousePointerConst {
+    vbDefault = 0,
+    vbArrow = 1,
+    vbCrosshair = 2,
+    vbIbeam = 3,
+    vbSizeAll = 5,
+    vbSizeNESW = 6,
+    vbSizeNS = 7,
+    vbSizeNWSE = 8,
+    vbSizeWE = 9,
+    vbUpArrow = 10,
+    vbHourglass = 11,
+    vbNoDrop = 12,
+    vbArrowHourglass = 13,
+    vbArrowQuestion = 14,
+    vbCustom = 99
+};
+
+// The cursor of a mouse pointer number; nullptr for vbDefault, vbCustom and unknown numbers.
+HCURSOR SystemCursorOf(int mousePointer) noexcept;
+
+class Control : public Automatable {
 public:
     Control(Form& parent, std::wstring name);
     // A new element of a control array, copying the design properties of source.
@@ -32,19 +55,27 @@ public:
     // The element's index in its control array; -1 for a single control.
     int Index() const noexcept { return index_; }
 
+    // Spare text for the program's own use.
+    const std::wstring& Tag() const noexcept { return tag_; }
+    void Tag(std::wstring tag) { tag_ = std::move(tag); }
+
     // The form's window exists / is about to go away.
     virtual void Attach() {}
     virtual void Detach() {}
+    // Lightweight controls draw themselves on the form's surface after Form_Paint.
+    virtual void Draw(HDC dc) {}
 
 protected:
     void SetIndex(int index) noexcept { index_ = index; }
+    // Name, Index, Parent and Tag: the members every control answers late-bound.
+    static void DescribeMembers(automation::ClassInfo& info);
 
 private:
-    template <typename T>
-    friend class ControlArray;
+    template <typename T> friend class ControlArray;
     Form& parent_;
     std::wstring name_;
     int index_ = -1;
+    std::wstring tag_;
 };
 
 class WindowedControl : public Control, public WindowObject {
@@ -80,18 +111,47 @@ public:
     // Repaints the control now.
     void Refresh();
 
+    // Tab order: Tab moves the focus to the control with the next higher TabIndex
+    // among those that can take it. A new control comes last.
+    int TabIndex() const noexcept { return tabIndex_; }
+    void TabIndex(int index) { tabIndex_ = index; }
+    bool TabStop() const noexcept { return tabStop_; }
+    void TabStop(bool tabStop) { tabStop_ = tabStop; }
+    // Whether the focus can be on the control now: a kind that takes it, shown and enabled.
+    bool CanTakeFocus() const;
+    // Error 5 when the control cannot take the focus.
+    void SetFocus();
+    // 0 brings the control to the front of its siblings, 1 sends it to the back.
+    void ZOrder(int position = 0);
+
+    int MousePointer() const noexcept { return mousePointer_; }
+    void MousePointer(int pointer);
+    // A picture (IPictureDisp of an icon or cursor) shown while MousePointer is vbCustom.
+    const support::ComPtr<IDispatch>& MouseIcon() const noexcept { return mouseIcon_; }
+    void MouseIcon(support::ComPtr<IDispatch> picture) { mouseIcon_ = std::move(picture); }
+
+    // A WM_COMMAND notification the form received from this control's window.
+    virtual void OnCommand(WORD code) {}
+
     void Attach() override;
     void Detach() override;
     ~WindowedControl() override;
 
 protected:
     virtual const wchar_t* ClassName() const = 0;
-    virtual DWORD Style() const { return WS_CHILD | WS_CLIPSIBLINGS; }
+    virtual DWORD WindowStyle() const { return WS_CHILD | WS_CLIPSIBLINGS; }
     virtual DWORD ExStyle() const { return 0; }
+    // The native window's height for the control's height (a drop-down list adds its list).
+    virtual int WindowHeight(int pixels) const { return pixels; }
     // The native window was created or resized, or the font changed.
     virtual void OnCreated() {}
     virtual void OnResized() {}
     virtual void OnFontChanged() {}
+    // Kinds of control that can have the focus (buttons, text and combo boxes) say so.
+    virtual bool TakesFocus() const { return false; }
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    // The members of every windowed control, and Control's.
+    static void DescribeMembers(automation::ClassInfo& info);
 
     HFONT FontHandle() const noexcept { return font_.get(); }
     int PixelWidth() const;
@@ -109,6 +169,11 @@ private:
     support::UniqueFont font_;
     OleColor foreColor_ = SystemColor(COLOR_BTNTEXT);
     OleColor backColor_ = SystemColor(COLOR_BTNFACE);
+    int tabIndex_ = 0;
+    bool tabStop_ = true;
+    int mousePointer_ = vbDefault;
+    support::ComPtr<IDispatch> mouseIcon_;
+    automation::OleFontLink oleFont_;
 };
 
-}  // namespace toolkit
+} // namespace toolkit

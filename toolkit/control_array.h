@@ -13,11 +13,10 @@
 
 namespace toolkit {
 
-template <typename T>
-class ControlArray : public ControlArrayBase {
+template <typename T> class ControlArray : public ControlArrayBase {
 public:
     ControlArray(Form& parent, std::wstring name, int designIndex = 0)
-        : parent_(parent), designIndex_(designIndex)
+        : parent_(parent), designIndex_(designIndex), name_(name)
     {
         auto first = std::make_unique<T>(parent, std::move(name));
         first->SetIndex(designIndex);
@@ -41,6 +40,16 @@ public:
     int LBound() const { return elements_.begin()->first; }
     int UBound() const { return elements_.rbegin()->first; }
     int Count() const { return static_cast<int>(elements_.size()); }
+
+    const std::wstring& ArrayName() const override { return name_; }
+    Control& Element(int index) const override { return (*this)(index); }
+    std::vector<Control*> Elements() const override
+    {
+        std::vector<Control*> all;
+        for (const auto& [index, element] : elements_)
+            all.push_back(element.get());
+        return all;
+    }
 
     // A new, hidden element copied from the lowest one; error 360 if it exists.
     T& Load(int index)
@@ -74,7 +83,8 @@ public:
 private:
     Form& parent_;
     int designIndex_;
+    std::wstring name_;
     std::map<int, std::unique_ptr<T>> elements_;
 };
 
-}  // namespace toolkit
+} // namespace toolkit

@@ -1,8 +1,11 @@
 #include "toolkit/form.h"
 
 #include <algorithm>
+#include <cwctype>
 
 #include "toolkit/application.h"
+#include "toolkit/combo_box.h"
+#include "toolkit/command_button.h"
 #include "toolkit/control.h"
 #include "toolkit/twips.h"
 
@@ -18,6 +21,23 @@ const wchar_t* FormClass()
     return name;
 }
 
+using automation::Call;
+using automation::Members;
+using automation::ToBool;
+using automation::ToDouble;
+using automation::ToLong;
+using support::Variant;
+
+constexpr long kFormAlreadyDisplayed = 400;
+constexpr long kControlNotFound = 730;
+
+bool SameName(std::wstring_view a, std::wstring_view b)
+{
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](wchar_t x, wchar_t y) {
+               return std::towlower(x) == std::towlower(y);
+           });
+}
+
 int ShiftNow()
 {
     int shift = 0;
@@ -27,14 +47,15 @@ int ShiftNow()
     return shift;
 }
 
-}  // namespace
+} // namespace
 
 Form::Form(std::wstring name) : name_(std::move(name)), fontHandle_(MakeFont(font_)) {}
 
 Form::~Form()
 {
     if (IsLoaded()) {
-        for (Control* control : controls_) control->Detach();
+        for (Control* control : controls_)
+            control->Detach();
         Application::FormUnloaded(this);
         DestroyNative();
     }
@@ -70,6 +91,23 @@ void Form::Font(const FontSpec& font)
 {
     font_ = font;
     fontHandle_ = MakeFont(font_);
+    oleFont_.Update(font);
+}
+
+void Form::Icon(support::UniqueIcon icon)
+{
+    icon_ = std::move(icon);
+    iconSet_ = true;
+    if (!IsLoaded()) return;
+    ::SendMessageW(hWnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_.get()));
+    ::SendMessageW(hWnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_.get()));
+}
+
+void Form::MousePointer(int pointer)
+{
+    if (pointer != vbDefault && pointer != vbCustom && !SystemCursorOf(pointer))
+        support::Raise(support::err::InvalidPropertyValue);
+    mousePointer_ = pointer;
 }
 
 void Form::BackColor(OleColor color)
@@ -79,7 +117,10 @@ void Form::BackColor(OleColor color)
     if (IsLoaded()) ::InvalidateRect(hWnd(), nullptr, TRUE);
 }
 
-std::wstring Form::Caption() const { return caption_; }
+std::wstring Form::Caption() const
+{
+    return caption_;
+}
 
 void Form::Caption(const std::wstring& caption)
 {
@@ -91,7 +132,8 @@ DWORD Form::WindowStyle() const
 {
     switch (borderStyle_) {
     case FormBorderStyle::None: return WS_POPUP | WS_CLIPCHILDREN;
-    case FormBorderStyle::FixedSingle: return WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+    case FormBorderStyle::FixedSingle:
+        return WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
     case FormBorderStyle::FixedDialog:
     case FormBorderStyle::FixedToolWindow: return WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
     case FormBorderStyle::SizableToolWindow:
@@ -137,36 +179,116 @@ void Form::Load()
     CreateNative(FormClass(), WindowExStyle(), WindowStyle(), caption_.c_str(), x, y, width, height,
                  Application::ProgramWindow());
     // Controls may be added or removed while attaching: walk a copy.
-    for (Control* control : std::vector<Control*>(controls_)) control->Attach();
+    for (Control* control : std::vector<Control*>(controls_))
+        control->Attach();
+    if (iconSet_) Icon(std::move(icon_));
     Application::FormLoaded(this);
     Form_Load();
 }
 
-void Form::Show()
+void Form::Show(int style, Form* owner)
 {
+    if (style != vbModeless && style != vbModal) support::Raise(support::err::InvalidProcedureCall);
+    if (style == vbModal && Visible() && !modal_)
+        support::Raise(kFormAlreadyDisplayed, L"Form already displayed; can't show modally");
     Load();
     if (!IsLoaded()) return;
+    if (owner && owner != this && owner->IsLoaded())
+        ::SetWindowLongPtrW(hWnd(), GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner->hWnd()));
+    bool startModal = style == vbModal && !modal_;
+    if (startModal) {
+        for (Form* form : Application::Forms()) {
+            if (form == this || !form->IsLoaded() || !::IsWindowEnabled(form->hWnd())) continue;
+            ::EnableWindow(form->hWnd(), FALSE);
+            disabledByModal_.push_back(form->hWnd());
+        }
+        modal_ = true;
+    }
     ::ShowWindow(hWnd(), SW_SHOW);
     ::SetForegroundWindow(hWnd());
+    if (!::IsChild(hWnd(), ::GetFocus())) MoveFocus(true);
+    if (!startModal) return;
+    MSG message;
+    while (modal_ && IsLoaded() && ::IsWindowVisible(hWnd())) {
+        BOOL got = ::GetMessageW(&message, nullptr, 0, 0);
+        if (got <= 0) {
+            // The outer loop must see the quit as well.
+            if (got == 0) ::PostQuitMessage(static_cast<int>(message.wParam));
+            break;
+        }
+        Application::Dispatch(message);
+    }
+    EndModal();
+}
+
+void Form::EndModal()
+{
+    if (!modal_) return;
+    modal_ = false;
+    // Enabled again before this form hides, so that activation returns to them.
+    for (HWND window : disabledByModal_)
+        if (::IsWindow(window)) ::EnableWindow(window, TRUE);
+    disabledByModal_.clear();
 }
 
 void Form::Hide()
 {
+    EndModal();
     if (IsLoaded()) ::ShowWindow(hWnd(), SW_HIDE);
+}
+
+bool Form::Visible() const noexcept
+{
+    return IsLoaded() && ::IsWindowVisible(hWnd());
+}
+
+bool Form::Enabled() const noexcept
+{
+    return IsLoaded() && ::IsWindowEnabled(hWnd());
+}
+
+void Form::Enabled(bool enabled)
+{
+    Load();
+    ::EnableWindow(hWnd(), enabled);
+}
+
+void Form::SetFocus()
+{
+    if (!Visible() || !Enabled()) support::Raise(support::err::InvalidProcedureCall);
+    ::SetForegroundWindow(hWnd());
+    ::SetActiveWindow(hWnd());
+}
+
+void Form::ZOrder(int position)
+{
+    Load();
+    ::SetWindowPos(hWnd(), position == 0 ? HWND_TOP : HWND_BOTTOM, 0, 0, 0, 0,
+                   SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+bool Form::QueryUnload(int mode)
+{
+    int cancel = 0;
+    Form_QueryUnload(cancel, mode);
+    return cancel == 0;
 }
 
 bool Form::Unload(UnloadMode mode)
 {
     if (!IsLoaded() || unloading_) return true;
+    if (!QueryUnload(mode)) return false;
     int cancel = 0;
-    Form_QueryUnload(cancel, mode);
-    if (cancel) return false;
     Form_Unload(cancel);
     if (cancel) return false;
+    EndModal();
     unloading_ = true;
-    for (Control* control : std::vector<Control*>(controls_)) control->Detach();
-    for (ControlArrayBase* array : std::vector<ControlArrayBase*>(arrays_)) array->UnloadRunTimeElements();
-    for (const TimerEntry& timer : timers_) ::KillTimer(hWnd(), timer.id);
+    for (Control* control : std::vector<Control*>(controls_))
+        control->Detach();
+    for (ControlArrayBase* array : std::vector<ControlArrayBase*>(arrays_))
+        array->UnloadRunTimeElements();
+    for (const TimerEntry& timer : timers_)
+        ::KillTimer(hWnd(), timer.id);
     timers_.clear();
     Application::FormUnloaded(this);
     DestroyNative();
@@ -174,10 +296,13 @@ bool Form::Unload(UnloadMode mode)
     return true;
 }
 
+// Each reads the twips last set while the window is still where they put it,
+// so a value with a fraction of a pixel reads back exactly.
 double Form::Left() const
 {
     RECT r{};
     ::GetWindowRect(hWnd(), &r);
+    if (placement_ && ::EqualRect(&r, &placement_->pixels)) return placement_->left;
     return ToTwipsX(r.left);
 }
 
@@ -185,6 +310,7 @@ double Form::Top() const
 {
     RECT r{};
     ::GetWindowRect(hWnd(), &r);
+    if (placement_ && ::EqualRect(&r, &placement_->pixels)) return placement_->top;
     return ToTwipsY(r.top);
 }
 
@@ -192,6 +318,7 @@ double Form::Width() const
 {
     RECT r{};
     ::GetWindowRect(hWnd(), &r);
+    if (placement_ && ::EqualRect(&r, &placement_->pixels)) return placement_->width;
     return ToTwipsX(r.right - r.left);
 }
 
@@ -199,6 +326,7 @@ double Form::Height() const
 {
     RECT r{};
     ::GetWindowRect(hWnd(), &r);
+    if (placement_ && ::EqualRect(&r, &placement_->pixels)) return placement_->height;
     return ToTwipsY(r.bottom - r.top);
 }
 
@@ -232,11 +360,13 @@ void Form::Move(double left, double top, double width, double height)
     Load();
     RECT now{};
     ::GetWindowRect(hWnd(), &now);
-    RECT wanted{ToPixelsX(left), ToPixelsY(top), ToPixelsX(left) + ToPixelsX(width), ToPixelsY(top) + ToPixelsY(height)};
+    RECT wanted{ToPixelsX(left), ToPixelsY(top), ToPixelsX(left) + ToPixelsX(width),
+                ToPixelsY(top) + ToPixelsY(height)};
     // A top-level move is costly under some window systems: skip the ones that change nothing.
-    if (::EqualRect(&now, &wanted)) return;
-    ::SetWindowPos(hWnd(), nullptr, wanted.left, wanted.top, wanted.right - wanted.left, wanted.bottom - wanted.top,
-                   SWP_NOZORDER | SWP_NOACTIVATE);
+    if (!::EqualRect(&now, &wanted))
+        ::SetWindowPos(hWnd(), nullptr, wanted.left, wanted.top, wanted.right - wanted.left,
+                       wanted.bottom - wanted.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    placement_ = Placement{left, top, width, height, wanted};
 }
 
 Form::DrawingFreeze::DrawingFreeze(Form& form) : form_(form)
@@ -248,7 +378,8 @@ Form::DrawingFreeze::~DrawingFreeze()
 {
     if (--form_.freezes_ == 0 && form_.IsLoaded()) {
         ::SendMessageW(form_.hWnd(), WM_SETREDRAW, TRUE, 0);
-        ::RedrawWindow(form_.hWnd(), nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
+        ::RedrawWindow(form_.hWnd(), nullptr, nullptr,
+                       RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
     }
 }
 
@@ -277,7 +408,304 @@ double Form::TextWidth(std::wstring_view text) const
     return ToTwipsX(size.cx);
 }
 
-void Form::RaiseKeyDown(int& keyCode) { Form_KeyDown(keyCode, ShiftNow()); }
+void Form::RaiseKeyDown(int& keyCode)
+{
+    Form_KeyDown(keyCode, ShiftNow());
+}
+
+std::vector<WindowedControl*> Form::TabOrder() const
+{
+    std::vector<WindowedControl*> order;
+    for (Control* control : controls_)
+        if (auto* windowed = dynamic_cast<WindowedControl*>(control); windowed && windowed->TabStop())
+            order.push_back(windowed);
+    std::stable_sort(order.begin(), order.end(),
+                     [](WindowedControl* a, WindowedControl* b) { return a->TabIndex() < b->TabIndex(); });
+    return order;
+}
+
+bool Form::MoveFocus(bool forward)
+{
+    std::vector<WindowedControl*> order = TabOrder();
+    std::erase_if(order, [](WindowedControl* c) { return !c->CanTakeFocus(); });
+    if (order.empty()) return false;
+    HWND focus = ::GetFocus();
+    auto current = std::find_if(order.begin(), order.end(), [focus](WindowedControl* c) {
+        return c->hWnd() == focus || ::IsChild(c->hWnd(), focus);
+    });
+    size_t next = 0;
+    if (current == order.end()) {
+        next = forward ? 0 : order.size() - 1;
+    } else {
+        size_t at = static_cast<size_t>(current - order.begin());
+        next = forward ? (at + 1) % order.size() : (at + order.size() - 1) % order.size();
+    }
+    order[next]->SetFocus();
+    return true;
+}
+
+bool Form::HandleDialogKey(int keyCode, int shift)
+{
+    if (shift & (vbCtrlMask | vbAltMask)) return false;
+    HWND focus = ::GetFocus();
+    WindowedControl* focused = nullptr;
+    for (Control* control : controls_)
+        if (auto* windowed = dynamic_cast<WindowedControl*>(control);
+            windowed && windowed->hWnd() && (windowed->hWnd() == focus || ::IsChild(windowed->hWnd(), focus)))
+            focused = windowed;
+    // An open drop-down list takes Enter and Esc itself.
+    if (auto* combo = dynamic_cast<ComboBox*>(focused);
+        combo && (keyCode == VK_RETURN || keyCode == VK_ESCAPE) &&
+        ::SendMessageW(combo->hWnd(), CB_GETDROPPEDSTATE, 0, 0))
+        return false;
+    auto usable = [](CommandButton* button) {
+        return button && button->Enabled() && button->Visible() && button->hWnd();
+    };
+    auto find = [&](bool wantDefault) -> CommandButton* {
+        for (Control* control : controls_)
+            if (auto* button = dynamic_cast<CommandButton*>(control);
+                usable(button) && (wantDefault ? button->Default() : button->Cancel()))
+                return button;
+        return nullptr;
+    };
+    switch (keyCode) {
+    case VK_RETURN: {
+        auto* button = dynamic_cast<CommandButton*>(focused);
+        if (!usable(button)) button = find(true);
+        if (!button) return false;
+        button->Value(true);
+        return true;
+    }
+    case VK_ESCAPE: {
+        CommandButton* button = find(false);
+        if (!button) return false;
+        button->Value(true);
+        return true;
+    }
+    case VK_TAB: return MoveFocus((shift & vbShiftMask) == 0);
+    default: return false;
+    }
+}
+
+void Form::FilledBox(double x1, double y1, double x2, double y2, OleColor color)
+{
+    if (!paintDC_) return;
+    RECT box{ToPixelsX(std::min(x1, x2)), ToPixelsY(std::min(y1, y2)), ToPixelsX(std::max(x1, x2)),
+             ToPixelsY(std::max(y1, y2))};
+    support::UniqueBrush brush(::CreateSolidBrush(ToColorRef(color)));
+    ::FillRect(paintDC_, &box, brush.get());
+}
+
+void Form::Refresh()
+{
+    if (!IsLoaded()) return;
+    ::RedrawWindow(hWnd(), nullptr, nullptr, RDW_ERASE | RDW_INVALIDATE | RDW_UPDATENOW);
+}
+
+void Form::DrawLightweightControls(HDC dc)
+{
+    for (Control* control : controls_)
+        control->Draw(dc);
+}
+
+const automation::ClassInfo& Form::AutomationClass() const
+{
+    static const automation::ClassInfo info = [] {
+        automation::ClassInfo made(L"Form");
+        Members<Form>(made)
+            .Property(L"Name", [](Form& f) { return Variant::Text(f.Name()); })
+            .Property(
+                L"Left",
+                [](Form& f) { return Variant::Single(static_cast<float>(f.IsLoaded() ? f.Left() : 0)); },
+                [](Form& f, const VARIANT& v) { f.Left(ToDouble(v)); })
+            .Property(
+                L"Top",
+                [](Form& f) { return Variant::Single(static_cast<float>(f.IsLoaded() ? f.Top() : 0)); },
+                [](Form& f, const VARIANT& v) { f.Top(ToDouble(v)); })
+            .Property(
+                L"Width",
+                [](Form& f) { return Variant::Single(static_cast<float>(f.IsLoaded() ? f.Width() : 0)); },
+                [](Form& f, const VARIANT& v) { f.Width(ToDouble(v)); })
+            .Property(
+                L"Height",
+                [](Form& f) { return Variant::Single(static_cast<float>(f.IsLoaded() ? f.Height() : 0)); },
+                [](Form& f, const VARIANT& v) { f.Height(ToDouble(v)); })
+            .Method(L"Move",
+                    [](Form& f, const Call& call) {
+                        f.Load();
+                        auto or_ = [&](size_t i, double now) {
+                            const VARIANT* v = call.Optional(i);
+                            return v ? ToDouble(*v) : now;
+                        };
+                        f.Move(ToDouble(call.Required(0)), or_(1, f.Top()), or_(2, f.Width()),
+                               or_(3, f.Height()));
+                        return Variant();
+                    })
+            .Property(L"ScaleWidth",
+                      [](Form& f) { return Variant::Single(static_cast<float>(f.ScaleWidth())); })
+            .Property(L"ScaleHeight",
+                      [](Form& f) { return Variant::Single(static_cast<float>(f.ScaleHeight())); })
+            .Method(L"Show",
+                    [](Form& f, const Call& call) {
+                        const VARIANT* style = call.Optional(0);
+                        const VARIANT* ownerArgument = call.Optional(1);
+                        Form* owner = nullptr;
+                        if (ownerArgument) {
+                            auto object = automation::ToObject(*ownerArgument);
+                            owner = dynamic_cast<Form*>(Automatable::FromDispatch(object.get()));
+                            if (object && !owner) support::Raise(support::err::TypeMismatch);
+                        }
+                        f.Show(style ? ToLong(*style) : static_cast<LONG>(vbModeless), owner);
+                        return Variant();
+                    })
+            .Method(L"Hide",
+                    [](Form& f, const Call&) {
+                        f.Hide();
+                        return Variant();
+                    })
+            .Method(L"Controls",
+                    [](Form& f, const Call& call) {
+                        auto controls = f.controlCollection_.Dispatch();
+                        if (call.arguments.empty()) return Variant::Object(controls.get());
+                        // Controls(i): the collection's item.
+                        bool isMethod = false;
+                        const automation::Handler* item =
+                            f.controlCollection_.AutomationClass().HandlerOf(DISPID_VALUE, isMethod);
+                        return (*item)(f.controlCollection_, call);
+                    })
+            .Property(L"Count", [](Form& f) { return Variant::Long(static_cast<LONG>(f.Controls().size())); })
+            .Property(
+                L"Font",
+                [](Form& f) {
+                    Form* self = &f;
+                    auto font = f.oleFont_.Get(f.Font(), [self](const FontSpec& spec) {
+                        self->font_ = spec;
+                        self->fontHandle_ = MakeFont(spec);
+                    });
+                    return Variant::Object(font.get());
+                },
+                [](Form& f, const VARIANT& v) {
+                    f.Font(automation::OleFontLink::SpecOf(automation::ToObject(v).get()));
+                })
+            .Property(
+                L"Caption", [](Form& f) { return Variant::Text(f.Caption()); },
+                [](Form& f, const VARIANT& v) { f.Caption(automation::ToText(v)); })
+            .Property(
+                L"Visible", [](Form& f) { return Variant::Bool(f.Visible()); },
+                [](Form& f, const VARIANT& v) {
+                    if (ToBool(v))
+                        f.Show();
+                    else
+                        f.Hide();
+                })
+            .Property(
+                L"Enabled", [](Form& f) { return Variant::Bool(f.Enabled()); },
+                [](Form& f, const VARIANT& v) { f.Enabled(ToBool(v)); })
+            .Property(L"hWnd",
+                      [](Form& f) {
+                          f.Load();
+                          return Variant::Long(static_cast<LONG>(reinterpret_cast<LONG_PTR>(f.hWnd())));
+                      })
+            .Property(
+                L"MousePointer", [](Form& f) { return Variant::Long(f.MousePointer()); },
+                [](Form& f, const VARIANT& v) { f.MousePointer(ToLong(v)); })
+            .Property(
+                L"KeyPreview", [](Form& f) { return Variant::Bool(f.KeyPreview()); },
+                [](Form& f, const VARIANT& v) { f.KeyPreview(ToBool(v)); })
+            .Method(L"SetFocus",
+                    [](Form& f, const Call&) {
+                        f.SetFocus();
+                        return Variant();
+                    })
+            .Method(L"ZOrder",
+                    [](Form& f, const Call& call) {
+                        const VARIANT* position = call.Optional(0);
+                        f.ZOrder(position ? ToLong(*position) : 0);
+                        return Variant();
+                    })
+            .Method(L"Refresh", [](Form& f, const Call&) {
+                f.Refresh();
+                return Variant();
+            });
+        return made;
+    }();
+    return info;
+}
+
+support::ComPtr<IDispatch> Form::NamedChild(std::wstring_view name)
+{
+    for (ControlArrayBase* array : arrays_)
+        if (SameName(array->ArrayName(), name)) return array->Dispatch();
+    for (Control* control : controls_)
+        if (control->Index() < 0 && SameName(control->Name(), name)) return control->Dispatch();
+    return {};
+}
+
+const automation::ClassInfo& ControlArrayBase::AutomationClass() const
+{
+    static const automation::ClassInfo info = [] {
+        automation::ClassInfo made(L"Object");
+        Members<ControlArrayBase>(made)
+            .Property(
+                L"Count",
+                [](ControlArrayBase& a) { return Variant::Long(static_cast<LONG>(a.Elements().size())); })
+            .Property(L"LBound",
+                      [](ControlArrayBase& a) { return Variant::Long(a.Elements().front()->Index()); })
+            .Property(L"UBound",
+                      [](ControlArrayBase& a) { return Variant::Long(a.Elements().back()->Index()); })
+            .Method(L"Item",
+                    [](ControlArrayBase& a, const Call& call) {
+                        return Variant::Object(a.Element(ToLong(call.Required(0))).Dispatch().get());
+                    })
+            .Method(L"_NewEnum", [](ControlArrayBase& a, const Call&) {
+                std::vector<Variant> items;
+                for (Control* element : a.Elements())
+                    items.push_back(Variant::Object(element->Dispatch().get()));
+                return automation::Enumerator(std::move(items));
+            });
+        made.Default(L"Item");
+        return made;
+    }();
+    return info;
+}
+
+const automation::ClassInfo& ControlCollection::AutomationClass() const
+{
+    static const automation::ClassInfo info = [] {
+        automation::ClassInfo made(L"Object");
+        Members<ControlCollection>(made)
+            .Property(L"Count",
+                      [](ControlCollection& c) {
+                          return Variant::Long(static_cast<LONG>(c.form_.Controls().size()));
+                      })
+            .Method(L"Item",
+                    [](ControlCollection& c, const Call& call) {
+                        const VARIANT& key = call.Required(0);
+                        const auto& controls = c.form_.Controls();
+                        if (key.vt == VT_BSTR) {
+                            for (Control* control : controls)
+                                if (SameName(control->Name(), support::BstrView(key.bstrVal)))
+                                    return Variant::Object(control->Dispatch().get());
+                            support::Raise(kControlNotFound,
+                                           L"Control '" + std::wstring(support::BstrView(key.bstrVal)) +
+                                               L"' not found");
+                        }
+                        LONG index = ToLong(key);
+                        if (index < 0 || static_cast<size_t>(index) >= controls.size())
+                            support::Raise(support::err::SubscriptOutOfRange);
+                        return Variant::Object(controls[static_cast<size_t>(index)]->Dispatch().get());
+                    })
+            .Method(L"_NewEnum", [](ControlCollection& c, const Call&) {
+                std::vector<Variant> items;
+                for (Control* control : c.form_.Controls())
+                    items.push_back(Variant::Object(control->Dispatch().get()));
+                return automation::Enumerator(std::move(items));
+            });
+        made.Default(L"Item");
+        return made;
+    }();
+    return info;
+}
 
 UINT_PTR Form::AddTimer(UINT interval, TimerCallback callback, void* context)
 {
@@ -298,14 +726,57 @@ void Form::Register(Control* control)
     controls_.push_back(control);
 }
 
-void Form::Unregister(Control* control) { std::erase(controls_, control); }
+void Form::Unregister(Control* control)
+{
+    std::erase(controls_, control);
+}
 
 LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
-    case WM_CLOSE:
-        Unload(vbFormControlMenu);
+    case WM_CLOSE: Unload(vbFormControlMenu); return 0;
+    case WM_QUERYENDSESSION: return QueryUnload(vbAppWindows) ? TRUE : FALSE;
+    case WM_ENDSESSION:
+        if (wParam) Unload(vbAppWindows);
         return 0;
+    case WM_DESTROY:
+        // Destroyed with its owner rather than unloaded: the program no longer counts it.
+        if (!unloading_) {
+            EndModal();
+            Application::FormUnloaded(this);
+        }
+        break;
+    case WM_COMMAND:
+        if (lParam) {
+            if (auto* control = dynamic_cast<WindowedControl*>(FromHandle(reinterpret_cast<HWND>(lParam)))) {
+                control->OnCommand(HIWORD(wParam));
+                return 0;
+            }
+        }
+        break;
+    case WM_ACTIVATE:
+        // The focused control is remembered on the way out and given back on the way in.
+        if (LOWORD(wParam) == WA_INACTIVE) {
+            if (HWND focus = ::GetFocus(); ::IsChild(hWnd(), focus)) lastFocus_ = focus;
+        }
+        break;
+    case WM_SETFOCUS:
+        if (lastFocus_ && ::IsChild(hWnd(), lastFocus_) && ::IsWindowVisible(lastFocus_) &&
+            ::IsWindowEnabled(lastFocus_)) {
+            ::SetFocus(lastFocus_);
+            return 0;
+        }
+        if (MoveFocus(true)) return 0;
+        break;
+    case WM_SETCURSOR:
+        if (mousePointer_ != vbDefault && reinterpret_cast<HWND>(wParam) == hWnd() &&
+            LOWORD(lParam) == HTCLIENT) {
+            if (HCURSOR cursor = SystemCursorOf(mousePointer_)) {
+                ::SetCursor(cursor);
+                return TRUE;
+            }
+        }
+        break;
     case WM_ERASEBKGND: {
         RECT r{};
         ::GetClientRect(hWnd(), &r);
@@ -314,12 +785,17 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     }
     case WM_PAINT: {
         support::PaintDC paint(hWnd());
+        paintDC_ = paint.get();
+        // The device context is the paint's only while it lasts, even when the event throws.
+        struct PaintEnd {
+            HDC& current;
+            ~PaintEnd() { current = nullptr; }
+        } end{paintDC_};
         Form_Paint();
+        DrawLightweightControls(paint.get());
         return 0;
     }
-    case WM_SIZE:
-        Form_Resize();
-        break;
+    case WM_SIZE: Form_Resize(); break;
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN: {
         int keyCode = static_cast<int>(wParam);
@@ -338,10 +814,9 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
             }
         }
         return 0;
-    default:
-        break;
+    default: break;
     }
     return WindowObject::HandleMessage(message, wParam, lParam);
 }
 
-}  // namespace toolkit
+} // namespace toolkit

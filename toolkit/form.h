@@ -5,9 +5,11 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "toolkit/automation.h"
 #include "toolkit/colors.h"
 #include "toolkit/font.h"
 #include "toolkit/window.h"
@@ -17,29 +19,64 @@
 namespace toolkit {
 
 class Control;
+class Form;
+class WindowedControl;
 
-// A control array as its form sees it: the elements loaded at run time go
-// when the form unloads.
-class ControlArrayBase {
+// A control array as its form and its late-bound clients see it: the elements
+// loaded at run time go when the form unloads.
+class ControlArrayBase : public Automatable {
 public:
     virtual void UnloadRunTimeElements() = 0;
+    virtual const std::wstring& ArrayName() const = 0;
+    // The element at index; error 340 when there is none.
+    virtual Control& Element(int index) const = 0;
+    virtual std::vector<Control*> Elements() const = 0;
+
+    // LBound, UBound, Count, the element by index as the default member, For Each.
+    const automation::ClassInfo& AutomationClass() const final;
 
 protected:
     ~ControlArrayBase() = default;
 };
 
-enum class FormBorderStyle { None = 0, FixedSingle = 1, Sizable = 2, FixedDialog = 3, FixedToolWindow = 4,
-                             SizableToolWindow = 5 };
+// Form.Controls: every control of the form, arrays' elements one by one, in
+// the order they were made; Item by position (from 0) or by name, and For Each.
+class ControlCollection : public Automatable {
+public:
+    explicit ControlCollection(const Form& form) : form_(form) {}
+    const automation::ClassInfo& AutomationClass() const override;
+
+private:
+    const Form& form_;
+};
+
+enum class FormBorderStyle {
+    None = 0,
+    FixedSingle = 1,
+    Sizable = 2,
+    FixedDialog = 3,
+    FixedToolWindow = 4,
+    SizableToolWindow = 5
+};
 enum class StartUpPosition { Manual = 0, CenterOwner = 1, CenterScreen = 2, WindowsDefault = 3 };
 
 // Why a form is being unloaded.
-enum UnloadMode { vbFormControlMenu = 0, vbFormCode = 1, vbAppWindows = 2, vbAppTaskManager = 3, vbFormMDIForm = 4,
-                  vbFormOwner = 5 };
+enum UnloadMode {
+    vbFormControlMenu = 0,
+    vbFormCode = 1,
+    vbAppWindows = 2,
+    vbAppTaskManager = 3,
+    vbFormMDIForm = 4,
+    vbFormOwner = 5
+};
 
 // Shift state of key events.
 enum ShiftState { vbShiftMask = 1, vbCtrlMask = 2, vbAltMask = 4 };
 
-class Form : public WindowObject {
+// Show's style.
+enum FormShowConstants { vbModeless = 0, vbModal = 1 };
+
+class Form : public WindowObject, public Automatable {
 public:
     explicit Form(std::wstring name);
     ~Form() override;
@@ -54,6 +91,12 @@ public:
     bool KeyPreview() const noexcept { return keyPreview_; }
     const FontSpec& Font() const noexcept { return font_; }
     void Font(const FontSpec& font);
+    // The window's icon; an empty owner shows none (no icon in the caption or the task switcher).
+    void Icon(support::UniqueIcon icon);
+    HICON Icon() const noexcept { return icon_.get(); }
+    // A pointer number of MousePointerConst over the form's own surface.
+    int MousePointer() const noexcept { return mousePointer_; }
+    void MousePointer(int pointer);
     OleColor BackColor() const noexcept { return backColor_; }
     void BackColor(OleColor color);
 
@@ -63,8 +106,18 @@ public:
     // Loading runs Form_Load; Show loads the form first when needed.
     void Load();
     bool IsLoaded() const noexcept { return hWnd() != nullptr; }
-    void Show();
+    // Modeless, or modal: the other forms are disabled and a message loop runs
+    // until this form hides or unloads. An owner keeps the form above it.
+    void Show(int style = vbModeless, Form* owner = nullptr);
     void Hide();
+    bool Visible() const noexcept;
+    bool IsModal() const noexcept { return modal_; }
+    bool Enabled() const noexcept;
+    void Enabled(bool enabled);
+    // Activates the form (error 5 while it is hidden or disabled).
+    void SetFocus();
+    // 0 brings the form to the front, 1 sends it to the back.
+    void ZOrder(int position = 0);
     // Asks Form_QueryUnload and Form_Unload; false when one of them cancelled.
     bool Unload(UnloadMode mode = vbFormCode);
 
@@ -103,6 +156,22 @@ public:
 
     // Raises Form_KeyDown for a key (key preview or the form's own keys).
     void RaiseKeyDown(int& keyCode);
+    // The keys of dialog navigation: Enter presses the default button (or the
+    // focused button), Esc the cancel button, Tab and Shift+Tab move the focus in
+    // tab order. Whether the key was used.
+    bool HandleDialogKey(int keyCode, int shift);
+    // Moves the focus to the next (or previous) control in tab order; false when none can take it.
+    bool MoveFocus(bool forward);
+
+    // The device context of the paint in progress, for drawing in Form_Paint; nullptr outside it.
+    HDC hDC() const noexcept { return paintDC_; }
+    // A filled box between two corners (twips) on the paint in progress.
+    void FilledBox(double x1, double y1, double x2, double y2, OleColor color);
+    // Repaints the form now.
+    void Refresh();
+
+    const automation::ClassInfo& AutomationClass() const override;
+    support::ComPtr<IDispatch> NamedChild(std::wstring_view name) override;
 
     // Timers of this form are window timers on its window, told apart by id.
     using TimerCallback = void (*)(void* context);
@@ -121,8 +190,13 @@ protected:
 
 private:
     friend class Control;
-    template <typename T>
-    friend class ControlArray;
+    friend class WindowedControl;
+    template <typename T> friend class ControlArray;
+    bool QueryUnload(int mode);
+    void EndModal();
+    void Remember(double left, double top, double width, double height);
+    void DrawLightweightControls(HDC dc);
+    std::vector<WindowedControl*> TabOrder() const;
     void Register(Control* control);
     void Unregister(Control* control);
     DWORD WindowStyle() const;
@@ -151,6 +225,22 @@ private:
     };
     std::vector<TimerEntry> timers_;
     UINT_PTR nextTimerId_ = 1;
+    int nextTabIndex_ = 0;
+    support::UniqueIcon icon_;
+    bool iconSet_ = false;
+    int mousePointer_ = 0;
+    HDC paintDC_ = nullptr;
+    bool modal_ = false;
+    HWND lastFocus_ = nullptr;
+    std::vector<HWND> disabledByModal_;
+    // Outer geometry as last set in twips, kept while the window stays where that put it.
+    struct Placement {
+        double left, top, width, height;
+        RECT pixels;
+    };
+    std::optional<Placement> placement_;
+    automation::OleFontLink oleFont_;
+    ControlCollection controlCollection_{*this};
 };
 
-}  // namespace toolkit
+} // namespace toolkit

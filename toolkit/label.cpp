@@ -4,22 +4,32 @@
 
 namespace toolkit {
 
+const automation::ClassInfo& Label::AutomationClass() const
+{
+    static const automation::ClassInfo info = [] {
+        automation::ClassInfo made(L"Label");
+        DescribeMembers(made);
+        automation::Members<Label>(made).Property(
+            L"Caption", [](Label& l) { return support::Variant::Text(l.Caption()); },
+            [](Label& l, const VARIANT& v) { l.Caption(automation::ToText(v)); });
+        made.Default(L"Caption");
+        return made;
+    }();
+    return info;
+}
+
 Label::Label(Form& parent, std::wstring name) : WindowedControl(parent, std::move(name)) {}
 
 Label::Label(const Label& source, int index)
-    : WindowedControl(source, index),
-      caption_(source.caption_),
-      autoSize_(source.autoSize_),
-      alignment_(source.alignment_),
-      useMnemonic_(source.useMnemonic_),
-      wordWrap_(source.wordWrap_),
+    : WindowedControl(source, index), caption_(source.caption_), autoSize_(source.autoSize_),
+      alignment_(source.alignment_), useMnemonic_(source.useMnemonic_), wordWrap_(source.wordWrap_),
       transparent_(source.transparent_)
-{
-}
+{}
 
 const wchar_t* Label::ClassName() const
 {
-    static const wchar_t* name = RegisterToolkitClass(L"ToolkitLabel", 0, nullptr, ::LoadCursorW(nullptr, IDC_ARROW));
+    static const wchar_t* name =
+        RegisterToolkitClass(L"ToolkitLabel", 0, nullptr, ::LoadCursorW(nullptr, IDC_ARROW));
     return name;
 }
 
@@ -50,9 +60,15 @@ void Label::UseMnemonic(bool useMnemonic)
     if (hWnd()) ::InvalidateRect(hWnd(), nullptr, TRUE);
 }
 
-void Label::WordWrap(bool wordWrap) { wordWrap_ = wordWrap; }
+void Label::WordWrap(bool wordWrap)
+{
+    wordWrap_ = wordWrap;
+}
 
-void Label::BackStyleTransparent(bool transparent) { transparent_ = transparent; }
+void Label::BackStyleTransparent(bool transparent)
+{
+    transparent_ = transparent;
+}
 
 void Label::OnCreated()
 {
@@ -79,7 +95,8 @@ void Label::FitToText()
     support::UniqueMemoryDC dc(::CreateCompatibleDC(nullptr));
     support::SelectedObject font(dc.get(), FontHandle());
     RECT bounds{0, 0, wordWrap_ ? PixelWidth() : 0, 0};
-    ::DrawTextW(dc.get(), caption_.c_str(), static_cast<int>(caption_.size()), &bounds, TextFormat() | DT_CALCRECT);
+    ::DrawTextW(dc.get(), caption_.c_str(), static_cast<int>(caption_.size()), &bounds,
+                TextFormat() | DT_CALCRECT);
     SetPixelSize(bounds.right, bounds.bottom);
 }
 
@@ -104,4 +121,4 @@ LRESULT Label::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     }
 }
 
-}  // namespace toolkit
+} // namespace toolkit

@@ -25,6 +25,8 @@ public:
     // Transparent labels show the form behind their text.
     void BackStyleTransparent(bool transparent);
 
+    const automation::ClassInfo& AutomationClass() const override;
+
 protected:
     const wchar_t* ClassName() const override;
     void OnCreated() override;
@@ -43,4 +45,4 @@ private:
     bool transparent_ = false;
 };
 
-}  // namespace toolkit
+} // namespace toolkit

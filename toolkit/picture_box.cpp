@@ -9,21 +9,40 @@
 
 namespace toolkit {
 
+const automation::ClassInfo& PictureBox::AutomationClass() const
+{
+    static const automation::ClassInfo info = [] {
+        automation::ClassInfo made(L"PictureBox");
+        DescribeMembers(made);
+        automation::Members<PictureBox>(made)
+            .Property(
+                L"ScaleWidth",
+                [](PictureBox& p) { return support::Variant::Single(static_cast<float>(p.ScaleWidth())); })
+            .Property(
+                L"ScaleHeight",
+                [](PictureBox& p) { return support::Variant::Single(static_cast<float>(p.ScaleHeight())); })
+            .Method(L"Cls", [](PictureBox& p, const automation::Call&) {
+                p.Cls();
+                return support::Variant();
+            });
+        return made;
+    }();
+    return info;
+}
+
 PictureBox::PictureBox(Form& parent, std::wstring name) : WindowedControl(parent, std::move(name)) {}
 
 PictureBox::PictureBox(const PictureBox& source, int index)
-    : WindowedControl(source, index),
-      borderStyle_(source.borderStyle_),
-      userScale_(source.userScale_),
-      scaleWidth_(source.scaleWidth_),
-      scaleHeight_(source.scaleHeight_),
-      drawMode_(source.drawMode_)
-{
-}
+    : WindowedControl(source, index), borderStyle_(source.borderStyle_), userScale_(source.userScale_),
+      scaleWidth_(source.scaleWidth_), scaleHeight_(source.scaleHeight_), drawMode_(source.drawMode_)
+{}
 
 // The window goes while this object is whole, so WM_NCDESTROY takes the image
 // out of its device context before either is deleted.
-PictureBox::~PictureBox() { Detach(); }
+PictureBox::~PictureBox()
+{
+    Detach();
+}
 
 const wchar_t* PictureBox::ClassName() const
 {
@@ -32,9 +51,9 @@ const wchar_t* PictureBox::ClassName() const
     return name;
 }
 
-DWORD PictureBox::Style() const
+DWORD PictureBox::WindowStyle() const
 {
-    return WindowedControl::Style() | WS_CLIPCHILDREN | (borderStyle_ ? WS_BORDER : 0);
+    return WindowedControl::WindowStyle() | WS_CLIPCHILDREN | (borderStyle_ ? WS_BORDER : 0);
 }
 
 void PictureBox::BorderStyle(int style)
@@ -62,8 +81,14 @@ void PictureBox::Scale(double width, double height)
     scaleHeight_ = height;
 }
 
-double PictureBox::ScaleWidth() const { return userScale_ ? scaleWidth_ : ToTwipsX(InnerSize().cx); }
-double PictureBox::ScaleHeight() const { return userScale_ ? scaleHeight_ : ToTwipsY(InnerSize().cy); }
+double PictureBox::ScaleWidth() const
+{
+    return userScale_ ? scaleWidth_ : ToTwipsX(InnerSize().cx);
+}
+double PictureBox::ScaleHeight() const
+{
+    return userScale_ ? scaleHeight_ : ToTwipsY(InnerSize().cy);
+}
 
 int PictureBox::ToPixelX(double x) const
 {
@@ -80,7 +105,8 @@ void PictureBox::MakeImage()
     SIZE size = InnerSize();
     support::WindowDC screen(nullptr);
     support::UniqueMemoryDC dc(::CreateCompatibleDC(screen.get()));
-    support::UniqueBitmap bitmap(::CreateCompatibleBitmap(screen.get(), std::max(1L, size.cx), std::max(1L, size.cy)));
+    support::UniqueBitmap bitmap(
+        ::CreateCompatibleBitmap(screen.get(), std::max(1L, size.cx), std::max(1L, size.cy)));
     if (!dc || !bitmap) support::Raise(support::err::OutOfMemory);
     HGDIOBJ original = ::SelectObject(dc.get(), bitmap.get());
     RECT all{0, 0, size.cx, size.cy};
@@ -96,9 +122,15 @@ void PictureBox::MakeImage()
     originalBitmap_ = original;
 }
 
-void PictureBox::OnCreated() { MakeImage(); }
+void PictureBox::OnCreated()
+{
+    MakeImage();
+}
 
-void PictureBox::OnResized() { MakeImage(); }
+void PictureBox::OnResized()
+{
+    MakeImage();
+}
 
 HDC PictureBox::hDC()
 {
@@ -174,8 +206,8 @@ LRESULT PictureBox::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_PAINT: {
         support::PaintDC paint(hWnd());
         const RECT& area = paint.area();
-        ::BitBlt(paint.get(), area.left, area.top, area.right - area.left, area.bottom - area.top, hDC(), area.left,
-                 area.top, SRCCOPY);
+        ::BitBlt(paint.get(), area.left, area.top, area.right - area.left, area.bottom - area.top, hDC(),
+                 area.left, area.top, SRCCOPY);
         return 0;
     }
     case WM_NCDESTROY:
@@ -188,4 +220,4 @@ LRESULT PictureBox::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     return WindowedControl::HandleMessage(message, wParam, lParam);
 }
 
-}  // namespace toolkit
+} // namespace toolkit

@@ -10,7 +10,14 @@
 namespace toolkit {
 
 // Drawing modes of filled boxes and lines (the raster operations' numbers).
-enum DrawModeConst { vbBlackness = 1, vbInvert = 6, vbXorPen = 7, vbNop = 11, vbCopyPen = 13, vbWhiteness = 16 };
+enum DrawModeConst {
+    vbBlackness = 1,
+    vbInvert = 6,
+    vbXorPen = 7,
+    vbNop = 11,
+    vbCopyPen = 13,
+    vbWhiteness = 16
+};
 
 class PictureBox : public WindowedControl {
 public:
@@ -48,9 +55,11 @@ public:
     // shows after Refresh; the drawing methods above show at the next paint.
     HDC hDC();
 
+    const automation::ClassInfo& AutomationClass() const override;
+
 protected:
     const wchar_t* ClassName() const override;
-    DWORD Style() const override;
+    DWORD WindowStyle() const override;
     void OnCreated() override;
     void OnResized() override;
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -72,4 +81,4 @@ private:
     HGDIOBJ originalBitmap_ = nullptr;
 };
 
-}  // namespace toolkit
+} // namespace toolkit

@@ -8,8 +8,28 @@ namespace toolkit {
 
 Timer::Timer(Form& parent, std::wstring name) : Control(parent, std::move(name)) {}
 
+const automation::ClassInfo& Timer::AutomationClass() const
+{
+    static const automation::ClassInfo info = [] {
+        automation::ClassInfo made(L"Timer");
+        DescribeMembers(made);
+        automation::Members<Timer>(made)
+            .Property(
+                L"Interval", [](Timer& t) { return support::Variant::Long(t.Interval()); },
+                [](Timer& t, const VARIANT& v) { t.Interval(automation::ToLong(v)); })
+            .Property(
+                L"Enabled", [](Timer& t) { return support::Variant::Bool(t.Enabled()); },
+                [](Timer& t, const VARIANT& v) { t.Enabled(automation::ToBool(v)); });
+        return made;
+    }();
+    return info;
+}
+
 // The form's window timer must not outlive the object it calls back.
-Timer::~Timer() { Detach(); }
+Timer::~Timer()
+{
+    Detach();
+}
 
 void Timer::Interval(long milliseconds)
 {
@@ -26,7 +46,10 @@ void Timer::Enabled(bool enabled)
     Restart();
 }
 
-void Timer::Attach() { Restart(); }
+void Timer::Attach()
+{
+    Restart();
+}
 
 void Timer::Detach()
 {
@@ -47,4 +70,4 @@ void Timer::Tick(void* context)
     if (timer->OnTimer) timer->OnTimer();
 }
 
-}  // namespace toolkit
+} // namespace toolkit

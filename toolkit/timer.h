@@ -24,6 +24,8 @@ public:
     void Attach() override;
     void Detach() override;
 
+    const automation::ClassInfo& AutomationClass() const override;
+
 private:
     void Restart();
     static void Tick(void* context);
@@ -33,4 +35,4 @@ private:
     UINT_PTR id_ = 0;
 };
 
-}  // namespace toolkit
+} // namespace toolkit

@@ -2,11 +2,37 @@
 
 #include "toolkit/application.h"
 
+#include <string>
+#include <utility>
+#include <vector>
+
 #include "support/runtime_error.h"
 
 namespace toolkit {
+namespace {
 
-WindowObject::~WindowObject() { DestroyNative(); }
+// The system procedure behind each toolkit superclass, by class name.
+std::vector<std::pair<std::wstring, WNDPROC>>& Superclasses()
+{
+    static std::vector<std::pair<std::wstring, WNDPROC>> classes;
+    return classes;
+}
+
+WNDPROC BaseProcOf(HWND window)
+{
+    wchar_t className[64];
+    if (!::GetClassNameW(window, className, 64)) return nullptr;
+    for (const auto& [name, proc] : Superclasses())
+        if (name == className) return proc;
+    return nullptr;
+}
+
+} // namespace
+
+WindowObject::~WindowObject()
+{
+    DestroyNative();
+}
 
 WindowObject* WindowObject::FromHandle(HWND window) noexcept
 {
@@ -16,8 +42,8 @@ WindowObject* WindowObject::FromHandle(HWND window) noexcept
     return reinterpret_cast<WindowObject*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
 }
 
-HWND WindowObject::CreateNative(const wchar_t* className, DWORD exStyle, DWORD style, const wchar_t* text, int x,
-                                int y, int width, int height, HWND parent)
+HWND WindowObject::CreateNative(const wchar_t* className, DWORD exStyle, DWORD style, const wchar_t* text,
+                                int x, int y, int width, int height, HWND parent)
 {
     HWND window = ::CreateWindowExW(exStyle, className, text, style, x, y, width, height, parent, nullptr,
                                     Application::Instance(), this);
@@ -32,6 +58,7 @@ void WindowObject::DestroyNative() noexcept
 
 LRESULT WindowObject::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
+    if (baseProc_) return ::CallWindowProcW(baseProc_, hwnd_, message, wParam, lParam);
     return ::DefWindowProcW(hwnd_, message, wParam, lParam);
 }
 
@@ -41,6 +68,7 @@ LRESULT CALLBACK WindowObject::WindowProc(HWND window, UINT message, WPARAM wPar
     if (message == WM_NCCREATE) {
         self = static_cast<WindowObject*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
         self->hwnd_ = window;
+        self->baseProc_ = BaseProcOf(window);
         ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
     }
     if (!self) return ::DefWindowProcW(window, message, wParam, lParam);
@@ -66,4 +94,24 @@ const wchar_t* RegisterToolkitClass(const wchar_t* name, UINT style, HBRUSH back
     return name;
 }
 
-}  // namespace toolkit
+} // namespace toolkit
+
+namespace toolkit {
+
+const wchar_t* RegisterToolkitSuperclass(const wchar_t* name, const wchar_t* systemClass)
+{
+    WNDCLASSEXW windowClass{sizeof windowClass};
+    if (::GetClassInfoExW(Application::Instance(), name, &windowClass)) return name;
+    if (!::GetClassInfoExW(nullptr, systemClass, &windowClass)) support::RaiseLastWin32(L"GetClassInfoExW");
+    Superclasses().emplace_back(name, windowClass.lpfnWndProc);
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = WindowObject::WindowProc;
+    windowClass.hInstance = Application::Instance();
+    windowClass.lpszClassName = name;
+    // A global class of the system would be shared with every module; ours is local.
+    windowClass.style &= ~CS_GLOBALCLASS;
+    if (!::RegisterClassExW(&windowClass)) support::RaiseLastWin32(L"RegisterClassExW");
+    return name;
+}
+
+} // namespace toolkit

@@ -27,16 +27,22 @@ protected:
     void DestroyNative() noexcept;
 
     // Runs inside the guarded window procedure; DefWindowProc for anything not handled.
+    // For a class that extends a system control, its procedure; otherwise DefWindowProc.
     virtual LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
 private:
     friend const wchar_t* RegisterToolkitClass(const wchar_t*, UINT, HBRUSH, HCURSOR);
+    friend const wchar_t* RegisterToolkitSuperclass(const wchar_t*, const wchar_t*);
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
     HWND hwnd_ = nullptr;
+    WNDPROC baseProc_ = nullptr;
 };
 
 // Registers a window class served by WindowObject::WindowProc (once per process).
 const wchar_t* RegisterToolkitClass(const wchar_t* name, UINT style, HBRUSH background, HCURSOR cursor);
+// Registers a toolkit class that extends a system control class (BUTTON, EDIT,
+// COMBOBOX): what the object does not handle goes to the system class.
+const wchar_t* RegisterToolkitSuperclass(const wchar_t* name, const wchar_t* systemClass);
 
-}  // namespace toolkit
+} // namespace toolkit

@@ -6,6 +6,7 @@
 
 #include "toolkit/form.h"
 #include "toolkit/label.h"
+#include "toolkit/timer.h"
 #include "toolkit_test.h"
 
 using namespace toolkit;
@@ -94,7 +95,8 @@ public:
         ::GetKeyboardState(saved_);
         BYTE state[256];
         std::copy(std::begin(saved_), std::end(saved_), state);
-        for (int key : keys) state[key] = 0x80;
+        for (int key : keys)
+            state[key] = 0x80;
         ::SetKeyboardState(state);
     }
     ~HeldKeys() { ::SetKeyboardState(saved_); }
@@ -105,7 +107,7 @@ private:
 
 constexpr LPARAM kAltDown = LPARAM(1) << 29;
 
-}  // namespace
+} // namespace
 
 TEST_CASE("Form::ClientSizeForEachBorderStyle")
 {
@@ -303,4 +305,111 @@ TEST_CASE("Form::KeyPreview")
         press(form.hWnd(), WM_SYSKEYDOWN, VK_F4);
         CHECK_FALSE(form.IsLoaded());
     }
+}
+
+TEST_CASE("Form::QueryUnloadSeesWhyTheFormCloses")
+{
+    EventForm form;
+    form.Show();
+    form.cancelQuery = 1;
+    // The close box and Alt+F4 arrive as SC_CLOSE.
+    ::SendMessageW(form.hWnd(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    CHECK(form.Unload() == false);
+    // A cancelled shutdown keeps the form and tells Windows so.
+    CHECK(::SendMessageW(form.hWnd(), WM_QUERYENDSESSION, 0, 0) == FALSE);
+    CHECK(form.queryModes == std::vector<int>{vbFormControlMenu, vbFormCode, vbAppWindows});
+    CHECK(form.IsLoaded());
+
+    form.cancelQuery = 0;
+    CHECK(::SendMessageW(form.hWnd(), WM_QUERYENDSESSION, 0, 0) == TRUE);
+    CHECK(form.IsLoaded());
+    ::SendMessageW(form.hWnd(), WM_ENDSESSION, TRUE, 0);
+    CHECK_FALSE(form.IsLoaded());
+    CHECK(form.queryModes.back() == vbAppWindows);
+}
+
+namespace {
+
+// Hides itself (or unloads) from a timer once it is shown modally, noting what it saw.
+class ModalForm : public Form {
+public:
+    explicit ModalForm(Form& owner) : Form(L"frmModal"), owner_(owner)
+    {
+        tmrClose.Interval(30);
+        tmrClose.OnTimer = [this] {
+            tmrClose.Enabled(false);
+            ownerEnabled = ::IsWindowEnabled(owner_.hWnd()) != FALSE;
+            ownerOfWindow = ::GetWindow(hWnd(), GW_OWNER);
+            if (unloadInstead)
+                Unload();
+            else
+                Hide();
+        };
+    }
+    ~ModalForm() override { Unload(); }
+
+    Timer tmrClose{*this, L"tmrClose"};
+    bool unloadInstead = false;
+    bool ownerEnabled = true;
+    HWND ownerOfWindow = nullptr;
+
+private:
+    Form& owner_;
+};
+
+} // namespace
+
+TEST_CASE("Form::ModalShowRunsUntilTheFormHides")
+{
+    Form owner(L"frmOwner");
+    owner.Show();
+    ModalForm modal(owner);
+    SUBCASE("hidden")
+    {
+        modal.Show(vbModal, &owner);
+        CHECK(modal.IsLoaded());
+        CHECK_FALSE(modal.Visible());
+    }
+    SUBCASE("unloaded")
+    {
+        modal.unloadInstead = true;
+        modal.Show(vbModal, &owner);
+        CHECK_FALSE(modal.IsLoaded());
+    }
+    CHECK_FALSE(modal.ownerEnabled);
+    CHECK(modal.ownerOfWindow == owner.hWnd());
+    CHECK(::IsWindowEnabled(owner.hWnd()));
+    CHECK_FALSE(modal.IsModal());
+
+    // A form already shown modeless cannot turn modal.
+    modal.Show();
+    CHECK(ErrorNumberOf([&] { modal.Show(vbModal); }) == 400);
+    CHECK(ErrorNumberOf([&] { modal.Show(7); }) == 5);
+    owner.Unload();
+}
+
+TEST_CASE("Form::FractionalTwipsReadBack")
+{
+    Form form(L"frmPlaced");
+    form.Left(1234.5);
+    form.Top(-200.25);
+    CHECK(form.Left() == 1234.5);
+    CHECK(form.Top() == -200.25);
+    // Moved by someone else, the window's pixels count again.
+    ::SetWindowPos(form.hWnd(), nullptr, 30, 40, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    CHECK(form.Left() == 450);
+    CHECK(form.Top() == 600);
+    form.Unload();
+}
+
+TEST_CASE("Form::IconNone")
+{
+    Form form(L"frmNoIcon");
+    form.Icon(support::UniqueIcon(::CopyIcon(::LoadIconW(nullptr, IDI_APPLICATION))));
+    form.Show();
+    CHECK(::SendMessageW(form.hWnd(), WM_GETICON, ICON_SMALL, 0) != 0);
+    form.Icon(support::UniqueIcon());
+    CHECK(::SendMessageW(form.hWnd(), WM_GETICON, ICON_SMALL, 0) == 0);
+    CHECK(::SendMessageW(form.hWnd(), WM_GETICON, ICON_BIG, 0) == 0);
+    form.Unload();
 }

@@ -1,0 +1,246 @@
+// tlvMain's form helpers on real toolkit forms: the helpers reach them only
+// late-bound, by name, as they reach a client program's own forms.
+#include <doctest.h>
+
+#include "server.h"
+#include "toolkit/combo_box.h"
+#include "toolkit/command_button.h"
+#include "toolkit/control_array.h"
+#include "toolkit/form.h"
+#include "toolkit/label.h"
+#include "toolkit/option_button.h"
+#include "toolkit/shape.h"
+#include "toolkit/text_box.h"
+#include "toolkit/timer.h"
+
+using namespace verrick_test;
+
+namespace {
+
+struct Com {
+    Com() { ::CoInitialize(nullptr); }
+    ~Com() { ::CoUninitialize(); }
+};
+
+// What a helper is given: a by-reference object argument.
+struct ObjectArgument {
+    explicit ObjectArgument(toolkit::Automatable& object)
+        : dispatch(object.Dispatch()), pointer(dispatch.get())
+    {}
+    ComPtr<IDispatch> dispatch;
+    IDispatch* pointer;
+    IDispatch** operator&() { return &pointer; }
+};
+
+class ParentForm : public toolkit::Form {
+public:
+    ParentForm() : Form(L"frmParent")
+    {
+        cmdOk.Click = [this] { ++okClicks; };
+        cboPath.Move(0, 500, 2400, 315);
+        cboMode.Style(toolkit::vbComboDropdownList);
+        cboMode.Move(0, 1000, 2400, 315);
+        optGroup(0).Value(true);
+        optGroup.Load(2).Visible(true);
+        optGroup.Load(3).Visible(true);
+    }
+    ~ParentForm() override { Unload(); }
+
+    toolkit::Label lblTitle{*this, L"lblTitle"};
+    toolkit::TextBox txtPaths{*this, L"txtPaths"};
+    toolkit::CommandButton cmdOk{*this, L"cmdOk"};
+    toolkit::OptionButton optSingle{*this, L"optSingle"};
+    toolkit::ControlArray<toolkit::OptionButton> optGroup{*this, L"optGroup"};
+    toolkit::ComboBox cboPath{*this, L"cboPath"};
+    toolkit::ComboBox cboMode{*this, L"cboMode"};
+    toolkit::Shape shpBack{*this, L"shpBack"};
+    toolkit::Timer tmrIdle{*this, L"tmrIdle"};
+    int okClicks = 0;
+};
+
+// Shown modally, it notes where its parent is and hides itself.
+class ChildForm : public toolkit::Form {
+public:
+    explicit ChildForm(toolkit::Form& parent) : Form(L"frmChild"), parent_(parent)
+    {
+        tmrHide.Interval(30);
+        tmrHide.OnTimer = [this] {
+            tmrHide.Enabled(false);
+            parentLeftWhileShown = parent_.Left();
+            parentEnabledWhileShown = ::IsWindowEnabled(parent_.hWnd()) != FALSE;
+            Hide();
+        };
+    }
+    ~ChildForm() override { Unload(); }
+
+    toolkit::Timer tmrHide{*this, L"tmrHide"};
+    double parentLeftWhileShown = 0;
+    bool parentEnabledWhileShown = true;
+
+private:
+    toolkit::Form& parent_;
+};
+
+LOGFONTW WindowFont(HWND window)
+{
+    LOGFONTW font{};
+    ::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(window, WM_GETFONT, 0, 0)), sizeof font, &font);
+    return font;
+}
+
+} // namespace
+
+TEST_CASE("tlvMainForms::ShowModalFormRestoresTheExactLeft")
+{
+    Com com;
+    auto tlv = CreateMain();
+    REQUIRE(tlv);
+    ParentForm parent;
+    parent.Show();
+    parent.Move(1234.5, 600, 4800, 3600);
+    ChildForm child(parent);
+    ObjectArgument parentArgument(parent), childArgument(child);
+
+    HRESULT hr = tlv->ShowModalForm(&parentArgument, &childArgument);
+    CHECK(hr == S_OK);
+    // While the child was up the parent stood just off the left edge, still enabled only for its owner's
+    // loop.
+    CHECK(child.parentLeftWhileShown == -parent.Width() - 1000);
+    CHECK_FALSE(child.parentEnabledWhileShown);
+    CHECK_FALSE(child.Visible());
+    CHECK(parent.Left() == 1234.5);
+    Outcome left = CallByName(parentArgument.pointer, L"Left", {});
+    REQUIRE(left.hr == S_OK);
+    CHECK(left.result.vt() == VT_R4);
+    CHECK(left.result.get()->fltVal == 1234.5f);
+    CHECK(::IsWindowEnabled(parent.hWnd()));
+}
+
+TEST_CASE("tlvMainForms::PressButtonClicksOnlyAnEnabledCommandButton")
+{
+    Com com;
+    auto tlv = CreateMain();
+    REQUIRE(tlv);
+    ParentForm form;
+    form.Show();
+    VARIANT_BOOL pressed = VARIANT_FALSE;
+
+    ObjectArgument button(form.cmdOk);
+    REQUIRE(tlv->PressButton(&button, &pressed) == S_OK);
+    CHECK(pressed == VARIANT_TRUE);
+    CHECK(form.okClicks == 1);
+
+    form.cmdOk.Enabled(false);
+    REQUIRE(tlv->PressButton(&button, &pressed) == S_OK);
+    CHECK(pressed == VARIANT_FALSE);
+    CHECK(form.okClicks == 1);
+
+    ObjectArgument option(form.optSingle);
+    REQUIRE(tlv->PressButton(&option, &pressed) == S_OK);
+    CHECK(pressed == VARIANT_FALSE);
+    CHECK_FALSE(form.optSingle.Value());
+
+    IDispatch* nothing = nullptr;
+    REQUIRE(tlv->PressButton(&nothing, &pressed) == S_OK);
+    CHECK(pressed == VARIANT_FALSE);
+}
+
+TEST_CASE("tlvMainForms::OptionGroupWithAGap")
+{
+    Com com;
+    auto tlv = CreateMain();
+    REQUIRE(tlv);
+    ParentForm form;
+    form.Show();
+    ObjectArgument group(form.optGroup);
+    LONG selected = 0;
+
+    form.optGroup(3).Value(true);
+    REQUIRE(tlv->GetSelectedOptionButtonIndex(&group, &selected) == S_OK);
+    CHECK(selected == 3);
+    // optSingle is in the same form, so selecting it clears the array.
+    form.optSingle.Value(true);
+    REQUIRE(tlv->GetSelectedOptionButtonIndex(&group, &selected) == S_OK);
+    CHECK(selected == -1);
+
+    REQUIRE(tlv->SetSelectedOptionButtonIndex(&group, 2) == S_OK);
+    CHECK(form.optGroup(2).Value());
+    CHECK_FALSE(form.optSingle.Value());
+    // Index 1 is the gap: the lowest element is selected instead.
+    REQUIRE(tlv->SetSelectedOptionButtonIndex(&group, 1) == S_OK);
+    CHECK(form.optGroup(0).Value());
+    CHECK_FALSE(form.optGroup(2).Value());
+
+    REQUIRE(tlv->DisableOptionButtonGroup(&group) == S_OK);
+    for (int i : {0, 2, 3}) {
+        CAPTURE(i);
+        CHECK_FALSE(form.optGroup(i).Enabled());
+        CHECK_FALSE(::IsWindowEnabled(form.optGroup(i).hWnd()));
+    }
+    CHECK(form.optSingle.Enabled());
+    REQUIRE(tlv->EnableOptionButtonGroup(&group) == S_OK);
+    for (int i : {0, 2, 3})
+        CHECK(::IsWindowEnabled(form.optGroup(i).hWnd()));
+    // Disabling leaves the selection where it was.
+    CHECK(form.optGroup(0).Value());
+}
+
+TEST_CASE("tlvMainForms::FixFontsChangesEveryControlFont")
+{
+    Com com;
+    auto tlv = CreateMain();
+    REQUIRE(tlv);
+    ParentForm form;
+    form.Show();
+    toolkit::FontSpec formFont = form.Font();
+    ObjectArgument argument(form);
+    REQUIRE(tlv->FixFonts(&argument) == S_OK);
+
+    for (toolkit::WindowedControl* control : std::initializer_list<toolkit::WindowedControl*>{
+             &form.lblTitle, &form.txtPaths, &form.cmdOk, &form.optGroup(2), &form.cboMode}) {
+        CAPTURE(control->Name());
+        toolkit::FontSpec font = control->Font();
+        CHECK(font.Size == 10.5);
+        CHECK(font.Italic);
+        CHECK_FALSE(font.Bold);
+        CHECK_FALSE(font.Underline);
+        CHECK_FALSE(font.Strikethrough);
+        CHECK(font.Charset == 204);
+        // The name is the face the system gave for Times New Roman, as the font object reports it.
+        Outcome fontObject = CallByName(control->Dispatch().get(), L"Font", {});
+        REQUIRE(fontObject.result.vt() == VT_DISPATCH);
+        Outcome name = CallByName(fontObject.result.get()->pdispVal, L"Name", {});
+        CHECK(font.Name == std::wstring(support::BstrView(name.result.get()->bstrVal)));
+        if (control == &form.lblTitle) continue;
+        LOGFONTW shown = WindowFont(control->hWnd());
+        CHECK(shown.lfItalic);
+        CHECK(shown.lfCharSet == 204);
+        CHECK(std::wstring(shown.lfFaceName) == font.Name);
+    }
+    CHECK(form.Font() == formFont);
+}
+
+TEST_CASE("tlvMainForms::FixCBCursorsGivesDropDownListsAHand")
+{
+    Com com;
+    auto tlv = CreateMain();
+    REQUIRE(tlv);
+    ParentForm form;
+    form.Show();
+    ObjectArgument argument(form);
+    REQUIRE(tlv->FixCBCursors(&argument) == S_OK);
+
+    CHECK(form.cboMode.MousePointer() == toolkit::vbCustom);
+    REQUIRE(form.cboMode.MouseIcon());
+    CHECK(form.cboPath.MousePointer() == toolkit::vbDefault);
+    CHECK_FALSE(form.cboPath.MouseIcon());
+    CHECK(form.txtPaths.MousePointer() == toolkit::vbDefault);
+
+    // Over the list the hand shows.
+    HCURSOR hand = toolkit::automation::CursorOf(form.cboMode.MouseIcon().get());
+    REQUIRE(hand);
+    ::SetCursor(nullptr);
+    HWND box = form.cboMode.hWnd();
+    ::SendMessageW(box, WM_SETCURSOR, reinterpret_cast<WPARAM>(box), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    CHECK(::GetCursor() == hand);
+}

@@ -1,0 +1,569 @@
+#include "toolkit/automation.h"
+
+#include <atomic>
+#include <cwctype>
+
+#include "toolkit/application.h"
+
+#include "support/runtime_error.h"
+
+namespace toolkit {
+namespace automation {
+namespace {
+
+using support::ComPtr;
+using support::Variant;
+
+constexpr long kReadOnlyProperty = 383;
+constexpr long kObjectUnloaded = 364;
+// Names a class does not list but its object knows (a form's controls) get DISPIDs from here on.
+constexpr DISPID kFirstChildId = 0x10000;
+// Asked by FromDispatch: answered only by our adapters, with the adapter itself.
+constexpr GUID kIidToolkitObject = {
+    0x5d1c7e2a, 0x93b4, 0x4f0e, {0x8a, 0x61, 0x2c, 0x7f, 0x0b, 0x45, 0xd9, 0x13}};
+
+std::wstring Folded(std::wstring_view name)
+{
+    std::wstring folded(name);
+    for (wchar_t& c : folded)
+        c = static_cast<wchar_t>(std::towlower(c));
+    return folded;
+}
+
+const VARIANT& Followed(const VARIANT& value)
+{
+    const VARIANT* v = &value;
+    while (v->vt == (VT_BYREF | VT_VARIANT) && v->pvarVal)
+        v = v->pvarVal;
+    return *v;
+}
+
+bool IsOmitted(const VARIANT& value)
+{
+    return value.vt == VT_ERROR && value.scode == DISP_E_PARAMNOTFOUND;
+}
+
+Variant Converted(const VARIANT& value, VARTYPE type)
+{
+    Variant result;
+    HRESULT hr = ::VariantChangeType(result.get(), const_cast<VARIANT*>(&Followed(value)), 0, type);
+    if (hr == DISP_E_OVERFLOW) support::Raise(support::err::Overflow);
+    if (FAILED(hr)) support::Raise(support::err::TypeMismatch);
+    return result;
+}
+
+// The one place where an error of a member becomes what IDispatch::Invoke reports.
+HRESULT Report(EXCEPINFO* exception, long number, const std::wstring& description)
+{
+    if (!exception) return MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, number & 0xFFFF);
+    *exception = EXCEPINFO{};
+    exception->scode = MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, number & 0xFFFF);
+    exception->bstrDescription = ::SysAllocString(description.c_str());
+    exception->bstrSource = ::SysAllocString(Application::Title().c_str());
+    return DISP_E_EXCEPTION;
+}
+
+// The adapter: IDispatch over a toolkit object, which it does not keep alive.
+class Dispatcher final : public IDispatch {
+public:
+    explicit Dispatcher(Automatable* target) : target_(target) {}
+
+    void Orphan() noexcept { target_ = nullptr; }
+    Automatable* Target() const noexcept { return target_; }
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
+    {
+        if (!object) return E_POINTER;
+        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDispatch) ||
+            IsEqualIID(iid, kIidToolkitObject)) {
+            *object = static_cast<IDispatch*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
+    ULONG STDMETHODCALLTYPE Release() override
+    {
+        ULONG left = --references_;
+        if (left == 0) delete this;
+        return left;
+    }
+
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override
+    {
+        if (!count) return E_POINTER;
+        *count = 1;
+        return S_OK;
+    }
+
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID, ITypeInfo** info) override
+    {
+        if (!info) return E_POINTER;
+        *info = nullptr;
+        if (index != 0) return DISP_E_BADINDEX;
+        if (!target_) return E_UNEXPECTED;
+        try {
+            ITypeInfo* typeInfo = target_->AutomationClass().TypeInfo();
+            if (!typeInfo) return E_FAIL;
+            typeInfo->AddRef();
+            *info = typeInfo;
+            return S_OK;
+        } catch (...) {
+            return E_FAIL;
+        }
+    }
+
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override
+    {
+        if (!names || !ids || count == 0) return E_INVALIDARG;
+        if (!target_) return DISP_E_UNKNOWNNAME;
+        try {
+            // Only the member name is looked up; named arguments are not supported.
+            for (UINT i = 1; i < count; ++i)
+                ids[i] = DISPID_UNKNOWN;
+            ids[0] = target_->AutomationClass().Find(names[0]);
+            if (ids[0] == DISPID_UNKNOWN && target_->NamedChild(names[0])) {
+                std::wstring name = Folded(names[0]);
+                auto found = std::find(children_.begin(), children_.end(), name);
+                if (found == children_.end()) found = children_.insert(children_.end(), name);
+                ids[0] = kFirstChildId + static_cast<DISPID>(found - children_.begin());
+            }
+            return ids[0] == DISPID_UNKNOWN || count > 1 ? DISP_E_UNKNOWNNAME : S_OK;
+        } catch (...) {
+            return E_OUTOFMEMORY;
+        }
+    }
+
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID member, REFIID, LCID, WORD flags, DISPPARAMS* params,
+                                     VARIANT* result, EXCEPINFO* exception, UINT* argumentError) override
+    {
+        if (!params) return E_INVALIDARG;
+        // The member may end the last outside reference (a form that unloads itself).
+        ComPtr<IDispatch> keepAlive(this);
+        if (!target_)
+            return Report(exception, kObjectUnloaded,
+                          std::wstring(support::StandardErrorText(kObjectUnloaded)));
+        try {
+            Call call;
+            call.flags = flags;
+            UINT positional = params->cArgs;
+            if (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) {
+                if (params->cNamedArgs != 1 || params->rgdispidNamedArgs[0] != DISPID_PROPERTYPUT ||
+                    params->cArgs < 1)
+                    return DISP_E_PARAMNOTOPTIONAL;
+                call.value = &Followed(params->rgvarg[0]);
+                positional = params->cArgs - 1;
+                for (UINT i = positional; i > 0; --i)
+                    call.arguments.push_back(&Followed(params->rgvarg[i]));
+            } else {
+                if (params->cNamedArgs != 0) return DISP_E_NONAMEDARGS;
+                for (UINT i = positional; i > 0; --i)
+                    call.arguments.push_back(&Followed(params->rgvarg[i - 1]));
+            }
+            Variant value;
+            if (member >= kFirstChildId) {
+                size_t index = static_cast<size_t>(member - kFirstChildId);
+                if (index >= children_.size() || call.IsPut()) return DISP_E_MEMBERNOTFOUND;
+                ComPtr<IDispatch> child = target_->NamedChild(children_[index]);
+                if (!child) return DISP_E_MEMBERNOTFOUND;
+                value = Variant::Object(child.get());
+                // optArray(2): the child's own default member takes the arguments.
+                if (!call.arguments.empty()) value = CallDefault(child.get(), call, exception);
+            } else {
+                bool isMethod = false;
+                const Handler* handler = target_->AutomationClass().HandlerOf(member, isMethod);
+                if (!handler) return DISP_E_MEMBERNOTFOUND;
+                if (isMethod && call.IsPut()) return DISP_E_MEMBERNOTFOUND;
+                value = (*handler)(*target_, call);
+            }
+            if (result) value.move_to(result);
+            return S_OK;
+        } catch (const support::RuntimeError& error) {
+            if (error.Number() == support::err::MethodNotSupported) return DISP_E_MEMBERNOTFOUND;
+            return Report(exception, error.Number(), error.Description());
+        } catch (const std::bad_alloc&) {
+            return E_OUTOFMEMORY;
+        } catch (...) {
+            return E_UNEXPECTED;
+        }
+    }
+
+private:
+    static Variant CallDefault(IDispatch* child, const Call& call, EXCEPINFO* exception)
+    {
+        std::vector<VARIANT> reversed;
+        for (auto it = call.arguments.rbegin(); it != call.arguments.rend(); ++it)
+            reversed.push_back(**it);
+        DISPPARAMS params{reversed.data(), nullptr, static_cast<UINT>(reversed.size()), 0};
+        Variant result;
+        EXCEPINFO inner{};
+        HRESULT hr =
+            child->Invoke(DISPID_VALUE, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET | DISPATCH_METHOD,
+                          &params, result.get(), &inner, nullptr);
+        if (FAILED(hr)) {
+            std::wstring description(support::BstrView(inner.bstrDescription));
+            ::SysFreeString(inner.bstrDescription);
+            ::SysFreeString(inner.bstrSource);
+            ::SysFreeString(inner.bstrHelpFile);
+            long number = HRESULT_FACILITY(inner.scode) == FACILITY_CONTROL ? HRESULT_CODE(inner.scode) : 5;
+            support::Raise(number, description);
+        }
+        return result;
+    }
+
+    std::atomic<ULONG> references_{1};
+    Automatable* target_;
+    std::vector<std::wstring> children_;
+};
+
+class VariantEnumerator final : public IEnumVARIANT {
+public:
+    VariantEnumerator(std::vector<Variant> items, size_t position)
+        : items_(std::move(items)), position_(position)
+    {}
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
+    {
+        if (!object) return E_POINTER;
+        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IEnumVARIANT)) {
+            *object = static_cast<IEnumVARIANT*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
+    ULONG STDMETHODCALLTYPE Release() override
+    {
+        ULONG left = --references_;
+        if (left == 0) delete this;
+        return left;
+    }
+
+    HRESULT STDMETHODCALLTYPE Next(ULONG count, VARIANT* items, ULONG* fetched) override
+    {
+        if (!items) return E_POINTER;
+        ULONG done = 0;
+        for (; done < count && position_ < items_.size(); ++done, ++position_) {
+            ::VariantInit(&items[done]);
+            if (FAILED(::VariantCopy(&items[done], items_[position_].get()))) break;
+        }
+        if (fetched) *fetched = done;
+        return done == count ? S_OK : S_FALSE;
+    }
+    HRESULT STDMETHODCALLTYPE Skip(ULONG count) override
+    {
+        size_t left = items_.size() - position_;
+        position_ += count < left ? count : left;
+        return count <= left ? S_OK : S_FALSE;
+    }
+    HRESULT STDMETHODCALLTYPE Reset() override
+    {
+        position_ = 0;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE Clone(IEnumVARIANT** copy) override
+    {
+        if (!copy) return E_POINTER;
+        try {
+            *copy = new VariantEnumerator(items_, position_);
+            return S_OK;
+        } catch (...) {
+            *copy = nullptr;
+            return E_OUTOFMEMORY;
+        }
+    }
+
+private:
+    std::atomic<ULONG> references_{1};
+    std::vector<Variant> items_;
+    size_t position_;
+};
+
+// One type library in memory for the process: a dispatch interface per class name.
+ComPtr<ITypeInfo> MakeTypeInfo(const std::wstring& name)
+{
+    static ComPtr<ICreateTypeLib2> library = [] {
+        ComPtr<ICreateTypeLib2> created;
+        ::CreateTypeLib2(SYS_WIN32, L"toolkit.tlb", created.put());
+        return created;
+    }();
+    if (!library) return {};
+    ComPtr<ICreateTypeInfo> created;
+    if (FAILED(library->CreateTypeInfo(const_cast<LPOLESTR>(name.c_str()), TKIND_DISPATCH, created.put())))
+        return {};
+    return created.as<ITypeInfo>();
+}
+
+FontSpec ReadFont(IFont* font)
+{
+    FontSpec spec;
+    support::Bstr name;
+    if (SUCCEEDED(font->get_Name(name.put()))) spec.Name = std::wstring(name.view());
+    CY size{};
+    if (SUCCEEDED(font->get_Size(&size))) spec.Size = static_cast<double>(size.int64) / 10000.0;
+    BOOL flag = FALSE;
+    if (SUCCEEDED(font->get_Bold(&flag))) spec.Bold = flag;
+    if (SUCCEEDED(font->get_Italic(&flag))) spec.Italic = flag;
+    if (SUCCEEDED(font->get_Underline(&flag))) spec.Underline = flag;
+    if (SUCCEEDED(font->get_Strikethrough(&flag))) spec.Strikethrough = flag;
+    SHORT charset = 0;
+    if (SUCCEEDED(font->get_Charset(&charset))) spec.Charset = charset;
+    return spec;
+}
+
+// Hears every change of an OLE font and hands the font's new values to its owner.
+class FontSink final : public IPropertyNotifySink {
+public:
+    FontSink(IFont* font, OleFontLink::Apply apply) : font_(font), apply_(std::move(apply)) {}
+
+    void Mute(bool muted) noexcept { muted_ = muted; }
+    void Detach() noexcept
+    {
+        font_ = nullptr;
+        apply_ = nullptr;
+    }
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
+    {
+        if (!object) return E_POINTER;
+        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IPropertyNotifySink)) {
+            *object = static_cast<IPropertyNotifySink*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
+    ULONG STDMETHODCALLTYPE Release() override
+    {
+        ULONG left = --references_;
+        if (left == 0) delete this;
+        return left;
+    }
+
+    HRESULT STDMETHODCALLTYPE OnChanged(DISPID) override
+    {
+        if (muted_ || !font_ || !apply_) return S_OK;
+        Guard([&] { apply_(ReadFont(font_)); });
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE OnRequestEdit(DISPID) override { return S_OK; }
+
+private:
+    std::atomic<ULONG> references_{1};
+    IFont* font_; // the link owns the font and outlives this sink's use of it
+    OleFontLink::Apply apply_;
+    bool muted_ = false;
+};
+
+ComPtr<IConnectionPoint> NotifyPointOf(IFont* font)
+{
+    ComPtr<IConnectionPoint> point;
+    if (auto container = ComPtr<IFont>(font).as<IConnectionPointContainer>())
+        container->FindConnectionPoint(IID_IPropertyNotifySink, point.put());
+    return point;
+}
+
+void WriteFont(IFont* font, const FontSpec& spec)
+{
+    support::Bstr name(spec.Name);
+    font->put_Name(name.get());
+    CY size{};
+    size.int64 = static_cast<LONGLONG>(spec.Size * 10000.0 + 0.5);
+    font->put_Size(size);
+    font->put_Bold(spec.Bold);
+    font->put_Italic(spec.Italic);
+    font->put_Underline(spec.Underline);
+    font->put_Strikethrough(spec.Strikethrough);
+    font->put_Charset(static_cast<SHORT>(spec.Charset));
+}
+
+} // namespace
+
+const VARIANT* Call::Optional(size_t index) const noexcept
+{
+    if (index >= arguments.size() || IsOmitted(*arguments[index])) return nullptr;
+    return arguments[index];
+}
+
+const VARIANT& Call::Required(size_t index) const
+{
+    const VARIANT* argument = Optional(index);
+    if (!argument) RaiseWrongArgumentCount();
+    return *argument;
+}
+
+LONG ToLong(const VARIANT& value)
+{
+    return Converted(value, VT_I4).get()->lVal;
+}
+double ToDouble(const VARIANT& value)
+{
+    return Converted(value, VT_R8).get()->dblVal;
+}
+bool ToBool(const VARIANT& value)
+{
+    return Converted(value, VT_BOOL).get()->boolVal != VARIANT_FALSE;
+}
+std::wstring ToText(const VARIANT& value)
+{
+    Variant text = Converted(value, VT_BSTR);
+    return std::wstring(support::BstrView(text.get()->bstrVal));
+}
+
+ComPtr<IDispatch> ToObject(const VARIANT& value)
+{
+    const VARIANT& v = Followed(value);
+    IUnknown* unknown = nullptr;
+    switch (v.vt) {
+    case VT_DISPATCH:
+    case VT_UNKNOWN: unknown = v.punkVal; break;
+    case VT_BYREF | VT_DISPATCH:
+    case VT_BYREF | VT_UNKNOWN: unknown = *v.ppunkVal; break;
+    case VT_EMPTY: return {};
+    default: support::Raise(support::err::ObjectRequired);
+    }
+    ComPtr<IDispatch> object;
+    if (unknown && FAILED(unknown->QueryInterface(IID_IDispatch, object.put_void())))
+        support::Raise(support::err::ObjectRequired);
+    return object;
+}
+
+void RaiseReadOnlyProperty()
+{
+    support::Raise(kReadOnlyProperty, L"Can't set read-only property");
+}
+void RaiseWrongArgumentCount()
+{
+    support::Raise(support::err::WrongNumberOfArguments);
+}
+
+void ClassInfo::Add(std::wstring_view name, Handler handler, bool isMethod)
+{
+    std::wstring folded = Folded(name);
+    if (auto found = ids_.find(folded); found != ids_.end()) {
+        members_[static_cast<size_t>(found->second - 1)] = {std::wstring(name), std::move(handler), isMethod};
+        return;
+    }
+    members_.push_back({std::wstring(name), std::move(handler), isMethod});
+    ids_.emplace(std::move(folded), static_cast<DISPID>(members_.size()));
+}
+
+DISPID ClassInfo::Find(std::wstring_view name) const
+{
+    auto found = ids_.find(Folded(name));
+    return found == ids_.end() ? DISPID_UNKNOWN : found->second;
+}
+
+const Handler* ClassInfo::HandlerOf(DISPID id, bool& isMethod) const
+{
+    if (id == DISPID_VALUE) id = default_;
+    if (id == DISPID_NEWENUM) id = Find(L"_NewEnum");
+    if (id < 1 || static_cast<size_t>(id) > members_.size()) return nullptr;
+    const Member& member = members_[static_cast<size_t>(id - 1)];
+    isMethod = member.isMethod;
+    return &member.handler;
+}
+
+ITypeInfo* ClassInfo::TypeInfo() const
+{
+    if (!typeInfo_) typeInfo_ = MakeTypeInfo(typeName_);
+    return typeInfo_.get();
+}
+
+Variant Enumerator(std::vector<Variant> items)
+{
+    auto* enumerator = new VariantEnumerator(std::move(items), 0);
+    Variant result = Variant::Unknown(enumerator);
+    enumerator->Release();
+    return result;
+}
+
+OleFontLink::~OleFontLink()
+{
+    if (!font_) return;
+    if (auto point = NotifyPointOf(font_.get()); point && cookie_) point->Unadvise(cookie_);
+    static_cast<FontSink*>(sink_.get())->Detach();
+}
+
+ComPtr<IDispatch> OleFontLink::Get(const FontSpec& current, Apply apply)
+{
+    if (!font_) {
+        support::Bstr name(current.Name);
+        FONTDESC description{sizeof description};
+        description.lpstrName = name.get();
+        description.cySize.int64 = static_cast<LONGLONG>(current.Size * 10000.0 + 0.5);
+        description.sWeight = static_cast<SHORT>(current.Bold ? FW_BOLD : FW_NORMAL);
+        description.sCharset = static_cast<SHORT>(current.Charset);
+        description.fItalic = current.Italic;
+        description.fUnderline = current.Underline;
+        description.fStrikethrough = current.Strikethrough;
+        ComPtr<IFont> font;
+        HRESULT hr = ::OleCreateFontIndirect(&description, IID_IFont, font.put_void());
+        if (FAILED(hr)) support::Raise(static_cast<long>(hr), L"OleCreateFontIndirect failed");
+        auto sink = ComPtr<IPropertyNotifySink>::Attach(new FontSink(font.get(), std::move(apply)));
+        auto point = NotifyPointOf(font.get());
+        if (!point || FAILED(point->Advise(sink.get(), &cookie_)))
+            support::Raise(support::err::InvalidProcedureCall,
+                           L"The font object sends no change notifications");
+        font_ = std::move(font);
+        sink_ = std::move(sink);
+    }
+    return font_.as<IDispatch>();
+}
+
+void OleFontLink::Update(const FontSpec& spec)
+{
+    if (!font_) return;
+    auto* sink = static_cast<FontSink*>(sink_.get());
+    sink->Mute(true);
+    WriteFont(font_.get(), spec);
+    sink->Mute(false);
+}
+
+FontSpec OleFontLink::SpecOf(IDispatch* font)
+{
+    ComPtr<IFont> ole;
+    if (!font || FAILED(font->QueryInterface(IID_IFont, ole.put_void())))
+        support::Raise(support::err::TypeMismatch);
+    return ReadFont(ole.get());
+}
+
+HCURSOR CursorOf(IDispatch* picture) noexcept
+{
+    ComPtr<IPicture> ole;
+    if (!picture || FAILED(picture->QueryInterface(IID_IPicture, ole.put_void()))) return nullptr;
+    OLE_HANDLE handle = 0;
+    SHORT type = PICTYPE_NONE;
+    if (FAILED(ole->get_Type(&type)) || type != PICTYPE_ICON || FAILED(ole->get_Handle(&handle)))
+        return nullptr;
+    return reinterpret_cast<HCURSOR>(static_cast<UINT_PTR>(handle));
+}
+
+} // namespace automation
+
+Automatable::~Automatable()
+{
+    if (dispatcher_) static_cast<automation::Dispatcher*>(dispatcher_.get())->Orphan();
+}
+
+support::ComPtr<IDispatch> Automatable::Dispatch()
+{
+    if (!dispatcher_) dispatcher_ = support::ComPtr<IDispatch>::Attach(new automation::Dispatcher(this));
+    return dispatcher_;
+}
+
+Automatable* Automatable::FromDispatch(IDispatch* object) noexcept
+{
+    if (!object) return nullptr;
+    support::ComPtr<IDispatch> ours;
+    if (FAILED(object->QueryInterface(automation::kIidToolkitObject, ours.put_void()))) return nullptr;
+    return static_cast<automation::Dispatcher*>(ours.get())->Target();
+}
+
+} // namespace toolkit
