@@ -2,49 +2,13 @@
 
 #include "components/fatal_error.h"
 #include "support/runtime_error.h"
+#include "support/window_subclass.h"
 
 #include <commctrl.h>
 
 #include <utility>
 
 namespace components {
-
-namespace {
-
-// The subclassing functions of comctl32, bound by ordinal: versions before 6
-// export them by ordinal only, and the ordinals are the same in every version.
-struct SubclassFunctions {
-    decltype(&::SetWindowSubclass) set = nullptr;
-    decltype(&::GetWindowSubclass) get = nullptr;
-    decltype(&::RemoveWindowSubclass) remove = nullptr;
-    decltype(&::DefSubclassProc) def = nullptr;
-
-    explicit operator bool() const noexcept { return set && get && remove && def; }
-};
-
-template <typename Function> Function Bind(HMODULE module, WORD ordinal) noexcept
-{
-    FARPROC address = ::GetProcAddress(module, MAKEINTRESOURCEA(ordinal));
-    return reinterpret_cast<Function>(reinterpret_cast<void*>(address));
-}
-
-const SubclassFunctions& Functions() noexcept
-{
-    static const SubclassFunctions functions = [] {
-        SubclassFunctions f;
-        // Never freed: hooked windows call into the module until they are gone.
-        if (HMODULE module = ::LoadLibraryW(L"comctl32.dll")) {
-            f.set = Bind<decltype(f.set)>(module, 410);
-            f.get = Bind<decltype(f.get)>(module, 411);
-            f.remove = Bind<decltype(f.remove)>(module, 412);
-            f.def = Bind<decltype(f.def)>(module, 413);
-        }
-        return f;
-    }();
-    return functions;
-}
-
-} // namespace
 
 Subclasser::~Subclasser()
 {
@@ -60,7 +24,7 @@ void Subclasser::SetHWnd(HWND window)
     }
     if (!::IsWindow(window) || ::GetWindowThreadProcessId(window, nullptr) != ::GetCurrentThreadId())
         support::Raise(support::err::InvalidProcedureCall, {}, L"Subclasser");
-    const SubclassFunctions& api = Functions();
+    const support::WindowSubclassFunctions& api = support::WindowSubclass();
     if (!api) support::RaiseWin32(ERROR_PROC_NOT_FOUND, L"SetWindowSubclass");
     // The new hook first, so that a failure leaves the old one in place.
     if (!api.set(window, HookProc, Id(), reinterpret_cast<DWORD_PTR>(this)))
@@ -71,13 +35,13 @@ void Subclasser::SetHWnd(HWND window)
 
 void Subclasser::Unhook() noexcept
 {
-    if (HWND window = std::exchange(window_, nullptr)) Functions().remove(window, HookProc, Id());
+    if (HWND window = std::exchange(window_, nullptr)) support::WindowSubclass().remove(window, HookProc, Id());
 }
 
 LRESULT CALLBACK Subclasser::HookProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                       DWORD_PTR refData) noexcept
 {
-    const SubclassFunctions& api = Functions();
+    const support::WindowSubclassFunctions& api = support::WindowSubclass();
     auto& self = *reinterpret_cast<Subclasser*>(refData);
 
     UINT message = uMsg;

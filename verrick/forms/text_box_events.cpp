@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "support/runtime_error.h"
+#include "support/window_subclass.h"
 #include "verrick/frame/boundary.h"
 #include "verrick/frame/late_bound.h"
 #include "verrick/frame/vb_values.h"
@@ -13,37 +14,6 @@ namespace verrick::forms {
 namespace {
 
 constexpr std::wstring_view kEventSource = L"Velmora";
-
-// The subclassing functions of comctl32, bound by ordinal: versions before 6
-// export them by ordinal only, with the same ordinals in every version.
-struct SubclassFunctions {
-    decltype(&::SetWindowSubclass) set = nullptr;
-    decltype(&::RemoveWindowSubclass) remove = nullptr;
-    decltype(&::DefSubclassProc) def = nullptr;
-
-    explicit operator bool() const noexcept { return set && remove && def; }
-};
-
-template <typename Function> Function Bind(HMODULE module, WORD ordinal) noexcept
-{
-    FARPROC address = ::GetProcAddress(module, MAKEINTRESOURCEA(ordinal));
-    return reinterpret_cast<Function>(reinterpret_cast<void*>(address));
-}
-
-const SubclassFunctions& Functions() noexcept
-{
-    static const SubclassFunctions functions = [] {
-        SubclassFunctions f;
-        // Never freed: subclassed windows call into comctl32 until they are gone.
-        if (HMODULE module = ::LoadLibraryW(L"comctl32.dll")) {
-            f.set = Bind<decltype(f.set)>(module, 410);
-            f.remove = Bind<decltype(f.remove)>(module, 412);
-            f.def = Bind<decltype(f.def)>(module, 413);
-        }
-        return f;
-    }();
-    return functions;
-}
 
 SHORT ShiftState() noexcept
 {
@@ -81,7 +51,7 @@ void TextBoxEvents::Connect(IDispatch* textBox)
         reinterpret_cast<HWND>(static_cast<LONG_PTR>(vb::ToLong(*late::Get(object.get(), L"hWnd"))));
     if (!::IsWindow(window) || ::GetWindowThreadProcessId(window, nullptr) != ::GetCurrentThreadId())
         support::Raise(support::err::InvalidProcedureCall);
-    const SubclassFunctions& api = Functions();
+    const support::WindowSubclassFunctions& api = support::WindowSubclass();
     if (!api) support::RaiseWin32(ERROR_PROC_NOT_FOUND, L"SetWindowSubclass");
     auto link = new Link{this, window};
     // The new hook first, so that a failure leaves the old one in place.
@@ -97,7 +67,7 @@ void TextBoxEvents::Connect(IDispatch* textBox)
 void TextBoxEvents::Disconnect() noexcept
 {
     if (Link* link = std::exchange(link_, nullptr)) {
-        if (link->window) Functions().remove(link->window, SubclassProc, reinterpret_cast<UINT_PTR>(link));
+        if (link->window) support::WindowSubclass().remove(link->window, SubclassProc, reinterpret_cast<UINT_PTR>(link));
         link->owner = nullptr;
         if (link->running == 0)
             delete link;
@@ -111,7 +81,7 @@ void TextBoxEvents::Disconnect() noexcept
 LRESULT CALLBACK TextBoxEvents::SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                                              UINT_PTR id, DWORD_PTR data) noexcept
 {
-    const SubclassFunctions& api = Functions();
+    const support::WindowSubclassFunctions& api = support::WindowSubclass();
     auto link = reinterpret_cast<Link*>(data);
     // Runs one handler; the link survives a Disconnect made inside it.
     auto raise = [&](auto&& handler) {
