@@ -202,49 +202,6 @@ private:
     support::SelectedObject selected_;
 };
 
-// The point's connections form a snapshot: a container may advise or unadvise while it is notified.
-class PointEnumerator final : public ComObject<IEnumConnectionPoints> {
-public:
-    PointEnumerator(std::vector<ComPtr<IConnectionPoint>> points, size_t next) noexcept
-        : points_(std::move(points)), next_(next)
-    {}
-    HRESULT STDMETHODCALLTYPE Next(ULONG count, IConnectionPoint** items, ULONG* fetched) override
-    {
-        if (!items || (count > 1 && !fetched)) return E_POINTER;
-        ULONG done = 0;
-        while (done < count && next_ < points_.size())
-            points_[next_++].copy_to(&items[done++]);
-        if (fetched) *fetched = done;
-        return done == count ? S_OK : S_FALSE;
-    }
-    HRESULT STDMETHODCALLTYPE Skip(ULONG count) override
-    {
-        size_t left = points_.size() - next_;
-        next_ += std::min<size_t>(count, left);
-        return count <= left ? S_OK : S_FALSE;
-    }
-    HRESULT STDMETHODCALLTYPE Reset() override
-    {
-        next_ = 0;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE Clone(IEnumConnectionPoints** copy) override
-    {
-        if (!copy) return E_POINTER;
-        *copy = nullptr;
-        try {
-            *copy = MakeObject<PointEnumerator>(points_, next_).release();
-            return S_OK;
-        } catch (const std::bad_alloc&) {
-            return E_OUTOFMEMORY;
-        }
-    }
-
-private:
-    std::vector<ComPtr<IConnectionPoint>> points_;
-    size_t next_;
-};
-
 } // namespace
 
 // The container's IPropertyNotifySink connections. It lives inside the control
@@ -567,16 +524,10 @@ HRESULT ucIconControl::EnumConnectionPoints(IEnumConnectionPoints** points)
 {
     if (!points) return E_POINTER;
     *points = nullptr;
-    try {
-        std::vector<ComPtr<IConnectionPoint>> all(2);
-        HRESULT hr = EventSourceObject::FindConnectionPoint(DIID___ucIconControl, all[0].put());
-        if (FAILED(hr)) return hr;
-        all[1] = ComPtr<IConnectionPoint>(notifyPoint_.get());
-        *points = MakeObject<PointEnumerator>(std::move(all), 0).release();
-        return S_OK;
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    }
+    ComPtr<IConnectionPoint> events;
+    HRESULT hr = EventSourceObject::FindConnectionPoint(DIID___ucIconControl, events.put());
+    if (FAILED(hr)) return hr;
+    return EnumerateConnectionPoints({events.get(), notifyPoint_.get()}, points);
 }
 
 HRESULT ucIconControl::FindConnectionPoint(REFIID iid, IConnectionPoint** point)

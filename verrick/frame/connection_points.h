@@ -55,8 +55,8 @@ private:
     DWORD nextCookie_ = 1;
 };
 
-// The container's enumeration of its one connection point.
-HRESULT EnumerateConnectionPoints(IConnectionPoint* point, IEnumConnectionPoints** points) noexcept;
+// A container's enumeration of its connection points, as they are now.
+HRESULT EnumerateConnectionPoints(std::initializer_list<IConnectionPoint*> all, IEnumConnectionPoints** points) noexcept;
 // The coclass description of a class of the library.
 HRESULT ClassTypeInfo(REFCLSID clsid, ITypeInfo** info) noexcept;
 
@@ -66,7 +66,7 @@ class EventSourceObject
 public:
     HRESULT STDMETHODCALLTYPE EnumConnectionPoints(IEnumConnectionPoints** points) override
     {
-        return EnumerateConnectionPoints(&point_, points);
+        return EnumerateConnectionPoints({&point_}, points);
     }
     HRESULT STDMETHODCALLTYPE FindConnectionPoint(REFIID iid, IConnectionPoint** point) override
     {
