@@ -9,6 +9,7 @@
 #include "toolkit/control.h"
 #include "toolkit/twips.h"
 
+#include "support/keyboard.h"
 #include "support/runtime_error.h"
 
 namespace toolkit {
@@ -36,15 +37,6 @@ bool SameName(std::wstring_view a, std::wstring_view b)
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](wchar_t x, wchar_t y) {
                return std::towlower(x) == std::towlower(y);
            });
-}
-
-int ShiftNow()
-{
-    int shift = 0;
-    if (::GetKeyState(VK_SHIFT) < 0) shift |= vbShiftMask;
-    if (::GetKeyState(VK_CONTROL) < 0) shift |= vbCtrlMask;
-    if (::GetKeyState(VK_MENU) < 0) shift |= vbAltMask;
-    return shift;
 }
 
 } // namespace
@@ -410,7 +402,7 @@ double Form::TextWidth(std::wstring_view text) const
 
 void Form::RaiseKeyDown(int& keyCode)
 {
-    Form_KeyDown(keyCode, ShiftNow());
+    Form_KeyDown(keyCode, support::ShiftState());
 }
 
 std::vector<WindowedControl*> Form::TabOrder() const

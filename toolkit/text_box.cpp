@@ -2,21 +2,13 @@
 
 #include "toolkit/form.h"
 
+#include "support/keyboard.h"
 #include "support/runtime_error.h"
 
 namespace toolkit {
 namespace {
 
 constexpr long kReadOnlyAtRunTime = 382;
-
-int ShiftNow()
-{
-    int shift = 0;
-    if (::GetKeyState(VK_SHIFT) < 0) shift |= vbShiftMask;
-    if (::GetKeyState(VK_CONTROL) < 0) shift |= vbCtrlMask;
-    if (::GetKeyState(VK_MENU) < 0) shift |= vbAltMask;
-    return shift;
-}
 
 } // namespace
 
@@ -153,7 +145,7 @@ LRESULT TextBox::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_SYSKEYDOWN:
         if (KeyDown) {
             int keyCode = static_cast<int>(wParam);
-            KeyDown(keyCode, ShiftNow());
+            KeyDown(keyCode, support::ShiftState());
             if (keyCode == 0) return 0;
             wParam = static_cast<WPARAM>(keyCode);
         }

@@ -4,6 +4,7 @@
 
 #include <utility>
 
+#include "support/keyboard.h"
 #include "support/runtime_error.h"
 #include "support/window_subclass.h"
 #include "verrick/frame/boundary.h"
@@ -14,15 +15,6 @@ namespace verrick::forms {
 namespace {
 
 constexpr std::wstring_view kEventSource = L"Velmora";
-
-SHORT ShiftState() noexcept
-{
-    SHORT shift = 0;
-    if (::GetKeyState(VK_SHIFT) < 0) shift |= 1;
-    if (::GetKeyState(VK_CONTROL) < 0) shift |= 2;
-    if (::GetKeyState(VK_MENU) < 0) shift |= 4;
-    return shift;
-}
 
 } // namespace
 
@@ -100,7 +92,7 @@ LRESULT CALLBACK TextBoxEvents::SubclassProc(HWND window, UINT message, WPARAM w
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN: {
         SHORT keyCode = static_cast<SHORT>(wParam & 0xFFFF);
-        SHORT shift = ShiftState();
+        SHORT shift = support::ShiftState();
         raise([&](TextBoxEvents& owner) {
             // A copy: the handler may end its owner, and with it the original.
             if (auto handler = owner.OnKeyDown) handler(keyCode, shift);
