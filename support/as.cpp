@@ -238,4 +238,15 @@ UniqueIcon asLoadResIconSmallEx(std::wstring_view resourceName, HMODULE module)
                                                       ::GetSystemMetrics(SM_CYSMICON), 0)));
 }
 
+// Output -----------------------------------------------------------------------
+
+void asPaintDesktop2(HWND window, HDC dc)
+{
+    RECT area{};
+    if (!::IsWindow(window) || !::GetClientRect(window, &area))
+        RaiseWin32(ERROR_INVALID_WINDOW_HANDLE, L"asPaintDesktop2");
+    // A system colour brush belongs to the system: nothing to free.
+    ::FillRect(dc, &area, ::GetSysColorBrush(COLOR_DESKTOP));
+}
+
 }  // namespace support

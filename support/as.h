@@ -71,4 +71,11 @@ void asSetWindowResIconAll(HWND window, std::wstring_view resourceName);
 // owner when the module has no such icon.
 UniqueIcon asLoadResIconSmallEx(std::wstring_view resourceName, HMODULE module);
 
+// Output -----------------------------------------------------------------------
+
+// Paints a window's background on its paint device context: the whole client
+// area in the desktop's colour (COLOR_DESKTOP), so the window shows the
+// desktop's own tone without a bitmap to keep. Not a window: error.
+void asPaintDesktop2(HWND window, HDC dc);
+
 }  // namespace support

@@ -260,6 +260,12 @@ void esSetWindowTransparecny(HWND window, long percent, bool enable)
         RaiseLastWin32(L"SetLayeredWindowAttributes");
 }
 
+void esTextBox_SelectAll(HWND textBox)
+{
+    if (!::IsWindow(textBox)) RaiseWin32(ERROR_INVALID_WINDOW_HANDLE, L"esTextBox_SelectAll");
+    ::SendMessageW(textBox, EM_SETSEL, 0, -1);
+}
+
 // Screen -----------------------------------------------------------------------
 
 long esScreenTwipsPerPixelX()

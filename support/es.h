@@ -47,6 +47,8 @@ bool esCenterFormEx(HWND window, HWND relativeTo);
 // with alpha 255. enable False makes it a plain, not layered window again.
 // Where layered windows do not exist, nothing happens. Not a window: error.
 void esSetWindowTransparecny(HWND window, long percent, bool enable);
+// Selects the whole text of an edit control. Not a window: error.
+void esTextBox_SelectAll(HWND textBox);
 
 // Screen -----------------------------------------------------------------------
 // 1440 / the screen's dots per inch, truncated: 15 at 96 dpi, 12 at 120.

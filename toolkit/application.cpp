@@ -104,6 +104,18 @@ void Application::Dispatch(MSG& message)
     ::DispatchMessageW(&message);
 }
 
+void Application::DoEvents()
+{
+    MSG message;
+    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+            ::PostQuitMessage(static_cast<int>(message.wParam));
+            return;
+        }
+        Dispatch(message);
+    }
+}
+
 void Application::SetFatalHandler(FatalHandler handler)
 {
     state().fatal = std::move(handler);

@@ -34,6 +34,8 @@ public:
     static void Run();
     // Handles one message as every toolkit loop does (key preview first).
     static void Dispatch(MSG& message);
+    // Handles the messages already waiting, then returns; a quit stays queued for the outer loop.
+    static void DoEvents();
 
     static void SetFatalHandler(FatalHandler handler);
     [[noreturn]] static void Fatal(std::exception_ptr error) noexcept;

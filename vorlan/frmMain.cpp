@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "toolkit/twips.h"
+#include "vorlan/frmAdditionalPathsEditor.h"
 #include "vorlan/verrick_client.h"
 
 #include "support/as.h"
@@ -528,10 +529,16 @@ void frmMain::Form_KeyDown(int& keyCode, int shift)
     }
 }
 
-// The editor needs the toolkit's text box and buttons; until then the list cannot be edited.
 bool frmMain::EditAdditionalPaths()
 {
-    return false;
+    frmAdditionalPathsEditor editor;
+    editor.Load();
+    editor.txtAdditionalPaths.Text(JoinCollection(AdditionalPaths, L"\r\n"));
+    editor.Show(toolkit::vbModal, this);
+    bool replaced = editor.Ok;
+    if (replaced) AdditionalPaths = ParsePathList(editor.txtAdditionalPaths.Text());
+    editor.Unload();
+    return replaced;
 }
 
 } // namespace vorlan

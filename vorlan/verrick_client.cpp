@@ -77,4 +77,16 @@ std::wstring JoinCollection(const std::vector<std::wstring>& items, std::wstring
     return std::wstring(joined.view());
 }
 
+bool PressButton(IDispatch* button)
+{
+    _tlvMain& main = tlvMain();
+    // In and out, as for JoinCollection: whatever comes back is ours to release.
+    IDispatch* target = support::ComPtr<IDispatch>(button).release();
+    VARIANT_BOOL pressed = VARIANT_FALSE;
+    HRESULT hr = main.PressButton(&target, &pressed);
+    support::ComPtr<IDispatch>::Attach(target).reset();
+    Check(hr, L"tlvMain.PressButton");
+    return pressed != VARIANT_FALSE;
+}
+
 } // namespace vorlan

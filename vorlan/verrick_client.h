@@ -17,5 +17,7 @@ void ReleaseTlvMain() noexcept;
 
 // tlvMain.JoinCollection over the texts in a collection of Verrick's, errors not raised.
 std::wstring JoinCollection(const std::vector<std::wstring>& items, std::wstring_view delimiter);
+// tlvMain.PressButton: clicks the button if it is an enabled command button; whether it did.
+bool PressButton(IDispatch* button);
 
 } // namespace vorlan
