@@ -100,8 +100,10 @@ void frmAdditionalPathsEditor::txtAdditionalPaths_KeyDown(int& keyCode, int shif
 void frmAdditionalPathsEditor::txtAdditionalPaths_KeyPress(int& keyAscii)
 {
     if (!SuppressNextKeyPress) return;
-    keyAscii = 0;
     SuppressNextKeyPress = false;
+    // Only the character Ctrl+A types goes: where the system types none, the
+    // next real character must not be lost.
+    if (keyAscii == 1) keyAscii = 0;
 }
 
 } // namespace vorlan
