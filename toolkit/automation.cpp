@@ -18,6 +18,8 @@ constexpr long kReadOnlyProperty = 383;
 constexpr long kObjectUnloaded = 364;
 // Names a class does not list but its object knows (a form's controls) get DISPIDs from here on.
 constexpr DISPID kFirstChildId = 0x10000;
+// Names passed on to the extended object get DISPIDs from here on; the call is passed on as it came.
+constexpr DISPID kFirstForwardedId = 0x20000;
 // Asked by FromDispatch: answered only by our adapters, with the adapter itself.
 constexpr GUID kIidToolkitObject = {
     0x5d1c7e2a, 0x93b4, 0x4f0e, {0x8a, 0x61, 0x2c, 0x7f, 0x0b, 0x45, 0xd9, 0x13}};
@@ -130,13 +132,24 @@ public:
                 if (found == children_.end()) found = children_.insert(children_.end(), name);
                 ids[0] = kFirstChildId + static_cast<DISPID>(found - children_.begin());
             }
+            if (ids[0] == DISPID_UNKNOWN) {
+                if (ComPtr<IDispatch> inner = target_->ExtendedObject()) {
+                    HRESULT hr = inner->GetIDsOfNames(IID_NULL, names, count, LOCALE_USER_DEFAULT, ids);
+                    if (FAILED(hr)) return hr;
+                    std::wstring name = Folded(names[0]);
+                    auto found = std::find(forwarded_.begin(), forwarded_.end(), name);
+                    if (found == forwarded_.end()) found = forwarded_.insert(forwarded_.end(), name);
+                    ids[0] = kFirstForwardedId + static_cast<DISPID>(found - forwarded_.begin());
+                    return S_OK;
+                }
+            }
             return ids[0] == DISPID_UNKNOWN || count > 1 ? DISP_E_UNKNOWNNAME : S_OK;
         } catch (...) {
             return E_OUTOFMEMORY;
         }
     }
 
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID member, REFIID, LCID, WORD flags, DISPPARAMS* params,
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID member, REFIID, LCID lcid, WORD flags, DISPPARAMS* params,
                                      VARIANT* result, EXCEPINFO* exception, UINT* argumentError) override
     {
         if (!params) return E_INVALIDARG;
@@ -145,6 +158,8 @@ public:
         if (!target_)
             return Report(exception, kObjectUnloaded,
                           std::wstring(support::StandardErrorText(kObjectUnloaded)));
+        if (member >= kFirstForwardedId)
+            return Forward(member, lcid, flags, params, result, exception, argumentError);
         try {
             Call call;
             call.flags = flags;
@@ -191,6 +206,26 @@ public:
     }
 
 private:
+    // The name is looked up again: the extended object may have been made anew since (a form reloaded).
+    HRESULT Forward(DISPID member, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT* result,
+                    EXCEPINFO* exception, UINT* argumentError)
+    {
+        size_t index = static_cast<size_t>(member - kFirstForwardedId);
+        if (index >= forwarded_.size()) return DISP_E_MEMBERNOTFOUND;
+        try {
+            ComPtr<IDispatch> inner = target_->ExtendedObject();
+            if (!inner) return DISP_E_MEMBERNOTFOUND;
+            LPOLESTR name = forwarded_[index].data();
+            DISPID id = DISPID_UNKNOWN;
+            if (FAILED(inner->GetIDsOfNames(IID_NULL, &name, 1, lcid, &id))) return DISP_E_MEMBERNOTFOUND;
+            return inner->Invoke(id, IID_NULL, lcid, flags, params, result, exception, argumentError);
+        } catch (const std::bad_alloc&) {
+            return E_OUTOFMEMORY;
+        } catch (...) {
+            return E_UNEXPECTED;
+        }
+    }
+
     static Variant CallDefault(IDispatch* child, const Call& call, EXCEPINFO* exception)
     {
         std::vector<VARIANT> reversed;
@@ -216,6 +251,7 @@ private:
     std::atomic<ULONG> references_{1};
     Automatable* target_;
     std::vector<std::wstring> children_;
+    std::vector<std::wstring> forwarded_;
 };
 
 class VariantEnumerator final : public IEnumVARIANT {

@@ -199,6 +199,8 @@ public:
     virtual const automation::ClassInfo& AutomationClass() const = 0;
     // Members beyond the class's own (a form's controls by name); empty when none.
     virtual support::ComPtr<IDispatch> NamedChild(std::wstring_view name) { return {}; }
+    // The object behind an extender (a hosted control): it answers the names the class does not list.
+    virtual support::ComPtr<IDispatch> ExtendedObject() { return {}; }
 
     // The toolkit object behind one of our adapters; nullptr for any other object.
     static Automatable* FromDispatch(IDispatch* object) noexcept;

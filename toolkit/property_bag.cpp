@@ -1,0 +1,104 @@
+#include "toolkit/property_bag.h"
+
+#include <atomic>
+#include <cwctype>
+#include <new>
+
+namespace toolkit {
+namespace {
+
+std::wstring Folded(std::wstring_view name)
+{
+    std::wstring folded(name);
+    for (wchar_t& c : folded)
+        c = static_cast<wchar_t>(std::towlower(c));
+    return folded;
+}
+
+class BagAdapter final : public IPropertyBag {
+public:
+    explicit BagAdapter(PropertyBag* bag) : bag_(bag) {}
+    void Orphan() noexcept { bag_ = nullptr; }
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
+    {
+        if (!object) return E_POINTER;
+        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IPropertyBag)) {
+            *object = static_cast<IPropertyBag*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
+    ULONG STDMETHODCALLTYPE Release() override
+    {
+        ULONG left = --references_;
+        if (left == 0) delete this;
+        return left;
+    }
+
+    // value->vt on entry is the type the caller wants; VT_EMPTY takes the value as stored.
+    HRESULT STDMETHODCALLTYPE Read(LPCOLESTR name, VARIANT* value, IErrorLog*) override
+    {
+        if (!name || !value) return E_POINTER;
+        if (!bag_) return E_UNEXPECTED;
+        try {
+            if (!bag_->Contains(name)) return E_INVALIDARG;
+            support::Variant stored = bag_->Read(name);
+            VARTYPE wanted = value->vt;
+            if (wanted != VT_EMPTY && wanted != stored.get()->vt &&
+                FAILED(::VariantChangeType(stored.get(), stored.get(), 0, wanted)))
+                return DISP_E_TYPEMISMATCH;
+            *value = stored.release();
+            return S_OK;
+        } catch (const std::bad_alloc&) {
+            return E_OUTOFMEMORY;
+        }
+    }
+    HRESULT STDMETHODCALLTYPE Write(LPCOLESTR name, VARIANT* value) override
+    {
+        if (!name || !value) return E_POINTER;
+        if (!bag_) return E_UNEXPECTED;
+        try {
+            bag_->Write(name, *value);
+            return S_OK;
+        } catch (const std::bad_alloc&) {
+            return E_OUTOFMEMORY;
+        }
+    }
+
+private:
+    std::atomic<ULONG> references_{1};
+    PropertyBag* bag_;
+};
+
+} // namespace
+
+bool PropertyBag::Contains(std::wstring_view name) const
+{
+    return values_.contains(Folded(name));
+}
+
+support::Variant PropertyBag::Read(std::wstring_view name) const
+{
+    auto found = values_.find(Folded(name));
+    return found == values_.end() ? support::Variant() : found->second;
+}
+
+void PropertyBag::Write(std::wstring_view name, const VARIANT& value)
+{
+    values_[Folded(name)] = support::Variant::CopyOf(value);
+}
+
+PropertyBag::Lent::Lent(PropertyBag& bag)
+    : adapter_(support::ComPtr<IPropertyBag>::Attach(new BagAdapter(&bag)))
+{}
+
+PropertyBag::Lent::~Lent()
+{
+    static_cast<BagAdapter*>(adapter_.get())->Orphan();
+}
+
+} // namespace toolkit
