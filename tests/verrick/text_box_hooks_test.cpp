@@ -7,6 +7,9 @@
 
 #include "server.h"
 #include "support/handles.h"
+#include "toolkit/command_button.h"
+#include "toolkit/form.h"
+#include "toolkit/text_box.h"
 
 using namespace verrick_test;
 
@@ -274,4 +277,72 @@ TEST_CASE("TextBoxDefButtonWatcher::FocusMovesTheDefaultButton")
     ::SetFocus(form.edits[1]);
     Pump(50);
     CHECK(globalOnly->Log().size() == 1);
+}
+
+namespace {
+
+// A toolkit form with a text box and two buttons, as a client program has them.
+struct ToolkitForm : toolkit::Form {
+    ToolkitForm() : Form(L"frmHooks")
+    {
+        ClientSize(4000, 2000);
+        txtFirst.Move(60, 60, 2000, 315);
+        txtSecond.Move(60, 480, 2000, 315);
+        cmdGlobal.Move(2200, 60, 1200, 375);
+        cmdLocal.Move(2200, 480, 1200, 375);
+        txtFirst.Text(L"text");
+    }
+    toolkit::TextBox txtFirst{*this, L"txtFirst"};
+    toolkit::TextBox txtSecond{*this, L"txtSecond"};
+    toolkit::CommandButton cmdGlobal{*this, L"cmdGlobal"};
+    toolkit::CommandButton cmdLocal{*this, L"cmdLocal"};
+};
+
+}  // namespace
+
+TEST_CASE("TextBoxHelpers::WorkOnTheToolkitsOwnControls")
+{
+    Com com;
+    ToolkitForm form;
+    form.Show();
+    Pump(50);
+    auto tlv = CreateMain();
+    REQUIRE(tlv);
+
+    SUBCASE("the insert hook")
+    {
+        SetClipboard(L"clip");
+        form.txtFirst.Locked(true);
+        VARIANT_BOOL added = VARIANT_FALSE;
+        REQUIRE(tlv->AddTextBoxInsertHook(form.txtFirst.Dispatch().get(), &added) == S_OK);
+        CHECK(added == VARIANT_TRUE);
+        ::SetFocus(form.txtFirst.hWnd());
+        ::SendMessageW(form.txtFirst.hWnd(), EM_SETSEL, 4, 4);
+        Press({VK_SHIFT, VK_INSERT});
+        CHECK(form.txtFirst.Text() == L"text");
+        // Unlocked, the same box pastes through the same hook.
+        form.txtFirst.Locked(false);
+        Press({VK_SHIFT, VK_INSERT});
+        CHECK(form.txtFirst.Text() == L"textclip");
+        REQUIRE(tlv->ClearTextBoxInsertHooks() == S_OK);
+    }
+    SUBCASE("the default-button watcher")
+    {
+        auto watcher = Create<_tlvTextBoxDefButtonWatcher>(CLSID_tlvTextBoxDefButtonWatcher);
+        REQUIRE(watcher);
+        // The form gives its first text box the focus; the watcher reacts to focus changes.
+        ::SetFocus(form.txtSecond.hWnd());
+        Pump(50);
+        REQUIRE(watcher->Init(form.cmdGlobal.Dispatch().get(), form.cmdLocal.Dispatch().get(),
+                              form.txtFirst.Dispatch().get()) == S_OK);
+        ::SetFocus(form.txtFirst.hWnd());
+        Pump(50);
+        CHECK(form.cmdLocal.Default());
+        CHECK_FALSE(form.cmdGlobal.Default());
+        ::SetFocus(form.txtSecond.hWnd());
+        Pump(50);
+        CHECK(form.cmdGlobal.Default());
+        CHECK_FALSE(form.cmdLocal.Default());
+    }
+    form.Unload();
 }
