@@ -58,17 +58,6 @@ void ReportFatalError(std::exception_ptr error) noexcept
     }
 }
 
-std::wstring FatalErrorText(std::exception_ptr error)
-{
-    try {
-        if (error) std::rethrow_exception(error);
-    } catch (const support::RuntimeError& e) {
-        return L"Run-time error '" + std::to_wstring(e.Number()) + L"':\n\n" + e.Description();
-    } catch (const std::exception& e) {
-        return support::FromUtf8(e.what());
-    } catch (...) {
-    }
-    return L"Unknown error";
-}
+std::wstring FatalErrorText(std::exception_ptr error) { return support::DescribeError(error); }
 
 } // namespace components

@@ -20,8 +20,7 @@ FatalErrorHandler SetFatalErrorHandler(FatalErrorHandler handler);
 // window procedures, so it never throws.
 void ReportFatalError(std::exception_ptr error) noexcept;
 
-// The text the default handler shows: number and description of a run-time
-// error, what() of any other standard exception.
+// The text the default handler shows (support::DescribeError).
 std::wstring FatalErrorText(std::exception_ptr error);
 
 } // namespace components

@@ -39,6 +39,21 @@ void Raise(long number, std::wstring description, std::wstring source)
     throw RuntimeError(number, std::move(description), std::move(source));
 }
 
+std::wstring DescribeError(std::exception_ptr error)
+{
+    try {
+        if (error) std::rethrow_exception(error);
+    } catch (const RuntimeError& e) {
+        return L"Run-time error '" + std::to_wstring(e.Number()) + L"':\n\n" + e.Description();
+    } catch (const std::bad_alloc&) {
+        return L"Run-time error '7':\n\nOut of memory";
+    } catch (const std::exception& e) {
+        return L"Run-time error '51':\n\nInternal error: " + FromUtf8(e.what());
+    } catch (...) {
+    }
+    return L"Run-time error '51':\n\nInternal error";
+}
+
 void RaiseWin32(DWORD code, std::wstring_view function)
 {
     wchar_t* message = nullptr;

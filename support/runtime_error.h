@@ -53,6 +53,10 @@ private:
 
 [[noreturn]] void Raise(long number, std::wstring description = {}, std::wstring source = {});
 
+// What a program shows for an error that ended it: "Run-time error 'N':" and
+// the description; anything that is not a run-time error counts as internal (51).
+std::wstring DescribeError(std::exception_ptr error);
+
 // A failed Windows call, as the client runtime reports it: the HRESULT of the
 // Win32 code as the number, the system's message as the description.
 [[noreturn]] void RaiseWin32(DWORD code, std::wstring_view function);

@@ -134,21 +134,7 @@ void Application::Fatal(std::exception_ptr error) noexcept
     ::ExitProcess(1);
 }
 
-std::wstring Application::DescribeError(std::exception_ptr error)
-{
-    try {
-        std::rethrow_exception(error);
-    } catch (const support::RuntimeError& e) {
-        return L"Run-time error '" + std::to_wstring(e.Number()) + L"':\n\n" + e.Description();
-    } catch (const std::bad_alloc&) {
-        return L"Run-time error '7':\n\nOut of memory";
-    } catch (const std::exception& e) {
-        return L"Run-time error '51':\n\nInternal error: " +
-               std::wstring(e.what(), e.what() + strlen(e.what()));
-    } catch (...) {
-        return L"Run-time error '51':\n\nInternal error";
-    }
-}
+std::wstring Application::DescribeError(std::exception_ptr error) { return support::DescribeError(error); }
 
 const std::vector<Form*>& Application::Forms() noexcept
 {

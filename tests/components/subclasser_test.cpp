@@ -320,5 +320,5 @@ TEST_CASE("Subclasser::CallbackErrorsGoToTheFatalHandler")
     };
     ::SendMessageW(window.get(), WM_PROBE, 2, 0);
     REQUIRE(reported.size() == 2);
-    CHECK(reported[1] == L"Unknown error");
+    CHECK(reported[1] == L"Run-time error '51':\n\nInternal error");
 }
