@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Creates a Wine prefix once (a lock keeps parallel callers from racing).
 # With VORLAN_TEST_PREFIX=1 the new prefix is a test prefix: windows are not
-# handed to a window manager (closing one then never waits for one), and it
-# gets the drives the tests rely on:
+# handed to a window manager (closing one then never waits for one), a crash
+# ends the program instead of waiting in a debugger, and it gets the drives
+# the tests rely on:
 #   A: floppy, B: fixed, C: fixed (Wine's own), D: CD-ROM, E: fixed labelled
 #   DATA, Z: network (still the Unix root, so Unix paths keep working).
 set -euo pipefail
@@ -40,6 +41,12 @@ REGEDIT4
 
 [HKEY_CURRENT_USER\Software\Wine\X11 Driver]
 "Managed"="N"
+
+[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\AeDebug]
+"Debugger"=""
+
+[HKEY_LOCAL_MACHINE\Software\Wow6432Node\Microsoft\Windows NT\CurrentVersion\AeDebug]
+"Debugger"=""
 
 [HKEY_LOCAL_MACHINE\Software\Wine\Drives]
 "a:"="floppy"

@@ -14,6 +14,7 @@
 #include "components/settings_store.h"
 #include "toolkit/application.h"
 #include "vorlan/frmMain.h"
+#include "verrick_server.h"
 
 #include "support/handles.h"
 
@@ -41,6 +42,7 @@ struct ComApartment {
     ~ComApartment() { ::CoUninitialize(); }
 };
 inline ComApartment apartment;
+inline VerrickRegistered verrickRegistered;
 
 inline void PumpMessages()
 {

@@ -12,20 +12,13 @@
 #include "vorlan/frmMain.h"
 
 #include "support/handles.h"
+#include "verrick_server.h"
+
+using namespace vorlan_test;
 
 namespace {
 
 // The variable holds a Unix path; the test prefix's Z: is the Unix root.
-std::wstring WindowsPathFrom(const char* variable)
-{
-    const char* unixPath = std::getenv(variable);
-    REQUIRE(unixPath);
-    std::wstring path = L"Z:";
-    for (const char* c = unixPath; *c; ++c)
-        path += *c == '/' ? L'\\' : static_cast<wchar_t>(*c);
-    return path;
-}
-
 std::wstring ProgramPath()
 {
     return WindowsPathFrom("VORLAN_EXE");
@@ -253,24 +246,12 @@ bool IsTopmost(HWND window)
 }
 
 // Verrick unregistered for as long as the object lives, then registered again.
-class VerrickUnregistered {
-public:
-    VerrickUnregistered() : server_(::LoadLibraryW(WindowsPathFrom("VERRICK_DLL").c_str()))
-    {
-        REQUIRE(server_);
-        REQUIRE(Call("DllUnregisterServer") == S_OK);
-    }
-    ~VerrickUnregistered() { CHECK(Call("DllRegisterServer") == S_OK); }
-
-private:
-    HRESULT Call(const char* name)
-    {
-        auto entry = reinterpret_cast<HRESULT(WINAPI*)()>(
-            reinterpret_cast<void*>(::GetProcAddress(server_.get(), name)));
-        return entry ? entry() : E_NOTIMPL;
-    }
-    support::UniqueModule server_;
+struct VerrickUnregistered {
+    VerrickUnregistered() { REQUIRE(CallVerrick("DllUnregisterServer") == S_OK); }
+    ~VerrickUnregistered() { CHECK(CallVerrick("DllRegisterServer") == S_OK); }
 };
+
+VerrickRegistered verrickRegistered;
 
 } // namespace
 
