@@ -336,19 +336,19 @@ ComPtr<ITypeInfo> MakeTypeInfo(const std::wstring& name)
 
 FontSpec ReadFont(IFont* font)
 {
-    FontSpec spec;
+    FontSpec read;
     support::Bstr name;
-    if (SUCCEEDED(font->get_Name(name.put()))) spec.Name = std::wstring(name.view());
+    if (SUCCEEDED(font->get_Name(name.put()))) read.Name = std::wstring(name.view());
     CY size{};
-    if (SUCCEEDED(font->get_Size(&size))) spec.Size = static_cast<double>(size.int64) / 10000.0;
+    if (SUCCEEDED(font->get_Size(&size))) read.Size = static_cast<double>(size.int64) / 10000.0;
     BOOL flag = FALSE;
-    if (SUCCEEDED(font->get_Bold(&flag))) spec.Bold = flag;
-    if (SUCCEEDED(font->get_Italic(&flag))) spec.Italic = flag;
-    if (SUCCEEDED(font->get_Underline(&flag))) spec.Underline = flag;
-    if (SUCCEEDED(font->get_Strikethrough(&flag))) spec.Strikethrough = flag;
+    if (SUCCEEDED(font->get_Bold(&flag))) read.Bold = flag;
+    if (SUCCEEDED(font->get_Italic(&flag))) read.Italic = flag;
+    if (SUCCEEDED(font->get_Underline(&flag))) read.Underline = flag;
+    if (SUCCEEDED(font->get_Strikethrough(&flag))) read.Strikethrough = flag;
     SHORT charset = 0;
-    if (SUCCEEDED(font->get_Charset(&charset))) spec.Charset = charset;
-    return spec;
+    if (SUCCEEDED(font->get_Charset(&charset))) read.Charset = charset;
+    return read;
 }
 
 // Hears every change of an OLE font and hands the font's new values to its owner.
@@ -405,18 +405,18 @@ ComPtr<IConnectionPoint> NotifyPointOf(IFont* font)
     return point;
 }
 
-void WriteFont(IFont* font, const FontSpec& spec)
+void WriteFont(IFont* font, const FontSpec& wanted)
 {
-    support::Bstr name(spec.Name);
+    support::Bstr name(wanted.Name);
     font->put_Name(name.get());
     CY size{};
-    size.int64 = static_cast<LONGLONG>(spec.Size * 10000.0 + 0.5);
+    size.int64 = static_cast<LONGLONG>(wanted.Size * 10000.0 + 0.5);
     font->put_Size(size);
-    font->put_Bold(spec.Bold);
-    font->put_Italic(spec.Italic);
-    font->put_Underline(spec.Underline);
-    font->put_Strikethrough(spec.Strikethrough);
-    font->put_Charset(static_cast<SHORT>(spec.Charset));
+    font->put_Bold(wanted.Bold);
+    font->put_Italic(wanted.Italic);
+    font->put_Underline(wanted.Underline);
+    font->put_Strikethrough(wanted.Strikethrough);
+    font->put_Charset(static_cast<SHORT>(wanted.Charset));
 }
 
 } // namespace
@@ -553,12 +553,12 @@ ComPtr<IDispatch> OleFontLink::Get(const FontSpec& current, Apply apply)
     return font_.as<IDispatch>();
 }
 
-void OleFontLink::Update(const FontSpec& spec)
+void OleFontLink::Update(const FontSpec& wanted)
 {
     if (!font_) return;
     auto* sink = static_cast<FontSink*>(sink_.get());
     sink->Mute(true);
-    WriteFont(font_.get(), spec);
+    WriteFont(font_.get(), wanted);
     sink->Mute(false);
 }
 

@@ -171,8 +171,8 @@ public:
 
     // The font object, made from current on first use.
     support::ComPtr<IDispatch> Get(const FontSpec& current, Apply apply);
-    // The owner's font is now spec.
-    void Update(const FontSpec& spec);
+    // The owner's font changed to this.
+    void Update(const FontSpec& wanted);
     // Another font object replaces ours (Set control.Font = otherFont): its values are taken over.
     static FontSpec SpecOf(IDispatch* font);
 

@@ -210,12 +210,10 @@ LRESULT WindowedControl::HandleMessage(UINT message, WPARAM wParam, LPARAM lPara
     return WindowObject::HandleMessage(message, wParam, lParam);
 }
 
-void WindowedControl::DescribeMembers(automation::ClassInfo& info)
+void WindowedControl::DescribePlacement(automation::ClassInfo& info)
 {
-    Control::DescribeMembers(info);
     using automation::ToBool;
     using automation::ToDouble;
-    using automation::ToLong;
     Members<WindowedControl>(info)
         .Property(
             L"Left", [](WindowedControl& c) { return Variant::Single(static_cast<float>(c.Left())); },
@@ -241,7 +239,17 @@ void WindowedControl::DescribeMembers(automation::ClassInfo& info)
                 })
         .Property(
             L"Visible", [](WindowedControl& c) { return Variant::Bool(c.Visible()); },
-            [](WindowedControl& c, const VARIANT& v) { c.Visible(ToBool(v)); })
+            [](WindowedControl& c, const VARIANT& v) { c.Visible(ToBool(v)); });
+}
+
+void WindowedControl::DescribeMembers(automation::ClassInfo& info)
+{
+    Control::DescribeMembers(info);
+    using automation::ToBool;
+    using automation::ToDouble;
+    using automation::ToLong;
+    DescribePlacement(info);
+    Members<WindowedControl>(info)
         .Property(
             L"Enabled", [](WindowedControl& c) { return Variant::Bool(c.Enabled()); },
             [](WindowedControl& c, const VARIANT& v) { c.Enabled(ToBool(v)); })
@@ -249,8 +257,8 @@ void WindowedControl::DescribeMembers(automation::ClassInfo& info)
             L"Font",
             [](WindowedControl& c) {
                 WindowedControl* self = &c;
-                auto font = c.oleFont_.Get(c.Font(), [self](const FontSpec& spec) {
-                    self->fontSpec_ = spec;
+                auto font = c.oleFont_.Get(c.Font(), [self](const FontSpec& wanted) {
+                    self->fontSpec_ = wanted;
                     if (self->hWnd()) self->RebuildFont();
                 });
                 return Variant::Object(font.get());

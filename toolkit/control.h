@@ -152,6 +152,8 @@ protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     // The members of every windowed control, and Control's.
     static void DescribeMembers(automation::ClassInfo& info);
+    // Left, Top, Width, Height, Move and Visible alone: also what an extender answers itself.
+    static void DescribePlacement(automation::ClassInfo& info);
 
     HFONT FontHandle() const noexcept { return font_.get(); }
     int PixelWidth() const;

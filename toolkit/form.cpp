@@ -570,9 +570,9 @@ const automation::ClassInfo& Form::AutomationClass() const
                 L"Font",
                 [](Form& f) {
                     Form* self = &f;
-                    auto font = f.oleFont_.Get(f.Font(), [self](const FontSpec& spec) {
-                        self->font_ = spec;
-                        self->fontHandle_ = MakeFont(spec);
+                    auto font = f.oleFont_.Get(f.Font(), [self](const FontSpec& wanted) {
+                        self->font_ = wanted;
+                        self->fontHandle_ = MakeFont(wanted);
                     });
                     return Variant::Object(font.get());
                 },

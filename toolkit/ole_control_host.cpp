@@ -300,17 +300,17 @@ private:
         }
     }
 
-    static ComPtr<IDispatch> AmbientFont(const FontSpec& spec)
+    static ComPtr<IDispatch> AmbientFont(const FontSpec& wanted)
     {
-        support::Bstr name(spec.Name);
+        support::Bstr name(wanted.Name);
         FONTDESC description{sizeof description};
         description.lpstrName = name.get();
-        description.cySize.int64 = static_cast<LONGLONG>(spec.Size * 10000.0 + 0.5);
-        description.sWeight = static_cast<SHORT>(spec.Bold ? FW_BOLD : FW_NORMAL);
-        description.sCharset = static_cast<SHORT>(spec.Charset);
-        description.fItalic = spec.Italic;
-        description.fUnderline = spec.Underline;
-        description.fStrikethrough = spec.Strikethrough;
+        description.cySize.int64 = static_cast<LONGLONG>(wanted.Size * 10000.0 + 0.5);
+        description.sWeight = static_cast<SHORT>(wanted.Bold ? FW_BOLD : FW_NORMAL);
+        description.sCharset = static_cast<SHORT>(wanted.Charset);
+        description.fItalic = wanted.Italic;
+        description.fUnderline = wanted.Underline;
+        description.fStrikethrough = wanted.Strikethrough;
         ComPtr<IDispatch> font;
         ::OleCreateFontIndirect(&description, IID_IFontDisp, font.put_void());
         return font;
@@ -571,32 +571,8 @@ const automation::ClassInfo& OleControlHost::AutomationClass() const
     automation::ClassInfo made(typeName);
     // The extender's own members; every other name is the control's.
     Control::DescribeMembers(made);
+    WindowedControl::DescribePlacement(made);
     Members<OleControlHost>(made)
-        .Property(
-            L"Left", [](OleControlHost& c) { return Variant::Single(static_cast<float>(c.Left())); },
-            [](OleControlHost& c, const VARIANT& v) { c.Left(ToDouble(v)); })
-        .Property(
-            L"Top", [](OleControlHost& c) { return Variant::Single(static_cast<float>(c.Top())); },
-            [](OleControlHost& c, const VARIANT& v) { c.Top(ToDouble(v)); })
-        .Property(
-            L"Width", [](OleControlHost& c) { return Variant::Single(static_cast<float>(c.Width())); },
-            [](OleControlHost& c, const VARIANT& v) { c.Width(ToDouble(v)); })
-        .Property(
-            L"Height", [](OleControlHost& c) { return Variant::Single(static_cast<float>(c.Height())); },
-            [](OleControlHost& c, const VARIANT& v) { c.Height(ToDouble(v)); })
-        .Method(L"Move",
-                [](OleControlHost& c, const Call& call) {
-                    auto or_ = [&](size_t i, double now) {
-                        const VARIANT* v = call.Optional(i);
-                        return v ? ToDouble(*v) : now;
-                    };
-                    c.Move(ToDouble(call.Required(0)), or_(1, c.Top()), or_(2, c.Width()),
-                           or_(3, c.Height()));
-                    return Variant();
-                })
-        .Property(
-            L"Visible", [](OleControlHost& c) { return Variant::Bool(c.Visible()); },
-            [](OleControlHost& c, const VARIANT& v) { c.Visible(ToBool(v)); })
         .Property(
             L"TabIndex", [](OleControlHost& c) { return Variant::Long(c.TabIndex()); },
             [](OleControlHost& c, const VARIANT& v) { c.TabIndex(ToLong(v)); })
