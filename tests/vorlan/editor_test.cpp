@@ -25,26 +25,6 @@ frmAdditionalPathsEditor* LoadedEditor()
     return nullptr;
 }
 
-// Queues key events without handling them: the editor's own loop does that.
-void SendKey(WORD key, std::initializer_list<WORD> modifiers = {})
-{
-    std::vector<INPUT> inputs;
-    auto add = [&](WORD code, bool up) {
-        INPUT input{};
-        input.type = INPUT_KEYBOARD;
-        input.ki.wVk = code;
-        input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-        inputs.push_back(input);
-    };
-    for (WORD modifier : modifiers)
-        add(modifier, false);
-    add(key, false);
-    add(key, true);
-    for (auto modifier = modifiers.end(); modifier != modifiers.begin();)
-        add(*--modifier, true);
-    ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
-}
-
 // Types characters as such, whatever the keyboard layout.
 void SendText(std::wstring_view text)
 {

@@ -166,8 +166,8 @@ struct MainWindow {
     vorlan::frmMain form;
 };
 
-// Presses a key (with modifiers held) through the system's input, as a person does.
-inline void Press(WORD key, std::initializer_list<WORD> modifiers = {})
+// Queues a key (with modifiers held) in the system's input, as a person types it.
+inline void SendKey(WORD key, std::initializer_list<WORD> modifiers = {})
 {
     std::vector<INPUT> inputs;
     auto add = [&](WORD code, bool up) {
@@ -184,7 +184,12 @@ inline void Press(WORD key, std::initializer_list<WORD> modifiers = {})
     for (auto modifier = modifiers.end(); modifier != modifiers.begin();)
         add(*--modifier, true);
     ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
-    // Every event must have been taken from the queue and handled.
+}
+
+// Presses a key and waits until every event was taken from the queue and handled.
+inline void Press(WORD key, std::initializer_list<WORD> modifiers = {})
+{
+    SendKey(key, modifiers);
     DWORD start = ::GetTickCount();
     do {
         ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
