@@ -1,10 +1,10 @@
 #include "toolkit/automation.h"
 
-#include <atomic>
 #include <cwctype>
 
 #include "toolkit/application.h"
 
+#include "support/com_object.h"
 #include "support/runtime_error.h"
 
 namespace toolkit {
@@ -66,31 +66,18 @@ HRESULT Report(EXCEPINFO* exception, long number, const std::wstring& descriptio
 }
 
 // The adapter: IDispatch over a toolkit object, which it does not keep alive.
-class Dispatcher final : public IDispatch {
+class Dispatcher final : public support::ComObjectBase<IDispatch> {
 public:
     explicit Dispatcher(Automatable* target) : target_(target) {}
 
     void Orphan() noexcept { target_ = nullptr; }
     Automatable* Target() const noexcept { return target_; }
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
+    bool QueryExtra(REFIID iid, void** object) noexcept override
     {
-        if (!object) return E_POINTER;
-        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDispatch) ||
-            IsEqualIID(iid, kIidToolkitObject)) {
-            *object = static_cast<IDispatch*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-    ULONG STDMETHODCALLTYPE Release() override
-    {
-        ULONG left = --references_;
-        if (left == 0) delete this;
-        return left;
+        if (!IsEqualIID(iid, kIidToolkitObject)) return false;
+        *object = static_cast<IDispatch*>(this);
+        return true;
     }
 
     HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override
@@ -248,36 +235,17 @@ private:
         return result;
     }
 
-    std::atomic<ULONG> references_{1};
     Automatable* target_;
     std::vector<std::wstring> children_;
     std::vector<std::wstring> forwarded_;
 };
 
-class VariantEnumerator final : public IEnumVARIANT {
+class VariantEnumerator final : public support::ComObjectBase<IEnumVARIANT> {
 public:
     VariantEnumerator(std::vector<Variant> items, size_t position)
         : items_(std::move(items)), position_(position)
     {}
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
-    {
-        if (!object) return E_POINTER;
-        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IEnumVARIANT)) {
-            *object = static_cast<IEnumVARIANT*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-    ULONG STDMETHODCALLTYPE Release() override
-    {
-        ULONG left = --references_;
-        if (left == 0) delete this;
-        return left;
-    }
 
     HRESULT STDMETHODCALLTYPE Next(ULONG count, VARIANT* items, ULONG* fetched) override
     {
@@ -314,7 +282,6 @@ public:
     }
 
 private:
-    std::atomic<ULONG> references_{1};
     std::vector<Variant> items_;
     size_t position_;
 };
@@ -352,7 +319,7 @@ FontSpec ReadFont(IFont* font)
 }
 
 // Hears every change of an OLE font and hands the font's new values to its owner.
-class FontSink final : public IPropertyNotifySink {
+class FontSink final : public support::ComObjectBase<IPropertyNotifySink> {
 public:
     FontSink(IFont* font, OleFontLink::Apply apply) : font_(font), apply_(std::move(apply)) {}
 
@@ -363,24 +330,6 @@ public:
         apply_ = nullptr;
     }
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
-    {
-        if (!object) return E_POINTER;
-        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IPropertyNotifySink)) {
-            *object = static_cast<IPropertyNotifySink*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-    ULONG STDMETHODCALLTYPE Release() override
-    {
-        ULONG left = --references_;
-        if (left == 0) delete this;
-        return left;
-    }
 
     HRESULT STDMETHODCALLTYPE OnChanged(DISPID) override
     {
@@ -391,7 +340,6 @@ public:
     HRESULT STDMETHODCALLTYPE OnRequestEdit(DISPID) override { return S_OK; }
 
 private:
-    std::atomic<ULONG> references_{1};
     IFont* font_; // the link owns the font and outlives this sink's use of it
     OleFontLink::Apply apply_;
     bool muted_ = false;

@@ -1,8 +1,9 @@
 #include "toolkit/property_bag.h"
 
-#include <atomic>
 #include <cwctype>
 #include <new>
+
+#include "support/com_object.h"
 
 namespace toolkit {
 namespace {
@@ -15,29 +16,11 @@ std::wstring Folded(std::wstring_view name)
     return folded;
 }
 
-class BagAdapter final : public IPropertyBag {
+class BagAdapter final : public support::ComObjectBase<IPropertyBag> {
 public:
     explicit BagAdapter(PropertyBag* bag) : bag_(bag) {}
     void Orphan() noexcept { bag_ = nullptr; }
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
-    {
-        if (!object) return E_POINTER;
-        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IPropertyBag)) {
-            *object = static_cast<IPropertyBag*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-    ULONG STDMETHODCALLTYPE Release() override
-    {
-        ULONG left = --references_;
-        if (left == 0) delete this;
-        return left;
-    }
 
     // value->vt on entry is the type the caller wants; VT_EMPTY takes the value as stored.
     HRESULT STDMETHODCALLTYPE Read(LPCOLESTR name, VARIANT* value, IErrorLog*) override
@@ -70,7 +53,6 @@ public:
     }
 
 private:
-    std::atomic<ULONG> references_{1};
     PropertyBag* bag_;
 };
 

@@ -14,68 +14,18 @@
 #include "verrick/frame/dispatch_table.h"
 #include "verrick/frame/module.h"
 
+#include "support/com_object.h"
+
 namespace verrick {
 
-template <typename First, typename... Rest> class ComObject : public First, public Rest... {
-public:
-    ComObject(const ComObject&) = delete;
-    ComObject& operator=(const ComObject&) = delete;
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
-    {
-        if (!object) return E_POINTER;
-        *object = nullptr;
-        if (IsEqualIID(iid, IID_IUnknown)) {
-            *object = static_cast<First*>(this);
-        } else if (!Find<First, Rest...>(iid, object)) {
-            if (!QueryExtra(iid, object)) return E_NOINTERFACE;
-        }
-        AddRef();
-        return S_OK;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override
-    {
-        return static_cast<ULONG>(::InterlockedIncrement(&references_));
-    }
-    ULONG STDMETHODCALLTYPE Release() override
-    {
-        LONG left = ::InterlockedDecrement(&references_);
-        if (left == 0) delete this;
-        return static_cast<ULONG>(left);
-    }
-
+// Every object of the library keeps the module loaded while it lives.
+template <typename First, typename... Rest> class ComObject : public support::ComObjectBase<First, Rest...> {
 protected:
     ComObject() noexcept { LockModule(); }
-    virtual ~ComObject() { UnlockModule(); }
-
-    // For interfaces outside the list (a private identity, say); sets *object without AddRef.
-    virtual bool QueryExtra(REFIID, void**) noexcept { return false; }
-
-private:
-    template <typename Interface, typename... More> bool Find(REFIID iid, void** object) noexcept
-    {
-        if (IsEqualIID(iid, __uuidof(Interface))) {
-            *object = static_cast<Interface*>(this);
-            return true;
-        }
-        if constexpr (std::is_base_of_v<IDispatch, Interface>) {
-            if (IsEqualIID(iid, IID_IDispatch)) {
-                *object = static_cast<Interface*>(this);
-                return true;
-            }
-        }
-        if constexpr (sizeof...(More) > 0) return Find<More...>(iid, object);
-        return false;
-    }
-
-    LONG references_ = 1;
+    ~ComObject() override { UnlockModule(); }
 };
 
-// Creates an object with one reference owned by the caller.
-template <typename T, typename... Args> support::ComPtr<T> MakeObject(Args&&... args)
-{
-    return support::ComPtr<T>::Attach(new T(std::forward<Args>(args)...));
-}
+using support::MakeObject;
 
 // Derived names its error source (ProgID) as a static member ErrorSource.
 template <typename Derived, typename Dual, typename... Others>
