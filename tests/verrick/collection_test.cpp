@@ -6,11 +6,6 @@ using namespace verrick_test;
 
 namespace {
 
-struct Com {
-    Com() { ::CoInitialize(nullptr); }
-    ~Com() { ::CoUninitialize(); }
-};
-
 ComPtr<_Collection> NewCollection(ComPtr<_tlvMain>& tlv)
 {
     SafeArray none = SafeArray::Vector(VT_VARIANT, 0, 0);

@@ -8,11 +8,6 @@ using namespace verrick_test;
 
 namespace {
 
-struct Com {
-    Com() { ::CoInitialize(nullptr); }
-    ~Com() { ::CoUninitialize(); }
-};
-
 const std::wstring kLibraryHelp = L"Tollever - Библиотека общих функций 3.07";
 
 std::wstring HelpString(ITypeLib* library, INT index)

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <vector>
 
+#include "icon_picture.h"
 #include "server.h"
 #include "leak_probe.h"
 #include "support/handles.h"
@@ -22,51 +23,6 @@ namespace {
 
 constexpr COLORREF kRed = RGB(255, 0, 0), kBlue = RGB(0, 0, 255);
 constexpr int kSide = 64; // the control's size on the form, in pixels
-
-struct Com {
-    Com() { ::CoInitialize(nullptr); }
-    ~Com() { ::CoUninitialize(); }
-};
-
-// Registered machine-wide, as an installer does: the form creates the control by its ProgID.
-struct Registration {
-    using Entry = HRESULT(WINAPI*)();
-    static Entry Get(const char* name)
-    {
-        return reinterpret_cast<Entry>(reinterpret_cast<void*>(::GetProcAddress(Server(), name)));
-    }
-    Registration() { REQUIRE(Get("DllRegisterServer")() == S_OK); }
-    ~Registration() { Get("DllUnregisterServer")(); }
-};
-
-// A 32 x 32 icon: the left `opaque` columns in one colour, the rest transparent.
-ComPtr<IPictureDisp> IconPicture(COLORREF color, int opaque = 32)
-{
-    support::UniqueBitmap mask(::CreateBitmap(32, 32, 1, 1, nullptr));
-    support::UniqueBitmap colors;
-    {
-        support::WindowDC screen(nullptr);
-        colors.reset(::CreateCompatibleBitmap(screen.get(), 32, 32));
-        support::UniqueMemoryDC dc(::CreateCompatibleDC(screen.get()));
-        {
-            support::SelectedObject selected(dc.get(), colors.get());
-            RECT all{0, 0, 32, 32}, shown{0, 0, opaque, 32};
-            ::FillRect(dc.get(), &all, static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)));
-            support::UniqueBrush brush(::CreateSolidBrush(color));
-            ::FillRect(dc.get(), &shown, brush.get());
-        }
-        support::SelectedObject selected(dc.get(), mask.get());
-        RECT all{0, 0, 32, 32}, hidden{opaque, 0, 32, 32};
-        ::FillRect(dc.get(), &all, static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)));
-        ::FillRect(dc.get(), &hidden, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
-    }
-    ICONINFO info{TRUE, 0, 0, mask.get(), colors.get()};
-    PICTDESC description{sizeof(PICTDESC), PICTYPE_ICON, {}};
-    description.icon.hicon = ::CreateIconIndirect(&info);
-    ComPtr<IPictureDisp> picture;
-    REQUIRE(::OleCreatePictureIndirect(&description, IID_IPictureDisp, TRUE, picture.put_void()) == S_OK);
-    return picture;
-}
 
 // object.name = value (Set object.name = value for objects), as a script assigns it.
 HRESULT Assign(IDispatch* object, const wchar_t* name, VARIANT value)

@@ -3,6 +3,8 @@
 // the build (no registration needed), late-bound calls by name, arrays, and a
 // stand-in control with a type name of its own.
 
+#include <doctest.h>
+
 #include <windows.h>
 #include <ole2.h>
 #include <oleauto.h>
@@ -22,8 +24,26 @@ using support::ComPtr;
 using support::SafeArray;
 using support::Variant;
 
+// The COM apartment of one test.
+struct Com {
+    Com() { ::CoInitialize(nullptr); }
+    ~Com() { ::CoUninitialize(); }
+};
+
 // The DLL under test, loaded once for the whole run.
 HMODULE Server();
+
+// The server registered machine-wide, as an installer does it, for as long as
+// the object lives: Wine looks classes up only below the machine's key.
+struct Registration {
+    using Entry = HRESULT(WINAPI*)();
+    static Entry Get(const char* name)
+    {
+        return reinterpret_cast<Entry>(reinterpret_cast<void*>(::GetProcAddress(Server(), name)));
+    }
+    Registration() { REQUIRE(Get("DllRegisterServer")() == S_OK); }
+    ~Registration() { Get("DllUnregisterServer")(); }
+};
 // A new object of a class of the server, through its class factory.
 template <typename T> ComPtr<T> Create(REFCLSID clsid)
 {

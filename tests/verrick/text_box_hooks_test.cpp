@@ -18,11 +18,6 @@ namespace {
 constexpr HRESULT kInvalidProcedureCall = MAKE_HRESULT(1, FACILITY_CONTROL, 5);
 constexpr HRESULT kTypeMismatch = MAKE_HRESULT(1, FACILITY_CONTROL, 13);
 
-struct Com {
-    Com() { ::CoInitialize(nullptr); }
-    ~Com() { ::CoUninitialize(); }
-};
-
 void Pump(DWORD milliseconds = 150)
 {
     DWORD start = ::GetTickCount();

@@ -17,11 +17,6 @@ using namespace verrick_test;
 
 namespace {
 
-struct Com {
-    Com() { ::CoInitialize(nullptr); }
-    ~Com() { ::CoUninitialize(); }
-};
-
 // What a helper is given: a by-reference object argument.
 struct ObjectArgument {
     explicit ObjectArgument(toolkit::Automatable& object)

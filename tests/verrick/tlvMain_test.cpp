@@ -8,11 +8,6 @@ namespace {
 
 constexpr HRESULT kSubscriptOutOfRange = MAKE_HRESULT(1, FACILITY_CONTROL, 9);
 
-struct Com {
-    Com() { ::CoInitialize(nullptr); }
-    ~Com() { ::CoUninitialize(); }
-};
-
 VARIANT Text(const wchar_t* value)
 {
     return Variant::Text(value).release();

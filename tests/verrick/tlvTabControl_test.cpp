@@ -18,11 +18,6 @@ constexpr HRESULT kInvalidProcedureCall = MAKE_HRESULT(1, FACILITY_CONTROL, 5);
 constexpr HRESULT kInvalidPropertyValue = MAKE_HRESULT(1, FACILITY_CONTROL, 380);
 constexpr HRESULT kSubscriptOutOfRange = MAKE_HRESULT(1, FACILITY_CONTROL, 9);
 
-struct Com {
-    Com() { ::CoInitialize(nullptr); }
-    ~Com() { ::CoUninitialize(); }
-};
-
 // A page as a form's frame is one: a child window whose ZOrder and Visible
 // move and show the window itself.
 class WindowPage final : public IDispatch {

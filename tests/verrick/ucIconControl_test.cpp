@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "icon_picture.h"
 #include "server.h"
 #include "support/handles.h"
 #include "leak_probe.h"
@@ -19,22 +20,6 @@ namespace {
 constexpr HRESULT kInvalidPropertyValue = MAKE_HRESULT(1, FACILITY_CONTROL, 380);
 constexpr COLORREF kRed = RGB(255, 0, 0), kBlue = RGB(0, 0, 255), kGreen = RGB(0, 255, 0);
 constexpr int kSide = 64; // the control's size on the form, in pixels
-
-struct Com {
-    Com() { ::CoInitialize(nullptr); }
-    ~Com() { ::CoUninitialize(); }
-};
-
-// Registration as an installer does it (Wine looks classes up only below the machine's key).
-struct Registration {
-    using Entry = HRESULT(WINAPI*)();
-    Entry Get(const char* name)
-    {
-        return reinterpret_cast<Entry>(reinterpret_cast<void*>(::GetProcAddress(Server(), name)));
-    }
-    Registration() { REQUIRE(Get("DllRegisterServer")() == S_OK); }
-    ~Registration() { Get("DllUnregisterServer")(); }
-};
 
 std::wstring RegistryText(const std::wstring& key)
 {
@@ -60,35 +45,6 @@ void Pump()
         ::TranslateMessage(&message);
         ::DispatchMessageW(&message);
     }
-}
-
-// A 32 x 32 icon: the left `opaque` columns in one colour, the rest transparent.
-ComPtr<IPictureDisp> IconPicture(COLORREF color, int opaque = 32)
-{
-    support::UniqueBitmap mask(::CreateBitmap(32, 32, 1, 1, nullptr));
-    support::UniqueBitmap colors;
-    {
-        support::WindowDC screen(nullptr);
-        colors.reset(::CreateCompatibleBitmap(screen.get(), 32, 32));
-        support::UniqueMemoryDC dc(::CreateCompatibleDC(screen.get()));
-        {
-            support::SelectedObject selected(dc.get(), colors.get());
-            RECT all{0, 0, 32, 32}, shown{0, 0, opaque, 32};
-            ::FillRect(dc.get(), &all, static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)));
-            support::UniqueBrush brush(::CreateSolidBrush(color));
-            ::FillRect(dc.get(), &shown, brush.get());
-        }
-        support::SelectedObject selected(dc.get(), mask.get());
-        RECT all{0, 0, 32, 32}, hidden{opaque, 0, 32, 32};
-        ::FillRect(dc.get(), &all, static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)));
-        ::FillRect(dc.get(), &hidden, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
-    }
-    ICONINFO info{TRUE, 0, 0, mask.get(), colors.get()};
-    PICTDESC description{sizeof(PICTDESC), PICTYPE_ICON, {}};
-    description.icon.hicon = ::CreateIconIndirect(&info);
-    ComPtr<IPictureDisp> picture;
-    REQUIRE(::OleCreatePictureIndirect(&description, IID_IPictureDisp, TRUE, picture.put_void()) == S_OK);
-    return picture;
 }
 
 struct Event {
