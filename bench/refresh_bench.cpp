@@ -22,7 +22,7 @@ struct frmMainTestAccess {
     }
 };
 
-}  // namespace vorlan
+} // namespace vorlan
 
 namespace {
 
@@ -49,13 +49,14 @@ double MedianMs(int runs, const std::function<void()>& body)
         ::QueryPerformanceCounter(&end);
         times.push_back(Seconds(start, end) * 1000);
         MSG message;
-        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) toolkit::Application::Dispatch(message);
+        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+            toolkit::Application::Dispatch(message);
     }
     std::nth_element(times.begin(), times.begin() + runs / 2, times.end());
     return times[runs / 2];
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -67,9 +68,10 @@ int main(int argc, char** argv)
     vorlan::frmMain form(app, drives);
     form.Show();
     vorlan::frmMainTestAccess access{form};
-    const std::vector<std::wstring> folders = {L"C:\\windows", L"C:\\windows\\system32", L"C:\\users",
-                                               L"C:\\Program Files", L"C:\\windows\\fonts", L"C:\\windows\\temp",
-                                               L"C:\\windows\\inf", L"C:\\ProgramData", L"C:\\windows\\help"};
+    const std::vector<std::wstring> folders = {
+        L"C:\\windows",       L"C:\\windows\\system32", L"C:\\users",
+        L"C:\\Program Files", L"C:\\windows\\fonts",    L"C:\\windows\\temp",
+        L"C:\\windows\\inf",  L"C:\\ProgramData",       L"C:\\windows\\help"};
     std::printf("rows  refresh ms  floor ms  ratio\n");
     for (int rows : {1, 5, 10}) {
         std::vector<std::wstring> paths(folders.begin(), folders.begin() + (rows - 1));

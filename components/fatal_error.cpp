@@ -58,6 +58,9 @@ void ReportFatalError(std::exception_ptr error) noexcept
     }
 }
 
-std::wstring FatalErrorText(std::exception_ptr error) { return support::DescribeError(error); }
+std::wstring FatalErrorText(std::exception_ptr error)
+{
+    return support::DescribeError(error);
+}
 
 } // namespace components

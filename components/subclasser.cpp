@@ -35,7 +35,8 @@ void Subclasser::SetHWnd(HWND window)
 
 void Subclasser::Unhook() noexcept
 {
-    if (HWND window = std::exchange(window_, nullptr)) support::WindowSubclass().remove(window, HookProc, Id());
+    if (HWND window = std::exchange(window_, nullptr))
+        support::WindowSubclass().remove(window, HookProc, Id());
 }
 
 LRESULT CALLBACK Subclasser::HookProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam, UINT_PTR id,

@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   cmake make g++-mingw-w64-i686 mingw-w64-tools libwine-dev
   wine wine32:i386 wine64
-  xvfb xauth x11-utils xdotool imagemagick doctest-dev
+  xvfb xauth x11-utils xdotool imagemagick doctest-dev clang-format
 )
 
 need_root() {

@@ -17,8 +17,10 @@ std::wstring Trim(std::wstring_view text, bool left, bool right, Predicate isBla
 {
     size_t first = 0;
     size_t last = text.size();
-    while (left && first < last && isBlank(text[first])) ++first;
-    while (right && last > first && isBlank(text[last - 1])) --last;
+    while (left && first < last && isBlank(text[first]))
+        ++first;
+    while (right && last > first && isBlank(text[last - 1]))
+        --last;
     return std::wstring(text.substr(first, last - first));
 }
 
@@ -75,8 +77,7 @@ std::wstring Fixed(double value, int decimals)
 
 // decimalsFor(value) picks the decimals of a value of a unit above bytes. The
 // unit goes up while the rounded figure would reach 1024.
-template <typename DecimalsFor>
-std::wstring FormatSize(double bytes, DecimalsFor decimalsFor)
+template <typename DecimalsFor> std::wstring FormatSize(double bytes, DecimalsFor decimalsFor)
 {
     CheckByteCount(bytes);
     int unit = 0;
@@ -130,7 +131,7 @@ HICON LoadSharedIcon(const ResourceName& name, int width, int height)
     return static_cast<HICON>(icon);
 }
 
-}  // namespace
+} // namespace
 
 // Text -------------------------------------------------------------------------
 
@@ -192,7 +193,7 @@ std::wstring asGetStringFrom2NullBufferA(std::string_view buffer)
     size_t start = 0;
     while (start < buffer.size()) {
         const size_t end = std::min(buffer.find('\0', start), buffer.size());
-        if (end == start) break;  // the second NUL of the pair
+        if (end == start) break; // the second NUL of the pair
         if (start > 0) items += L'\0';
         items += FromAnsi(buffer.substr(start, end - start));
         start = end + 1;
@@ -249,4 +250,4 @@ void asPaintDesktop2(HWND window, HDC dc)
     ::FillRect(dc, &area, ::GetSysColorBrush(COLOR_DESKTOP));
 }
 
-}  // namespace support
+} // namespace support

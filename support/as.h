@@ -78,4 +78,4 @@ UniqueIcon asLoadResIconSmallEx(std::wstring_view resourceName, HMODULE module);
 // desktop's own tone without a bitmap to keep. Not a window: error.
 void asPaintDesktop2(HWND window, HDC dc);
 
-}  // namespace support
+} // namespace support

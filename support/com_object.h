@@ -14,8 +14,7 @@
 
 namespace support {
 
-template <typename First, typename... Rest>
-class ComObjectBase : public First, public Rest... {
+template <typename First, typename... Rest> class ComObjectBase : public First, public Rest... {
 public:
     ComObjectBase(const ComObjectBase&) = delete;
     ComObjectBase& operator=(const ComObjectBase&) = delete;
@@ -32,7 +31,10 @@ public:
         AddRef();
         return S_OK;
     }
-    ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(::InterlockedIncrement(&references_)); }
+    ULONG STDMETHODCALLTYPE AddRef() override
+    {
+        return static_cast<ULONG>(::InterlockedIncrement(&references_));
+    }
     ULONG STDMETHODCALLTYPE Release() override
     {
         LONG left = ::InterlockedDecrement(&references_);
@@ -48,8 +50,7 @@ protected:
     virtual bool QueryExtra(REFIID, void**) noexcept { return false; }
 
 private:
-    template <typename Interface, typename... More>
-    bool Find(REFIID iid, void** object) noexcept
+    template <typename Interface, typename... More> bool Find(REFIID iid, void** object) noexcept
     {
         if (IsEqualIID(iid, __uuidof(Interface))) {
             *object = static_cast<Interface*>(this);
@@ -69,10 +70,9 @@ private:
 };
 
 // Creates an object with one reference owned by the caller.
-template <typename T, typename... Args>
-ComPtr<T> MakeObject(Args&&... args)
+template <typename T, typename... Args> ComPtr<T> MakeObject(Args&&... args)
 {
     return ComPtr<T>::Attach(new T(std::forward<Args>(args)...));
 }
 
-}  // namespace support
+} // namespace support

@@ -32,7 +32,7 @@ std::wstring ProgramPath()
             path.resize(length);
             return path;
         }
-        path.resize(path.size() * 2);  // cut short: try a longer buffer
+        path.resize(path.size() * 2); // cut short: try a longer buffer
     }
 }
 
@@ -141,7 +141,7 @@ DiskSpace MeasureDisk(std::wstring_view path)
     return {static_cast<double>(totalBytes.QuadPart), static_cast<double>(freeBytes.QuadPart)};
 }
 
-}  // namespace
+} // namespace
 
 // Host -------------------------------------------------------------------------
 
@@ -167,7 +167,7 @@ bool esRegisterAppPath()
         const size_t slash = path.find_last_of(L"\\/");
         if (slash == std::wstring::npos || slash + 1 == path.size()) return false;
         std::wstring folder = path.substr(0, slash);
-        if (folder.size() == 2 && folder[1] == L':') folder += L'\\';  // a program at a drive's root
+        if (folder.size() == 2 && folder[1] == L':') folder += L'\\'; // a program at a drive's root
 
         const std::wstring keyName =
             L"Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\" + path.substr(slash + 1);
@@ -290,4 +290,4 @@ double esGetDiskSpaceFree(std::wstring_view path)
     return MeasureDisk(path).free;
 }
 
-}  // namespace support
+} // namespace support

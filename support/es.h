@@ -64,4 +64,4 @@ long esScreenTwipsPerPixelY();
 double esGetDiskSpaceTotal(std::wstring_view path);
 double esGetDiskSpaceFree(std::wstring_view path);
 
-}  // namespace support
+} // namespace support

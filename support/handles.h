@@ -8,8 +8,7 @@
 
 namespace support {
 
-template <typename Traits>
-class UniqueHandle {
+template <typename Traits> class UniqueHandle {
 public:
     using pointer = typename Traits::pointer;
 
@@ -45,8 +44,7 @@ private:
     pointer handle_ = Traits::invalid();
 };
 
-template <typename T, auto Close, T Invalid = T{}>
-struct HandleTraits {
+template <typename T, auto Close, T Invalid = T{}> struct HandleTraits {
     using pointer = T;
     static constexpr T invalid() noexcept { return Invalid; }
     static void close(T handle) noexcept { Close(handle); }
@@ -64,14 +62,13 @@ struct FindHandleTraits {
     static void close(pointer handle) noexcept { ::FindClose(handle); }
 };
 
-template <typename T>
-inline void DeleteGdiObject(T object) noexcept
+template <typename T> inline void DeleteGdiObject(T object) noexcept
 {
     ::DeleteObject(object);
 }
 
-using UniqueKernelHandle = UniqueHandle<HandleTraits<HANDLE, ::CloseHandle>>;  // mutex, event, process...
-using UniqueFileHandle = UniqueHandle<FileHandleTraits>;  // CreateFile, toolhelp snapshots
+using UniqueKernelHandle = UniqueHandle<HandleTraits<HANDLE, ::CloseHandle>>; // mutex, event, process...
+using UniqueFileHandle = UniqueHandle<FileHandleTraits>; // CreateFile, toolhelp snapshots
 using UniqueFindHandle = UniqueHandle<FindHandleTraits>;
 using UniqueWindow = UniqueHandle<HandleTraits<HWND, ::DestroyWindow>>;
 using UniqueIcon = UniqueHandle<HandleTraits<HICON, ::DestroyIcon>>;
@@ -81,7 +78,7 @@ using UniqueBrush = UniqueHandle<HandleTraits<HBRUSH, DeleteGdiObject<HBRUSH>>>;
 using UniquePen = UniqueHandle<HandleTraits<HPEN, DeleteGdiObject<HPEN>>>;
 using UniqueBitmap = UniqueHandle<HandleTraits<HBITMAP, DeleteGdiObject<HBITMAP>>>;
 using UniqueRegion = UniqueHandle<HandleTraits<HRGN, DeleteGdiObject<HRGN>>>;
-using UniqueMemoryDC = UniqueHandle<HandleTraits<HDC, ::DeleteDC>>;  // CreateCompatibleDC
+using UniqueMemoryDC = UniqueHandle<HandleTraits<HDC, ::DeleteDC>>; // CreateCompatibleDC
 using UniqueRegKey = UniqueHandle<HandleTraits<HKEY, ::RegCloseKey>>;
 using UniqueModule = UniqueHandle<HandleTraits<HMODULE, ::FreeLibrary>>;
 using UniqueGlobal = UniqueHandle<HandleTraits<HGLOBAL, ::GlobalFree>>;
@@ -136,13 +133,11 @@ private:
 };
 
 // A lock on movable global memory, released on scope exit.
-template <typename T = void>
-class GlobalLock {
+template <typename T = void> class GlobalLock {
 public:
     explicit GlobalLock(HGLOBAL memory) noexcept
         : memory_(memory), data_(static_cast<T*>(::GlobalLock(memory)))
-    {
-    }
+    {}
     GlobalLock(const GlobalLock&) = delete;
     GlobalLock& operator=(const GlobalLock&) = delete;
     ~GlobalLock()
@@ -159,4 +154,4 @@ private:
     T* data_;
 };
 
-}  // namespace support
+} // namespace support

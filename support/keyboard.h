@@ -14,4 +14,4 @@ inline short ShiftState() noexcept
     return shift;
 }
 
-}  // namespace support
+} // namespace support

@@ -31,8 +31,7 @@ RuntimeError::RuntimeError(long number, std::wstring description, std::wstring s
       description_(description.empty() ? std::wstring(StandardErrorText(number)) : std::move(description)),
       source_(std::move(source)),
       what_(ToUtf8(L"Run-time error " + std::to_wstring(number) + L": " + description_))
-{
-}
+{}
 
 void Raise(long number, std::wstring description, std::wstring source)
 {
@@ -57,12 +56,13 @@ std::wstring DescribeError(std::exception_ptr error)
 void RaiseWin32(DWORD code, std::wstring_view function)
 {
     wchar_t* message = nullptr;
-    DWORD length = ::FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-        code, 0, reinterpret_cast<wchar_t*>(&message), 0, nullptr);
+    DWORD length = ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                        FORMAT_MESSAGE_IGNORE_INSERTS,
+                                    nullptr, code, 0, reinterpret_cast<wchar_t*>(&message), 0, nullptr);
     std::wstring text(message ? std::wstring_view(message, length) : std::wstring_view());
     if (message) ::LocalFree(message);
-    while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' ')) text.pop_back();
+    while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' '))
+        text.pop_back();
     if (text.empty()) text = L"System error " + std::to_wstring(code);
     Raise(static_cast<long>(HRESULT_FROM_WIN32(code)), std::move(text), std::wstring(function));
 }
@@ -72,4 +72,4 @@ void RaiseLastWin32(std::wstring_view function)
     RaiseWin32(::GetLastError(), function);
 }
 
-}  // namespace support
+} // namespace support

@@ -29,7 +29,7 @@ inline constexpr long InvalidPropertyValue = 380;
 inline constexpr long ObjectRequired = 424;
 inline constexpr long MethodNotSupported = 438;
 inline constexpr long WrongNumberOfArguments = 450;
-}  // namespace err
+} // namespace err
 
 // The runtime's own text for a standard number; empty for numbers it does not know.
 std::wstring_view StandardErrorText(long number) noexcept;
@@ -62,4 +62,4 @@ std::wstring DescribeError(std::exception_ptr error);
 [[noreturn]] void RaiseWin32(DWORD code, std::wstring_view function);
 [[noreturn]] void RaiseLastWin32(std::wstring_view function);
 
-}  // namespace support
+} // namespace support

@@ -11,8 +11,8 @@ std::string Narrow(UINT codePage, std::wstring_view text)
     int length = ::WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
                                        nullptr, nullptr);
     std::string bytes(static_cast<size_t>(length), '\0');
-    ::WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), bytes.data(), length, nullptr,
-                          nullptr);
+    ::WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), bytes.data(), length,
+                          nullptr, nullptr);
     return bytes;
 }
 
@@ -25,11 +25,23 @@ std::wstring Widen(UINT codePage, std::string_view bytes)
     return text;
 }
 
-}  // namespace
+} // namespace
 
-std::string ToUtf8(std::wstring_view text) { return Narrow(CP_UTF8, text); }
-std::wstring FromUtf8(std::string_view bytes) { return Widen(CP_UTF8, bytes); }
-std::string ToAnsi(std::wstring_view text) { return Narrow(CP_ACP, text); }
-std::wstring FromAnsi(std::string_view bytes) { return Widen(CP_ACP, bytes); }
+std::string ToUtf8(std::wstring_view text)
+{
+    return Narrow(CP_UTF8, text);
+}
+std::wstring FromUtf8(std::string_view bytes)
+{
+    return Widen(CP_UTF8, bytes);
+}
+std::string ToAnsi(std::wstring_view text)
+{
+    return Narrow(CP_ACP, text);
+}
+std::wstring FromAnsi(std::string_view bytes)
+{
+    return Widen(CP_ACP, bytes);
+}
 
-}  // namespace support
+} // namespace support

@@ -12,4 +12,4 @@ std::wstring FromUtf8(std::string_view bytes);
 std::string ToAnsi(std::wstring_view text);
 std::wstring FromAnsi(std::string_view bytes);
 
-}  // namespace support
+} // namespace support

@@ -3,14 +3,13 @@
 namespace support {
 namespace {
 
-template <typename Function>
-Function Bind(HMODULE module, WORD ordinal) noexcept
+template <typename Function> Function Bind(HMODULE module, WORD ordinal) noexcept
 {
     FARPROC address = ::GetProcAddress(module, MAKEINTRESOURCEA(ordinal));
     return reinterpret_cast<Function>(reinterpret_cast<void*>(address));
 }
 
-}  // namespace
+} // namespace
 
 const WindowSubclassFunctions& WindowSubclass() noexcept
 {
@@ -27,4 +26,4 @@ const WindowSubclassFunctions& WindowSubclass() noexcept
     return functions;
 }
 
-}  // namespace support
+} // namespace support

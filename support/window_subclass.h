@@ -22,4 +22,4 @@ struct WindowSubclassFunctions {
 // good: subclassed windows call into it until they are gone.
 const WindowSubclassFunctions& WindowSubclass() noexcept;
 
-}  // namespace support
+} // namespace support

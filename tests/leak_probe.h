@@ -27,7 +27,8 @@ inline int CountKernelHandles()
 inline bool IsOwnWindow(HWND window)
 {
     DWORD process = 0;
-    return ::IsWindow(window) && ::GetWindowThreadProcessId(window, &process) && process == ::GetCurrentProcessId();
+    return ::IsWindow(window) && ::GetWindowThreadProcessId(window, &process) &&
+           process == ::GetCurrentProcessId();
 }
 
 inline int CountWindows()

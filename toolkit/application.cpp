@@ -134,7 +134,10 @@ void Application::Fatal(std::exception_ptr error) noexcept
     ::ExitProcess(1);
 }
 
-std::wstring Application::DescribeError(std::exception_ptr error) { return support::DescribeError(error); }
+std::wstring Application::DescribeError(std::exception_ptr error)
+{
+    return support::DescribeError(error);
+}
 
 const std::vector<Form*>& Application::Forms() noexcept
 {

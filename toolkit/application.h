@@ -53,8 +53,7 @@ private:
 
 // Runs body and sends any exception to Application::Fatal: the guard that
 // every window procedure and event entry point goes through.
-template <typename Body>
-auto Guard(Body&& body) noexcept -> decltype(body())
+template <typename Body> auto Guard(Body&& body) noexcept -> decltype(body())
 {
     try {
         return std::forward<Body>(body)();
@@ -63,4 +62,4 @@ auto Guard(Body&& body) noexcept -> decltype(body())
     }
 }
 
-}  // namespace toolkit
+} // namespace toolkit

@@ -246,7 +246,6 @@ public:
         : items_(std::move(items)), position_(position)
     {}
 
-
     HRESULT STDMETHODCALLTYPE Next(ULONG count, VARIANT* items, ULONG* fetched) override
     {
         if (!items) return E_POINTER;
@@ -329,7 +328,6 @@ public:
         font_ = nullptr;
         apply_ = nullptr;
     }
-
 
     HRESULT STDMETHODCALLTYPE OnChanged(DISPID) override
     {

@@ -8,11 +8,15 @@ namespace toolkit {
 
 using OleColor = DWORD;
 
-inline constexpr OleColor SystemColor(int index) { return 0x80000000u | static_cast<DWORD>(index); }
+inline constexpr OleColor SystemColor(int index)
+{
+    return 0x80000000u | static_cast<DWORD>(index);
+}
 
 inline COLORREF ToColorRef(OleColor color)
 {
-    return (color & 0x80000000u) ? ::GetSysColor(static_cast<int>(color & 0xFFu)) : static_cast<COLORREF>(color);
+    return (color & 0x80000000u) ? ::GetSysColor(static_cast<int>(color & 0xFFu))
+                                 : static_cast<COLORREF>(color);
 }
 
-}  // namespace toolkit
+} // namespace toolkit

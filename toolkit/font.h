@@ -11,7 +11,7 @@ namespace toolkit {
 
 struct FontSpec {
     std::wstring Name = L"MS Sans Serif";
-    double Size = 8.25;  // points
+    double Size = 8.25; // points
     bool Bold = false;
     bool Italic = false;
     bool Underline = false;
@@ -23,4 +23,4 @@ struct FontSpec {
 
 support::UniqueFont MakeFont(const FontSpec& wanted);
 
-}  // namespace toolkit
+} // namespace toolkit

@@ -21,7 +21,6 @@ public:
     explicit BagAdapter(PropertyBag* bag) : bag_(bag) {}
     void Orphan() noexcept { bag_ = nullptr; }
 
-
     // value->vt on entry is the type the caller wants; VT_EMPTY takes the value as stored.
     HRESULT STDMETHODCALLTYPE Read(LPCOLESTR name, VARIANT* value, IErrorLog*) override
     {

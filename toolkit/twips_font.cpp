@@ -31,4 +31,4 @@ support::UniqueFont MakeFont(const FontSpec& wanted)
     return support::UniqueFont(::CreateFontIndirectW(&font));
 }
 
-}  // namespace toolkit
+} // namespace toolkit

@@ -30,4 +30,4 @@ AppDescriptor AppDescriptor::ForThisProgram()
     return app;
 }
 
-}  // namespace vorlan
+} // namespace vorlan

@@ -16,7 +16,10 @@ std::string DriveQueries::LogicalDriveStrings()
     return buffer;
 }
 
-UINT DriveQueries::DriveType(const std::string& root) { return ::GetDriveTypeA(root.c_str()); }
+UINT DriveQueries::DriveType(const std::string& root)
+{
+    return ::GetDriveTypeA(root.c_str());
+}
 
 std::string DriveQueries::QueryDosDevice(const std::string& device)
 {
@@ -25,11 +28,20 @@ std::string DriveQueries::QueryDosDevice(const std::string& device)
     return buffer;
 }
 
-bool DriveQueries::IsHostWinNT() { return support::esIsHostWinNT(); }
+bool DriveQueries::IsHostWinNT()
+{
+    return support::esIsHostWinNT();
+}
 
-double DriveQueries::DiskSpaceTotal(std::wstring_view path) { return support::esGetDiskSpaceTotal(path); }
+double DriveQueries::DiskSpaceTotal(std::wstring_view path)
+{
+    return support::esGetDiskSpaceTotal(path);
+}
 
-double DriveQueries::DiskSpaceFree(std::wstring_view path) { return support::esGetDiskSpaceFree(path); }
+double DriveQueries::DiskSpaceFree(std::wstring_view path)
+{
+    return support::esGetDiskSpaceFree(path);
+}
 
 DriveQueries& SystemDriveQueries()
 {
@@ -64,7 +76,7 @@ std::vector<std::wstring> Split(std::wstring_view text, std::wstring_view separa
     return pieces;
 }
 
-}  // namespace
+} // namespace
 
 std::vector<std::wstring> DriveRoots(DriveQueries& system)
 {
@@ -81,8 +93,8 @@ bool IsSubstitutedDrive(std::wstring_view root, DriveQueries& system)
     if (system.IsHostWinNT()) {
         // "\??\X:\" and the folder behind it: a drive made by substitution.
         std::wstring_view head = std::wstring_view(target).substr(0, 7);
-        return head.size() == 7 && head[0] == L'\\' && head[1] == L'?' && head[2] == L'?' && head[3] == L'\\' &&
-               head[5] == L':' && head[6] == L'\\';
+        return head.size() == 7 && head[0] == L'\\' && head[1] == L'?' && head[2] == L'?' &&
+               head[3] == L'\\' && head[5] == L':' && head[6] == L'\\';
     }
     // On the 9x family a plain drive maps to its own name, a substituted one to a folder.
     return Lower(std::wstring(root.substr(0, 2))) != Lower(target);
@@ -117,10 +129,11 @@ std::vector<std::wstring> ParsePathList(std::wstring_view text)
 {
     std::vector<std::wstring> paths;
     for (const std::wstring& line : Split(text, L"\r\n")) {
-        std::wstring path = support::asTrimEx2(line, true, true, true, true, true, false, false, false, false, false);
+        std::wstring path =
+            support::asTrimEx2(line, true, true, true, true, true, false, false, false, false, false);
         if (path.size() > 1) paths.push_back(std::move(path));
     }
     return paths;
 }
 
-}  // namespace vorlan
+} // namespace vorlan

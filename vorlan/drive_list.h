@@ -62,4 +62,4 @@ bool IsSubstitutedDrive(std::wstring_view root, DriveQueries& system);
 // lines of one character or less dropped, order and duplicates kept.
 std::vector<std::wstring> ParsePathList(std::wstring_view text);
 
-}  // namespace vorlan
+} // namespace vorlan

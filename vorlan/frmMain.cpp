@@ -14,7 +14,8 @@ namespace {
 
 constexpr wchar_t kCommandKeys[] = L"Tab / 0aANPRST";
 constexpr wchar_t kNoDisksMessage[] = L"Подходящих дисков не обнаружено. Это печально!";
-constexpr UINT kTopmostFlags = SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE | SWP_NOOWNERZORDER | SWP_NOSENDCHANGING;
+constexpr UINT kTopmostFlags =
+    SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE | SWP_NOOWNERZORDER | SWP_NOSENDCHANGING;
 
 // The keys of the stored options; all in the program's default section.
 constexpr wchar_t kSection[] = L"";
@@ -112,12 +113,13 @@ std::wstring VolumeLabel(wchar_t letter)
     wchar_t root[] = {letter, L':', L'\\', L'\0'};
     wchar_t label[MAX_PATH + 1] = {};
     UINT oldMode = ::SetErrorMode(SEM_FAILCRITICALERRORS);
-    if (!::GetVolumeInformationW(root, label, MAX_PATH + 1, nullptr, nullptr, nullptr, nullptr, 0)) label[0] = 0;
+    if (!::GetVolumeInformationW(root, label, MAX_PATH + 1, nullptr, nullptr, nullptr, nullptr, 0))
+        label[0] = 0;
     ::SetErrorMode(oldMode);
     return label;
 }
 
-}  // namespace
+} // namespace
 
 COLORREF BarColor(double percent, bool showFreeSpace)
 {
@@ -137,14 +139,9 @@ std::wstring PercentText(double percent)
 }
 
 frmMain::frmMain(const AppDescriptor& app, DriveQueries& drives)
-    : Form(L"frmMain"),
-      tmrRefresh(*this, L"tmrRefresh"),
-      lblDiskInfo(*this, L"lblDiskInfo"),
-      picDiskIcon(*this, L"picDiskIcon"),
-      picSizeBar(*this, L"picSizeBar"),
-      lblDiskSize(*this, L"lblDiskSize"),
-      lblDisksNotFound(*this, L"lblDisksNotFound"),
-      app_(app),
+    : Form(L"frmMain"), tmrRefresh(*this, L"tmrRefresh"), lblDiskInfo(*this, L"lblDiskInfo"),
+      picDiskIcon(*this, L"picDiskIcon"), picSizeBar(*this, L"picSizeBar"),
+      lblDiskSize(*this, L"lblDiskSize"), lblDisksNotFound(*this, L"lblDisksNotFound"), app_(app),
       drives_(drives)
 {
     BorderStyle(toolkit::FormBorderStyle::FixedToolWindow);
@@ -204,7 +201,10 @@ void frmMain::Form_Unload(int& cancel)
     if (BarsBuilt) SaveOptions();
 }
 
-void frmMain::tmrRefresh_Timer() { RefreshBars(); }
+void frmMain::tmrRefresh_Timer()
+{
+    RefreshBars();
+}
 
 void frmMain::ISubclasserCallback_WindowProc(components::Subclasser& subclasserObject, HWND hWnd, UINT& uMsg,
                                              WPARAM& wParam, LPARAM& lParam, LRESULT& retVal, bool& noDef)
@@ -230,13 +230,25 @@ void frmMain::UpdateCaption()
     }
 }
 
-void frmMain::MakeTopmost() { ::SetWindowPos(hWnd(), HWND_TOPMOST, 0, 0, 0, 0, kTopmostFlags); }
+void frmMain::MakeTopmost()
+{
+    ::SetWindowPos(hWnd(), HWND_TOPMOST, 0, 0, 0, 0, kTopmostFlags);
+}
 
-void frmMain::MakeNotTopmost() { ::SetWindowPos(hWnd(), HWND_NOTOPMOST, 0, 0, 0, 0, kTopmostFlags); }
+void frmMain::MakeNotTopmost()
+{
+    ::SetWindowPos(hWnd(), HWND_NOTOPMOST, 0, 0, 0, 0, kTopmostFlags);
+}
 
-void frmMain::ApplyTransparency() { support::esSetWindowTransparecny(hWnd(), SET_TransparencyPercent, true); }
+void frmMain::ApplyTransparency()
+{
+    support::esSetWindowTransparecny(hWnd(), SET_TransparencyPercent, true);
+}
 
-void frmMain::RemoveTransparency() { support::esSetWindowTransparecny(hWnd(), 100, true); }
+void frmMain::RemoveTransparency()
+{
+    support::esSetWindowTransparecny(hWnd(), 100, true);
+}
 
 void frmMain::RebuildBars()
 {
@@ -265,7 +277,8 @@ void frmMain::RebuildBars()
     if (n > 0) lblDisksNotFound.Visible(false);
     if (n == 0) {
         lblDisksNotFound.Caption(kNoDisksMessage);
-        lblDisksNotFound.Left(std::trunc(toolkit::RoundHalfEven(ScaleWidth() - lblDisksNotFound.Width()) / 2));
+        lblDisksNotFound.Left(
+            std::trunc(toolkit::RoundHalfEven(ScaleWidth() - lblDisksNotFound.Width()) / 2));
         lblDisksNotFound.Top(lblDiskInfo(0).Top());
         lblDisksNotFound.Visible(true);
         HideFirstRow();
@@ -373,7 +386,8 @@ void frmMain::FillRow(int index, const std::wstring& key, bool notLocal)
         free = drives_.DiskSpaceFree(key);
         name = L" Путь " + key;
         double room = lblDiskInfo(index).Width();
-        while (!name.empty() && TextWidth(name) > room) name.pop_back();
+        while (!name.empty() && TextWidth(name) > room)
+            name.pop_back();
     }
     lblDiskInfo(index).Caption(name);
 

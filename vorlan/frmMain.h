@@ -67,7 +67,8 @@ protected:
     void tmrRefresh_Timer();
 
     void ISubclasserCallback_WindowProc(components::Subclasser& subclasserObject, HWND hWnd, UINT& uMsg,
-                                        WPARAM& wParam, LPARAM& lParam, LRESULT& retVal, bool& noDef) override;
+                                        WPARAM& wParam, LPARAM& lParam, LRESULT& retVal,
+                                        bool& noDef) override;
 
 private:
     void RebuildBars();
@@ -108,4 +109,4 @@ private:
     std::wstring LastCaption;
 };
 
-}  // namespace vorlan
+} // namespace vorlan

@@ -34,7 +34,7 @@ public:
     }
 };
 
-}  // namespace
+} // namespace
 
 void Main(frmMain& main)
 {
@@ -44,7 +44,7 @@ void Main(frmMain& main)
     main.Show();
 }
 
-}  // namespace vorlan
+} // namespace vorlan
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
 {

@@ -9,4 +9,4 @@ class frmMain;
 // for as long as the window is loaded.
 void Main(frmMain& main);
 
-}  // namespace vorlan
+} // namespace vorlan

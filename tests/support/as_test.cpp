@@ -44,7 +44,7 @@ SIZE IconSize(HICON icon)
     return {bitmap.bmWidth, color ? bitmap.bmHeight : bitmap.bmHeight / 2};
 }
 
-}  // namespace
+} // namespace
 
 // Text -------------------------------------------------------------------------
 

@@ -71,7 +71,7 @@ DWORD RunAsHost(const wchar_t* version, const wchar_t* expected)
     return exitCode;
 }
 
-}  // namespace
+} // namespace
 
 // Host -------------------------------------------------------------------------
 
@@ -112,7 +112,7 @@ TEST_CASE("Es::RegisterAppPathWritesThePathAndItsFolder")
         L"Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\" + path.substr(slash + 1);
 
     CHECK(esRegisterAppPath());
-    CHECK(esRegisterAppPath());  // again: the same values, still a success
+    CHECK(esRegisterAppPath()); // again: the same values, still a success
 
     UniqueRegKey key;
     REQUIRE(::RegOpenKeyExW(HKEY_CURRENT_USER, keyName.c_str(), 0, KEY_QUERY_VALUE, key.put()) ==
@@ -149,7 +149,7 @@ DWORD WINAPI OtherThreadMain(void* parameter)
     return 0;
 }
 
-}  // namespace
+} // namespace
 
 TEST_CASE("Es::ThunderMainHandleIsTheProgramWindowOfTheThread")
 {
@@ -203,7 +203,7 @@ int LayeredAlpha(HWND window)
     return alpha;
 }
 
-}  // namespace
+} // namespace
 
 TEST_CASE("Es::SetWindowTransparecnySetsTheAlpha")
 {

@@ -42,8 +42,7 @@ inline doctest::String Quoted(std::wstring_view text)
 }
 
 // The run-time error number that call throws, 0 when it throws none.
-template <typename Call>
-long ErrorNumberOf(Call&& call)
+template <typename Call> long ErrorNumberOf(Call&& call)
 {
     try {
         call();
@@ -88,28 +87,24 @@ private:
     support::UniqueWindow window_;
 };
 
-}  // namespace support_test
+} // namespace support_test
 
 namespace doctest {
 
-template <>
-struct StringMaker<std::wstring> {
+template <> struct StringMaker<std::wstring> {
     static String convert(const std::wstring& text) { return support_test::Quoted(text); }
 };
 
-template <>
-struct StringMaker<std::wstring_view> {
+template <> struct StringMaker<std::wstring_view> {
     static String convert(std::wstring_view text) { return support_test::Quoted(text); }
 };
 
-template <size_t N>
-struct StringMaker<wchar_t[N]> {
+template <size_t N> struct StringMaker<wchar_t[N]> {
     static String convert(const wchar_t (&text)[N]) { return support_test::Quoted({text, N - 1}); }
 };
 
-template <>
-struct StringMaker<wchar_t> {
+template <> struct StringMaker<wchar_t> {
     static String convert(wchar_t c) { return support_test::Quoted({&c, 1}); }
 };
 
-}  // namespace doctest
+} // namespace doctest

@@ -91,7 +91,7 @@ DWORD RunChild(const std::wstring& name)
     return exitCode;
 }
 
-}  // namespace
+} // namespace
 
 TEST_CASE("Application::FatalErrors")
 {
@@ -103,7 +103,8 @@ TEST_CASE("Application::FatalErrors")
     {
         wchar_t path[MAX_PATH];
         ::GetTempPathW(MAX_PATH, path);
-        std::wstring marker = path + std::wstring(L"toolkit_fatal_") + std::to_wstring(::GetCurrentProcessId());
+        std::wstring marker =
+            path + std::wstring(L"toolkit_fatal_") + std::to_wstring(::GetCurrentProcessId());
         ::DeleteFileW(marker.c_str());
         ::SetEnvironmentVariableW(kMarkerVariable, marker.c_str());
         CHECK(RunChild(L"tick") == 1);

@@ -25,7 +25,7 @@ struct LabelsForm {
     ControlArray<Label> labels{form, L"lblRow"};
 };
 
-}  // namespace
+} // namespace
 
 TEST_CASE("ControlArray::LoadCopiesTheLowestElement")
 {
@@ -139,7 +139,7 @@ protected:
     }
 };
 
-}  // namespace
+} // namespace
 
 TEST_CASE("ControlArray::LoadAndUnloadLeaveNothingBehind")
 {

@@ -22,11 +22,12 @@ std::vector<COLORREF> Pixels(const Label& label)
     support::WindowDC dc(label.hWnd());
     std::vector<COLORREF> pixels;
     for (int y = 0; y < r.bottom; ++y)
-        for (int x = 0; x < r.right; ++x) pixels.push_back(::GetPixel(dc.get(), x, y));
+        for (int x = 0; x < r.right; ++x)
+            pixels.push_back(::GetPixel(dc.get(), x, y));
     return pixels;
 }
 
-}  // namespace
+} // namespace
 
 TEST_CASE("Label::AutoSizeFitsTheText")
 {

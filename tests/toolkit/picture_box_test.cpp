@@ -39,7 +39,7 @@ bool ImageIsAll(PictureBox& box, COLORREF color)
     return true;
 }
 
-}  // namespace
+} // namespace
 
 TEST_CASE("PictureBox::ImageSurvivesRepaint")
 {
@@ -113,7 +113,8 @@ TEST_CASE("PictureBox::ClsAndPrint")
     CHECK(f.box.CurrentY() == 150 + metrics.tmHeight * 15);
     int yellow = 0;
     for (int x = 20; x < 60; ++x)
-        for (int y = 10; y < 10 + metrics.tmHeight; ++y) yellow += f.ImagePixel(x, y) == RGB(255, 255, 0);
+        for (int y = 10; y < 10 + metrics.tmHeight; ++y)
+            yellow += f.ImagePixel(x, y) == RGB(255, 255, 0);
     CHECK(yellow > 0);
 
     f.box.Scale(100, 10);

@@ -24,7 +24,7 @@ struct TimerForm {
     int ticks = 0;
 };
 
-}  // namespace
+} // namespace
 
 TEST_CASE("Timer::TicksWhileEnabledAndLoaded")
 {

@@ -19,12 +19,12 @@ using support_test::ErrorNumberOf;
 inline void PumpMessages()
 {
     MSG message;
-    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) toolkit::Application::Dispatch(message);
+    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+        toolkit::Application::Dispatch(message);
 }
 
 // Pumps until done() holds or timeoutMs pass; whether it holds.
-template <typename Done>
-bool PumpUntil(Done&& done, DWORD timeoutMs = 3000)
+template <typename Done> bool PumpUntil(Done&& done, DWORD timeoutMs = 3000)
 {
     DWORD start = ::GetTickCount();
     for (PumpMessages(); !done(); PumpMessages()) {
@@ -60,4 +60,4 @@ inline SIZE TextExtent(const toolkit::FontSpec& wanted, std::wstring_view text)
     return size;
 }
 
-}  // namespace toolkit_test
+} // namespace toolkit_test

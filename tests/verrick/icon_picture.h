@@ -40,4 +40,4 @@ inline support::ComPtr<IPictureDisp> IconPicture(COLORREF color, int opaque = 32
     return picture;
 }
 
-}  // namespace verrick_test
+} // namespace verrick_test

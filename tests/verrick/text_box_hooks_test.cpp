@@ -293,7 +293,7 @@ struct ToolkitForm : toolkit::Form {
     toolkit::CommandButton cmdLocal{*this, L"cmdLocal"};
 };
 
-}  // namespace
+} // namespace
 
 TEST_CASE("TextBoxHelpers::WorkOnTheToolkitsOwnControls")
 {

@@ -11,7 +11,8 @@ namespace {
 std::wstring Keys(const std::vector<RowSource>& rows)
 {
     std::wstring keys;
-    for (const RowSource& row : rows) keys += (row.key.empty() ? L"*" : row.key) + (row.local ? L"" : L"~") + L" ";
+    for (const RowSource& row : rows)
+        keys += (row.key.empty() ? L"*" : row.key) + (row.local ? L"" : L"~") + L" ";
     return keys;
 }
 
@@ -22,7 +23,7 @@ struct SubstitutedDrive {
     BOOL ok;
 };
 
-}  // namespace
+} // namespace
 
 // The test prefix has A: floppy, B: fixed, C: fixed, D: CD-ROM, E: fixed, Z: network.
 TEST_CASE("DriveList::RealDrivesOfThePrefix")
@@ -63,7 +64,7 @@ TEST_CASE("DriveList::Filtering")
     drives.Add('B', DRIVE_FIXED, 1e9, 1e8);
     drives.Add('C', DRIVE_FIXED, 1e10, 4e9);
     drives.Add('D', DRIVE_CDROM, 7e8, 0, "\\Device\\CdRom0");
-    drives.Add('F', DRIVE_REMOVABLE, 0, 0);  // no medium
+    drives.Add('F', DRIVE_REMOVABLE, 0, 0); // no medium
     drives.Add('G', DRIVE_REMOVABLE, 2e9, 1e9);
     drives.Add('H', DRIVE_RAMDISK, 1e8, 1e7);
     drives.Add('I', DRIVE_UNKNOWN, 1e8, 1e7);
@@ -104,7 +105,7 @@ TEST_CASE("DriveList::SubstitutionOnEachFamily")
     drives.Add('C', DRIVE_FIXED, 1e10, 4e9, "\\Device\\HarddiskVolume1");
     drives.Add('X', DRIVE_FIXED, 1e10, 4e9, "\\??\\C:\\Temp");
     drives.Add('N', DRIVE_REMOTE, 1e10, 4e9, "\\Device\\LanmanRedirector\\;N:0\\srv\\share");
-    drives.Add('S', DRIVE_FIXED, 1e10, 4e9, "\\??\\");  // too short to name a folder
+    drives.Add('S', DRIVE_FIXED, 1e10, 4e9, "\\??\\"); // too short to name a folder
     drives.Add('E', DRIVE_FIXED, 1e10, 4e9, "   ");
     CHECK_FALSE(IsSubstitutedDrive(L"C:\\", drives));
     CHECK(IsSubstitutedDrive(L"X:\\", drives));

@@ -13,13 +13,13 @@ struct FakeDrive {
     UINT type = DRIVE_FIXED;
     double total = 0;
     double free = 0;
-    std::string device;  // what QueryDosDeviceA gives for "X:"
+    std::string device; // what QueryDosDeviceA gives for "X:"
 };
 
 class FakeDrives : public vorlan::DriveQueries {
 public:
     std::map<char, FakeDrive> drives;
-    std::map<std::wstring, std::pair<double, double>> paths;  // total, free
+    std::map<std::wstring, std::pair<double, double>> paths; // total, free
     bool nt = true;
 
     void Add(char letter, UINT type, double total, double free, std::string device = {})
@@ -31,7 +31,8 @@ public:
     std::string LogicalDriveStrings() override
     {
         std::string buffer;
-        for (auto& [letter, drive] : drives) buffer += std::string{letter, ':', '\\', '\0'};
+        for (auto& [letter, drive] : drives)
+            buffer += std::string{letter, ':', '\\', '\0'};
         buffer.resize(1025, '\0');
         return buffer;
     }
@@ -43,7 +44,8 @@ public:
     std::string QueryDosDevice(const std::string& device) override
     {
         std::string buffer(261, '\0');
-        if (auto found = drives.find(device[0]); found != drives.end()) buffer.replace(0, found->second.device.size(), found->second.device);
+        if (auto found = drives.find(device[0]); found != drives.end())
+            buffer.replace(0, found->second.device.size(), found->second.device);
         return buffer;
     }
     bool IsHostWinNT() override { return nt; }
@@ -55,11 +57,12 @@ private:
     {
         if (path.size() == 3 && path[1] == L':') {
             auto found = drives.find(static_cast<char>(path[0]));
-            return found == drives.end() ? std::pair{0.0, 0.0} : std::pair{found->second.total, found->second.free};
+            return found == drives.end() ? std::pair{0.0, 0.0}
+                                         : std::pair{found->second.total, found->second.free};
         }
         auto found = paths.find(std::wstring(path));
         return found == paths.end() ? std::pair{0.0, 0.0} : found->second;
     }
 };
 
-}  // namespace vorlan_test
+} // namespace vorlan_test

@@ -31,11 +31,12 @@ FakeDrives DrivesUsed(std::initializer_list<double> usedPercents)
 {
     FakeDrives drives;
     char letter = 'C';
-    for (double used : usedPercents) drives.Add(letter++, DRIVE_FIXED, 100 * GB, (100 - used) * GB);
+    for (double used : usedPercents)
+        drives.Add(letter++, DRIVE_FIXED, 100 * GB, (100 - used) * GB);
     return drives;
 }
 
-}  // namespace
+} // namespace
 
 TEST_CASE("frmMain::BarColourThresholds")
 {
@@ -77,7 +78,7 @@ TEST_CASE("frmMain::WindowFitsItsRows")
 {
     FakeDrives one = DrivesUsed({50});
     MainWindow first(one);
-    CHECK(first.InnerHeightPixels() == 29);  // 435 twips
+    CHECK(first.InnerHeightPixels() == 29); // 435 twips
     CHECK(first.form.ScaleHeight() == 435);
 
     FakeDrives three = DrivesUsed({50, 60, 70});
@@ -136,8 +137,8 @@ TEST_CASE("frmMain::BarsPaintTheirShare")
         main.access().ShowFreeSpace() = true;
         form.RefreshBars();
         CHECK(form.Caption() == L"Vorlan :: F5 / Tab / 0aANPRST :: свободно / всего");
-        CHECK(BarPixel(form.picSizeBar(0), 10) == kWarningColor);   // 20 % free
-        CHECK(BarPixel(form.picSizeBar(2), 5) == kCriticalColor);   // 10 % free
+        CHECK(BarPixel(form.picSizeBar(0), 10) == kWarningColor); // 20 % free
+        CHECK(BarPixel(form.picSizeBar(2), 5) == kCriticalColor); // 10 % free
         CHECK(BarPixel(form.picSizeBar(0), 50) == kBarBackground);
         CHECK(form.lblDiskSize(0).Caption() ==
               L" " + support::asFormatByteSizeEx(20 * GB) + L" / " + support::asFormatByteSize(100 * GB));
@@ -155,18 +156,23 @@ PixelCounts CountPixels(toolkit::PictureBox& bar, double fromPercent, double toP
     RECT r{};
     ::GetClientRect(bar.hWnd(), &r);
     PixelCounts counts;
-    for (int x = static_cast<int>(fromPercent * r.right / 100); x < static_cast<int>(toPercent * r.right / 100); ++x)
+    for (int x = static_cast<int>(fromPercent * r.right / 100);
+         x < static_cast<int>(toPercent * r.right / 100); ++x)
         for (int y = 0; y < r.bottom; ++y) {
             COLORREF c = ::GetPixel(bar.hDC(), x, y);
-            if (c == fill) ++counts.fill;
-            else if (c == RGB(255, 255, 255)) ++counts.white;
-            else if (c == RGB(0, 0, 0)) ++counts.black;
-            else ++counts.other;
+            if (c == fill)
+                ++counts.fill;
+            else if (c == RGB(255, 255, 255))
+                ++counts.white;
+            else if (c == RGB(0, 0, 0))
+                ++counts.black;
+            else
+                ++counts.other;
         }
     return counts;
 }
 
-}  // namespace
+} // namespace
 
 TEST_CASE("frmMain::PercentModes")
 {
@@ -189,7 +195,9 @@ TEST_CASE("frmMain::PercentModes")
         CHECK(CountPixels(bar, 0, 37, kNormalColor).fill > 0);
         CHECK(CountPixels(bar, 51, 100, kNormalColor).black == 0);
         // At 5 % the text starts left of the bar and is cut there.
-        CHECK(CountPixels(form.picSizeBar(1), 0, 5, kNormalColor).white + CountPixels(form.picSizeBar(1), 0, 5, kNormalColor).other > 0);
+        CHECK(CountPixels(form.picSizeBar(1), 0, 5, kNormalColor).white +
+                  CountPixels(form.picSizeBar(1), 0, 5, kNormalColor).other >
+              0);
     }
     SUBCASE("mode 2: black text after the fill")
     {
@@ -261,7 +269,7 @@ LRESULT CALLBACK CountCaptionSets(int code, WPARAM wParam, LPARAM lParam)
     return ::CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
-}  // namespace
+} // namespace
 
 TEST_CASE("frmMain::CaptionSetOnlyWhenItChanges")
 {
@@ -303,8 +311,8 @@ TEST_CASE("frmMain::TopmostBand")
     REQUIRE(form.SBC);
     CHECK(form.SBC->HWnd() == form.hWnd());
 
-    support::UniqueWindow other(::CreateWindowExW(0, L"STATIC", L"other", WS_OVERLAPPED | WS_VISIBLE, 0, 0, 300, 200,
-                                                  nullptr, nullptr, nullptr, nullptr));
+    support::UniqueWindow other(::CreateWindowExW(0, L"STATIC", L"other", WS_OVERLAPPED | WS_VISIBLE, 0, 0,
+                                                  300, 200, nullptr, nullptr, nullptr, nullptr));
     auto isTopmost = [&] { return (::GetWindowLongW(form.hWnd(), GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; };
 
     SUBCASE("kept on top when another window comes up")

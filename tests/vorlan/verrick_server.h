@@ -21,7 +21,8 @@ inline std::wstring WindowsPathOf(const char* variable)
     const char* unixPath = std::getenv(variable);
     if (!unixPath) return {};
     std::wstring path = L"Z:";
-    for (const char* c = unixPath; *c; ++c) path += *c == '/' ? L'\\' : static_cast<wchar_t>(*c);
+    for (const char* c = unixPath; *c; ++c)
+        path += *c == '/' ? L'\\' : static_cast<wchar_t>(*c);
     return path;
 }
 
@@ -39,7 +40,8 @@ inline HRESULT CallVerrick(const char* entry)
     if (path.empty()) return E_INVALIDARG;
     support::UniqueModule server(::LoadLibraryW(path.c_str()));
     if (!server) return HRESULT_FROM_WIN32(::GetLastError());
-    auto call = reinterpret_cast<HRESULT(WINAPI*)()>(reinterpret_cast<void*>(::GetProcAddress(server.get(), entry)));
+    auto call =
+        reinterpret_cast<HRESULT(WINAPI*)()>(reinterpret_cast<void*>(::GetProcAddress(server.get(), entry)));
     return call ? call() : E_NOTIMPL;
 }
 
@@ -48,4 +50,4 @@ struct VerrickRegistered {
     VerrickRegistered() { CallVerrick("DllRegisterServer"); }
 };
 
-}  // namespace vorlan_test
+} // namespace vorlan_test

@@ -79,7 +79,8 @@ std::vector<HWND> Bars(HWND main)
         RECT r{};
         ::GetWindowRect(child, &r);
         // The bars are the picture boxes of 233 x 21 pixels; icon boxes are 17 x 17.
-        if (std::wstring(className) == L"ToolkitPicture" && ::IsWindowVisible(child) && r.right - r.left == 233)
+        if (std::wstring(className) == L"ToolkitPicture" && ::IsWindowVisible(child) &&
+            r.right - r.left == 233)
             bars.push_back(child);
     }
     return bars;
@@ -97,7 +98,8 @@ struct Screenshot {
         BITMAPINFO info{};
         info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB};
         void* bits = nullptr;
-        support::UniqueBitmap bitmap(::CreateDIBSection(screen.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+        support::UniqueBitmap bitmap(
+            ::CreateDIBSection(screen.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
         {
             support::SelectedObject selected(dc.get(), bitmap.get());
             ::BitBlt(dc.get(), 0, 0, width, height, screen.get(), area.left, area.top, SRCCOPY);
@@ -127,7 +129,8 @@ struct Screenshot {
         // Opaque pixels: viewers read the fourth byte as alpha.
         std::vector<DWORD> row(width);
         for (int y = height - 1; y >= 0; --y) {
-            for (int x = 0; x < width; ++x) row[x] = pixels[y * width + x] | 0xFF000000u;
+            for (int x = 0; x < width; ++x)
+                row[x] = pixels[y * width + x] | 0xFF000000u;
             ::WriteFile(out.get(), row.data(), width * 4, &written, nullptr);
         }
     }
@@ -142,7 +145,8 @@ void Wait(DWORD milliseconds)
     DWORD start = ::GetTickCount();
     while (::GetTickCount() - start < milliseconds) {
         MSG message;
-        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&message);
+        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+            ::DispatchMessageW(&message);
         ::Sleep(20);
     }
 }

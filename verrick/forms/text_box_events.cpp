@@ -59,7 +59,8 @@ void TextBoxEvents::Connect(IDispatch* textBox)
 void TextBoxEvents::Disconnect() noexcept
 {
     if (Link* link = std::exchange(link_, nullptr)) {
-        if (link->window) support::WindowSubclass().remove(link->window, SubclassProc, reinterpret_cast<UINT_PTR>(link));
+        if (link->window)
+            support::WindowSubclass().remove(link->window, SubclassProc, reinterpret_cast<UINT_PTR>(link));
         link->owner = nullptr;
         if (link->running == 0)
             delete link;

@@ -199,13 +199,15 @@ void ConnectionPoint::Raise(DISPID member, std::initializer_list<VARIANT> argume
     }
 }
 
-HRESULT EnumerateConnectionPoints(std::initializer_list<IConnectionPoint*> all, IEnumConnectionPoints** points) noexcept
+HRESULT EnumerateConnectionPoints(std::initializer_list<IConnectionPoint*> all,
+                                  IEnumConnectionPoints** points) noexcept
 {
     if (!points) return E_POINTER;
     *points = nullptr;
     try {
         auto entries = std::make_shared<std::vector<ComPtr<IConnectionPoint>>>();
-        for (IConnectionPoint* point : all) entries->emplace_back(point);
+        for (IConnectionPoint* point : all)
+            entries->emplace_back(point);
         *points = MakeObject<PointEnumerator>(std::move(entries)).release();
         return S_OK;
     } catch (const std::bad_alloc&) {

@@ -56,7 +56,8 @@ private:
 };
 
 // A container's enumeration of its connection points, as they are now.
-HRESULT EnumerateConnectionPoints(std::initializer_list<IConnectionPoint*> all, IEnumConnectionPoints** points) noexcept;
+HRESULT EnumerateConnectionPoints(std::initializer_list<IConnectionPoint*> all,
+                                  IEnumConnectionPoints** points) noexcept;
 // The coclass description of a class of the library.
 HRESULT ClassTypeInfo(REFCLSID clsid, ITypeInfo** info) noexcept;
 
