@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  cmake make g++-mingw-w64-i686 mingw-w64-tools libwine-dev
+  cmake make g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools libwine-dev ccache
   wine wine32:i386 wine64
   xvfb xauth x11-utils xdotool imagemagick doctest-dev clang-format
 )

@@ -23,7 +23,9 @@ ready=$(cat "$prefix/.ready" 2>/dev/null || true)
 export WINEPREFIX=$prefix WINEARCH=win64 WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 rm -rf "$prefix"
-wineboot -i >/dev/null 2>&1
+# The 64-bit loader makes the prefix on any machine; it sets up the 32-bit
+# side too where 32-bit programs can run.
+/usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1
 wineserver -w
 
 if [ "${VORLAN_TEST_PREFIX:-}" = 1 ]; then
@@ -56,7 +58,7 @@ REGEDIT4
 "e:"="hd"
 "z:"="network"
 REG
-  wine reg import "C:\\test-prefix.reg" /reg:64 >/dev/null 2>&1
+  /usr/lib/wine/wine64 reg import "C:\\test-prefix.reg" /reg:64 >/dev/null 2>&1
   wineserver -k || true
   wineserver -w || true
 fi

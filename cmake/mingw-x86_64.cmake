@@ -1,0 +1,15 @@
+# Cross toolchain: 64-bit Windows from Linux with mingw-w64.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+
+set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc)
+set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++)
+set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+
+find_program(WIDL_EXECUTABLE x86_64-w64-mingw32-widl REQUIRED)
+set(VORLAN_WIDTH 64)
+set(WIDL_TARGET_FLAGS --win64 -L/usr/lib/x86_64-linux-gnu/wine/x86_64-windows)
