@@ -12,6 +12,10 @@ to_windows() { printf 'Z:%s' "${1//\//\\}"; }
 server=$(to_windows "$1")
 clsid='{CBE82211-DD20-43CA-B3AC-41284F562124}'
 libid='{0EC89F08-0C81-44F2-991F-7E16368A7AD8}'
+# A server registers in the registry view and under the type-library platform
+# key of its own width.
+width=${VORLAN_WIDTH:-32}
+platform=win$width
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -38,7 +42,7 @@ same_as() {
 }
 
 value_of() {  # key value-name (empty for the default value)
-    local args=(query "$1" /reg:32)
+    local args=(query "$1" "/reg:$width")
     if [ -n "$2" ]; then args+=(/v "$2"); else args+=(/ve); fi
     "$run" reg "${args[@]}" 2>/dev/null | tr -d '\r' | awk -F '    ' 'NF >= 4 {print $4}' | head -n 1
 }
@@ -60,9 +64,9 @@ expect_value "server path" "HKCR\\CLSID\\$clsid\\InprocServer32" "" "$server"
 expect_value "threading model" "HKCR\\CLSID\\$clsid\\InprocServer32" "ThreadingModel" "Apartment"
 expect_value "class type library" "HKCR\\CLSID\\$clsid\\TypeLib" "" "$libid"
 expect_value "ProgID to CLSID" "HKCR\\Velmora.tlvMain\\CLSID" "" "$clsid"
-expect_value "type library file" "HKCR\\TypeLib\\$libid\\1.0\\409\\win32" "" "$server"
+expect_value "type library file" "HKCR\\TypeLib\\$libid\\1.0\\409\\$platform" "" "$server"
 snapshot registered
-cmp -s "$work/clean-HKCU-32.reg" "$work/registered-HKCU-32.reg" || fail "machine registration wrote below HKCU"
+cmp -s "$work/clean-HKCU-$width.reg" "$work/registered-HKCU-$width.reg" || fail "machine registration wrote below HKCU"
 
 "$run" regsvr32 /s /u "$server" || fail "regsvr32 /u failed"
 snapshot unregistered
@@ -73,7 +77,7 @@ same_as clean unregistered HKCU
 expect_value "per-user ProgID" "HKCU\\Software\\Classes\\Velmora.tlvMain\\CLSID" "" "$clsid"
 expect_value "per-user threading model" "HKCU\\Software\\Classes\\CLSID\\$clsid\\InprocServer32" \
     "ThreadingModel" "Apartment"
-expect_value "per-user type library" "HKCU\\Software\\Classes\\TypeLib\\$libid\\1.0\\409\\win32" "" "$server"
+expect_value "per-user type library" "HKCU\\Software\\Classes\\TypeLib\\$libid\\1.0\\409\\$platform" "" "$server"
 snapshot user
 same_as clean user HKLM
 

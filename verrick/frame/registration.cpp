@@ -15,6 +15,13 @@
 namespace verrick {
 namespace {
 
+// Each width registers its type library under its own platform key.
+#ifdef _WIN64
+constexpr wchar_t kPlatformKey[] = L"\\win64";
+#else
+constexpr wchar_t kPlatformKey[] = L"\\win32";
+#endif
+
 // The automation marshaler, which serves every dual interface from the type library.
 constexpr wchar_t kOleAutomationProxy[] = L"{00020424-0000-0000-C000-000000000046}";
 
@@ -201,7 +208,7 @@ try {
     writer.Set(library + L"\\HELPDIR", nullptr, FolderOf(path));
     wchar_t lcid[16];
     ::wsprintfW(lcid, L"%lx", facts.lcid);
-    writer.Set(library + L"\\" + lcid + L"\\win32", nullptr, path);
+    writer.Set(library + L"\\" + lcid + kPlatformKey, nullptr, path);
 
     for (const auto& [iid, name] : facts.interfaces) {
         const std::wstring key = L"Interface\\" + GuidText(iid);
