@@ -1,0 +1,72 @@
+#!/usr/bin/env bash
+# Both widths of the server registered side by side in one prefix: the 32-bit
+# and the 64-bit script host each create Velmora.tlvMain, each from the server
+# of its own width (a server of the other width could not load at all).
+# Unregistering the 64-bit server leaves the 32-bit one working, and with both
+# unregistered the registry is as it was.
+#   side_by_side.sh SERVER32.dll SERVER64.dll
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+run="$here/../../scripts/wine-run.sh"
+server32=$1
+server64=$2
+# Both hosts must run here; the runner answers 77 (skipped) where one cannot.
+"$here/../../scripts/wine-loader.sh" 32 >/dev/null || exit 77
+
+to_windows() { printf 'Z:%s' "${1//\//\\}"; }
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+cat > "$work/create.vbs" <<'VBS'
+On Error Resume Next
+Dim tlv
+Set tlv = CreateObject("Velmora.tlvMain")
+If Err.Number <> 0 Then
+    WScript.Echo "error " & Err.Number
+Else
+    WScript.Echo "created " & TypeName(tlv)
+End If
+VBS
+script=$(to_windows "$work/create.vbs")
+
+create() {  # width -> what the host of that width printed
+    VORLAN_WIDTH=$1 "$run" cscript //nologo "$script" 2>/dev/null | tr -d '\r' | tail -n 1
+}
+expect() {  # description width expected
+    local actual
+    actual=$(create "$2")
+    [ "$actual" = "$3" ] || fail "$1: got '$actual', expected '$3'"
+}
+snapshot() {  # name
+    local key view
+    for key in 'HKLM\Software\Classes' 'HKCU\Software\Classes'; do
+        for view in 32 64; do
+            VORLAN_WIDTH=64 "$run" reg export "$key" "$(to_windows "$work/$1-${key%%\\*}-$view.reg")" /y \
+                "/reg:$view" >/dev/null 2>&1 || : > "$work/$1-${key%%\\*}-$view.reg"
+        done
+    done
+}
+
+VORLAN_WIDTH=32 "$run" regsvr32 /s /u "$(to_windows "$server32")" || true
+VORLAN_WIDTH=64 "$run" regsvr32 /s /u "$(to_windows "$server64")" || true
+snapshot clean
+
+VORLAN_WIDTH=32 "$run" regsvr32 /s "$(to_windows "$server32")" || fail "32-bit regsvr32 failed"
+VORLAN_WIDTH=64 "$run" regsvr32 /s "$(to_windows "$server64")" || fail "64-bit regsvr32 failed"
+expect "32-bit host, both registered" 32 "created tlvMain"
+expect "64-bit host, both registered" 64 "created tlvMain"
+
+VORLAN_WIDTH=64 "$run" regsvr32 /s /u "$(to_windows "$server64")" || fail "64-bit regsvr32 /u failed"
+expect "32-bit host, 64-bit unregistered" 32 "created tlvMain"
+expect "64-bit host, 64-bit unregistered" 64 "error 429"
+
+VORLAN_WIDTH=32 "$run" regsvr32 /s /u "$(to_windows "$server32")" || fail "32-bit regsvr32 /u failed"
+snapshot removed
+for f in "$work"/clean-*.reg; do
+    cmp -s "$f" "${f/clean-/removed-}" || fail "$(basename "${f#*clean-}" .reg) differs after both were unregistered"
+done
+
+echo "$failures failures"
+[ "$failures" -eq 0 ]
