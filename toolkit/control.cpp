@@ -274,7 +274,9 @@ void WindowedControl::DescribeMembers(automation::ClassInfo& info)
             [](WindowedControl& c, const VARIANT& v) { c.BackColor(static_cast<OleColor>(ToLong(v))); })
         .Property(L"hWnd",
                   [](WindowedControl& c) {
-                      return Variant::Long(static_cast<LONG>(reinterpret_cast<LONG_PTR>(c.hWnd())));
+                      // A Long holds a window handle in both widths: USER handles
+                      // are 32-bit significant on 64-bit Windows too.
+                      return Variant::Long(::HandleToLong(c.hWnd()));
                   })
         .Property(
             L"TabIndex", [](WindowedControl& c) { return Variant::Long(c.TabIndex()); },

@@ -596,7 +596,9 @@ const automation::ClassInfo& Form::AutomationClass() const
             .Property(L"hWnd",
                       [](Form& f) {
                           f.Load();
-                          return Variant::Long(static_cast<LONG>(reinterpret_cast<LONG_PTR>(f.hWnd())));
+                          // A Long holds a window handle in both widths: USER handles
+                          // are 32-bit significant on 64-bit Windows too.
+                          return Variant::Long(::HandleToLong(f.hWnd()));
                       })
             .Property(
                 L"MousePointer", [](Form& f) { return Variant::Long(f.MousePointer()); },
