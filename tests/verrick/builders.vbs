@@ -1,5 +1,6 @@
 ' tlvMain builders (ParamArray members), the returned collection, and the
 ' run-time errors a late-bound caller sees.
+Plan 37
 Dim tlv, c, a, v, r, keys, total
 Set tlv = CreateObject("Velmora.tlvMain")
 Check "CreateObject", IsObject(tlv)
@@ -27,25 +28,42 @@ For Each v In c
 Next
 CheckEqual "For Each over an empty collection", total, 0
 
-' ArrayString / ArrayLong keep the argument list's bounds.
+' ArrayString / ArrayLong keep the argument list's bounds. A script cannot
+' index a typed array: it hands the array back to the searches, which give
+' LBound - 1 when nothing matches and raise 9 for an EndAt past UBound.
 a = tlv.ArrayString(1, "two", True, 2.5)
-CheckEqual "ArrayString LBound", LBound(a), 0
-CheckEqual "ArrayString UBound", UBound(a), 3
-CheckEqual "ArrayString number", a(0), "1"
-CheckEqual "ArrayString Boolean", a(2), "True"
+r = tlv.InArrayString(a, "nothing")
+CheckEqual "ArrayString LBound", r, -1
+r = tlv.InArrayString(a, "1", , 3)
+CheckEqual "ArrayString number, UBound 3", r, 0
+ExpectError
+r = tlv.InArrayString(a, "nothing", , 4)
+CheckError "ArrayString has no element 4", 9
+r = tlv.InArrayString(a, "True")
+CheckEqual "ArrayString Boolean", r, 2
+r = tlv.InArrayString(a, CStr(2.5))
+CheckEqual "ArrayString Double", r, 3
 
 a = tlv.ArrayLong(7, "8", 2.5, "x", 3.5)
-CheckEqual "ArrayLong UBound", UBound(a), 4
-CheckEqual "ArrayLong text converts", a(1), 8
-CheckEqual "ArrayLong rounds half to even", a(2), 2
-CheckEqual "ArrayLong leaves 0 for what does not convert", a(3), 0
-CheckEqual "ArrayLong 3.5 rounds to 4", a(4), 4
+r = tlv.InArrayLong(a, 7, , 4)
+CheckEqual "ArrayLong LBound 0, UBound 4", r, 0
+ExpectError
+r = tlv.InArrayLong(a, 99, , 5)
+CheckError "ArrayLong has no element 5", 9
+r = tlv.InArrayLong(a, 8)
+CheckEqual "ArrayLong text converts", r, 1
+r = tlv.InArrayLong(a, 2)
+CheckEqual "ArrayLong rounds half to even", r, 2
+r = tlv.InArrayLong(a, 0)
+CheckEqual "ArrayLong leaves 0 for what does not convert", r, 3
+r = tlv.InArrayLong(a, 4)
+CheckEqual "ArrayLong 3.5 rounds to 4", r, 4
 
-' No arguments: an unallocated array (Wine's VBScript even refuses IsArray on one).
+' No arguments: an unallocated array, which has no LBound.
 a = tlv.ArrayString()
-r = UBound(a)
-If Err.Number <> 0 Then Pass Else Fail "ArrayString() is unallocated", "UBound " & r
-Err.Clear
+ExpectError
+r = tlv.InArrayString(a, "x")
+CheckError "ArrayString() is unallocated", 9
 
 ' The collection itself.
 Set c = tlv.Collection()
@@ -60,34 +78,45 @@ For Each v In c
 Next
 CheckEqual "Add with Before and After", keys, "firstabcz"
 CheckEqual "Keys ignore case", c("keyb"), "b"
+ExpectError
 c.Add "again", "KEYC"
 CheckError "Duplicate key", 457
+ExpectError
 c.Add "x", , 1, 2
 CheckError "Before and After together", 5
+ExpectError
 r = c(0)
 CheckError "Item(0)", 9
+ExpectError
 r = c(6)
 CheckError "Item past the end", 9
+ExpectError
 r = c("nokey")
 CheckError "Unknown key", 5
 c.Remove "KeyC"
 CheckEqual "Remove by key", c.Count, 4
 c.Remove 1
 CheckEqual "Remove by position", c(1), "a"
+ExpectError
 c.Remove 10
 CheckError "Remove past the end", 9
 
-' Members declared for later parts answer with a clear error.
+' Members without an implementation answer with a clear error.
+ExpectError
 tlv.ShowAboutBoxEx "Title"
 CheckError "ShowAboutBoxEx not available", &H80004001
+ExpectError
 Set r = tlv.CommandLine()
 CheckError "CommandLine not available", &H80004001
 
 ' Errors raised by IDispatch itself.
+ExpectError
 tlv.NoSuchMember
 CheckError "Unknown member", 438
+ExpectError
 r = tlv.InArrayLong(tlv.ArrayLong(1))
 CheckError "Missing required argument", 449
+ExpectError
 r = tlv.InArrayLong(tlv.ArrayLong(1), 1, 1, 1, r, 1)
 CheckError "Too many arguments", 450
 

@@ -1,6 +1,7 @@
 ' Form and control helpers, driven with script objects standing in for
 ' controls (they answer the same property and method names). Wine's VBScript
 ' takes one name per Public line in a Class.
+Plan 28
 Dim tlv, log, r
 Set tlv = CreateObject("Velmora.tlvMain")
 log = ""
@@ -66,7 +67,7 @@ o2.Value = False
 tlv.SetSelectedOptionButtonIndex group, 1
 CheckEqual "SetSelected of a missing element selects the lowest", o0.Value, True
 tlv.SetSelectedOptionButtonIndex Nothing, 1
-Check "SetSelected ignores Nothing", True
+CheckNoError "SetSelected ignores Nothing"
 
 ' o0 selected: enabling starts with it, disabling ends with it.
 o2.Value = False
@@ -104,7 +105,7 @@ CheckEqual "Child shown modally", child.ShownWith, 1
 CheckEqual "Parent off screen during the show", child.LeftDuringShow, -4000
 CheckEqual "Parent Left restored exactly", parent.Left, 1234.5
 tlv.ShowModalForm Nothing, Nothing
-Check "ShowModalForm ignores Nothing", True
+CheckNoError "ShowModalForm ignores Nothing"
 
 ' ShowMSAboutBox disables the parent around the control's own About box.
 Class AboutParent
@@ -171,7 +172,7 @@ Set frm.Controls = tlv.Collection(c2, c1)
 tlv.FixFonts frm
 CheckEqual "FixFonts through For Each", c1.Font.Name, "Times New Roman"
 tlv.FixFonts Nothing
-Check "FixFonts ignores Nothing", True
+CheckNoError "FixFonts ignores Nothing"
 
 ' Script objects carry no type information, so they are never taken for
 ' a command button or a combo box.
@@ -200,6 +201,6 @@ frm.Controls = Array(combo)
 tlv.FixCBCursors frm
 CheckEqual "FixCBCursors skips what it cannot identify", IsEmpty(combo.MousePointer), True
 tlv.FixCBCursors Nothing
-Check "FixCBCursors ignores Nothing", True
+CheckNoError "FixCBCursors ignores Nothing"
 
 Summary

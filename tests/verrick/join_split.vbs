@@ -1,4 +1,5 @@
 ' JoinCollection and SplitCollection.
+Plan 26
 Dim tlv, c, r, i, big, parts
 Set tlv = CreateObject("Velmora.tlvMain")
 
@@ -19,10 +20,12 @@ CheckEqual "Join converts to text", r, "1|True|2.5"
 Set c = tlv.Collection("a", tlv.Collection(), "c")
 r = tlv.JoinCollection(c, ",")
 CheckEqual "Join skips an item without text", r, "a,,c"
+ExpectError
 r = tlv.JoinCollection(c, ",", True)
 CheckError "Join raises when asked", 449
 r = tlv.JoinCollection(Nothing, ",")
 CheckEqual "Join of Nothing ignores the error", r, ""
+ExpectError
 r = tlv.JoinCollection(Nothing, ",", True)
 CheckError "Join of Nothing raises when asked", 424
 
@@ -46,8 +49,10 @@ Set c = tlv.SplitCollection("abc", "")
 CheckEqual "Split on an empty delimiter", c(1), "abc"
 Set c = tlv.SplitCollection("a b", " ", -2)
 CheckEqual "Split with a bad Limit ignores the error", c.Count, 0
+ExpectError
 Set c = tlv.SplitCollection("a b", " ", -2, 0, True)
 CheckError "Split with a bad Limit raises when asked", 5
+ExpectError
 Set c = tlv.SplitCollection("a b", Null, -1, 0, True)
 CheckError "Split with a Null delimiter raises when asked", 94
 

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Registers a COM server in the test prefix and runs one VBScript file under
 # Wine's cscript, with harness.vbs in front of it. Passes only when the script
-# ends with "N passed, 0 failed" (cscript itself reports no run-time errors).
+# ends with "checks: N of N ran, 0 failed", N being the count its Plan states
+# (cscript itself reports no run-time errors, and a skipped check only shows
+# in the count).
 # With an expected-output file, the script runs alone and its output must
 # match that file exactly.
 #   run_script.sh SERVER.dll SCRIPT.vbs [EXPECTED.out]
@@ -31,11 +33,18 @@ if [ -n "$expected" ]; then
     exit
 fi
 
-summary=$(printf '%s\n' "$output" | grep -E '^[0-9]+ passed, [0-9]+ failed$' | tail -n 1 || true)
+summary=$(printf '%s\n' "$output" | grep -E '^checks: [0-9]+ of -?[0-9]+ ran, [0-9]+ failed$' | tail -n 1 || true)
 if [ -z "$summary" ]; then
     echo "run_script: no summary line: the script stopped early" >&2
     exit 1
 fi
-failed=${summary#*, }
-failed=${failed%% *}
+read -r ran planned failed <<<"$(printf '%s\n' "$summary" | sed -E 's/^checks: ([0-9]+) of (-?[0-9]+) ran, ([0-9]+) failed$/\1 \2 \3/')"
+if [ "$planned" -le 0 ]; then
+    echo "run_script: the script plans no checks (Plan N missing)" >&2
+    exit 1
+fi
+if [ "$ran" -ne "$planned" ]; then
+    echo "run_script: $ran checks ran, the script plans $planned: a check was skipped or added" >&2
+    exit 1
+fi
 [ "$failed" -eq 0 ]

@@ -1,5 +1,6 @@
 ' Array and collection searches: edge cases, omitted optionals, ByRef IsFound,
 ' and the errors a VB6 client would see.
+Plan 38
 Dim tlv, a, c, r, found, s
 Set tlv = CreateObject("Velmora.tlvMain")
 
@@ -28,17 +29,23 @@ r = tlv.InArrayLong(Array(1, "2", 3), 2)
 CheckEqual "InArrayLong on a Variant array", r, 1
 
 ' Out-of-range bounds are not clamped.
+ExpectError
 r = tlv.InArrayLong(a, 99, -1)
 CheckError "StartAt below LBound", 9
+ExpectError
 r = tlv.InArrayLong(a, 99, , 4)
 CheckError "EndAt past UBound", 9
+ExpectError
 r = tlv.InArrayLong(a, 99, "x")
 CheckError "StartAt not a number", 13
+ExpectError
 r = tlv.InArrayLong(Array("a"), 1)
 CheckError "Array that does not convert", 13
+ExpectError
 r = tlv.InArrayLong(5, 1)
 CheckError "Not an array", 13
 Dim unallocated()
+ExpectError
 r = tlv.InArrayLong(unallocated, 1)
 CheckError "Unallocated array", 9
 
@@ -61,6 +68,7 @@ r = tlv.InCollection(c, 2)
 CheckEqual "InCollection number", r, 2
 r = tlv.InCollection(c, Null)
 CheckEqual "Null never matches", r, 0
+ExpectError
 r = tlv.InCollectionString(c, "3")
 CheckError "A Null item has no text", 94
 Set c = tlv.Collection("abc", 2, "3")
@@ -77,12 +85,16 @@ CheckEqual "IsInCollection", r, True
 Set c = tlv.Collection("a", "b")
 r = tlv.InCollection(c, "a", 3)
 CheckEqual "StartAt 3 on two items compares nothing", r, 0
+ExpectError
 r = tlv.InCollection(c, "zz", 1, 3)
 CheckError "EndAt past the end", 9
+ExpectError
 r = tlv.InCollection(c, "zz", 0)
 CheckError "StartAt 0", 9
+ExpectError
 r = tlv.InCollection(Nothing, "a")
 CheckError "Nothing for the collection", 424
+ExpectError
 r = tlv.InCollection(42, "a")
 CheckError "A number for the collection", 13
 
@@ -106,6 +118,7 @@ r = tlv.InCollectionStringText(list, "GREEN")
 CheckEqual "Search a script object with Count and Item", r, 2
 r = tlv.JoinCollection(list, "+")
 CheckEqual "Join a script object", r, "red+green+blue"
+ExpectError
 r = tlv.InCollection(list, "x", 1, 4)
 CheckError "The object's own error passes through", 9
 
