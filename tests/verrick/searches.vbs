@@ -1,6 +1,6 @@
 ' Array and collection searches: edge cases, omitted optionals, ByRef IsFound,
 ' and the errors a VB6 client would see.
-Plan 38
+Plan 42
 Dim tlv, a, c, r, found, s
 Set tlv = CreateObject("Velmora.tlvMain")
 
@@ -61,6 +61,17 @@ r = tlv.IsInArrayStringText(s, "X")
 CheckEqual "IsInArrayStringText", r, True
 r = tlv.IsInArrayString(s, "X")
 CheckEqual "IsInArrayString", r, False
+
+' One variable as the array and as IsFound: the search is over before IsFound
+' replaces the array.
+s = tlv.ArrayString("a", "x")
+r = tlv.InArrayString(s, "x", , , s)
+CheckEqual "InArrayString with IsFound in the array's variable", r, 1
+CheckEqual "IsFound replaces the array afterwards", s, True
+s = tlv.ArrayString("a", "x")
+r = tlv.InArrayStringText(s, "X", , , s)
+CheckEqual "InArrayStringText with IsFound in the array's variable", r, 1
+CheckEqual "IsFound replaces the array afterwards (Text)", s, True
 
 ' Collections: 1-based, 0 when not found.
 Set c = tlv.Collection("abc", 2, Null, "3")

@@ -1,5 +1,8 @@
 #include <doctest.h>
 
+#include <ocidl.h>
+#include <olectl.h>
+
 #include "server.h"
 
 using namespace verrick_test;
@@ -282,4 +285,93 @@ TEST_CASE("tlvMain::OptionGroupsOnAControlArray")
     CHECK(selected == 3);
     REQUIRE(tlv->SetSelectedOptionButtonIndex(&target, 1) == S_OK);
     CHECK(buttons[0]->Property(L"Value").get()->boolVal == VARIANT_TRUE);
+}
+
+// Malformed calls from a C++ client are refused, never followed into memory.
+TEST_CASE("Frame::MalformedDispatchAndConnectionCallsAreRefused")
+{
+    Com com;
+    auto tlv = CreateMain();
+    REQUIRE(tlv);
+    auto invoke = [&](DISPPARAMS& params, UINT* argumentError = nullptr) {
+        return tlv->Invoke(13, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, nullptr, argumentError);
+    };
+
+    SUBCASE("DISPPARAMS")
+    {
+        VARIANT arguments[2] = {Long(1), ArrayVariant(VT_I4, LongArray(0, {1})).release()};
+        DISPID names[1] = {1};
+        DISPPARAMS noNames{arguments, nullptr, 2, 1};
+        CHECK(invoke(noNames) == E_INVALIDARG);
+        DISPPARAMS moreNamedThanAll{arguments, names, 1, 2};
+        CHECK(invoke(moreNamedThanAll) == E_INVALIDARG);
+        DISPPARAMS noValues{nullptr, names, 2, 1};
+        CHECK(invoke(noValues) == E_INVALIDARG);
+        ::VariantClear(&arguments[1]);
+    }
+    SUBCASE("by-reference arguments that lead nowhere")
+    {
+        UINT argumentError = 99;
+        VARIANT nowhere[2];
+        nowhere[0] = Long(1);
+        nowhere[1].vt = VT_BYREF | VT_VARIANT;
+        nowhere[1].pvarVal = nullptr;
+        DISPPARAMS params{nowhere, nullptr, 2, 0};
+        CHECK(invoke(params, &argumentError) == E_INVALIDARG);
+        CHECK(argumentError == 1);
+
+        nowhere[1].vt = VT_BYREF | VT_ARRAY | VT_I4;
+        nowhere[1].pparray = nullptr;
+        CHECK(invoke(params) == E_INVALIDARG);
+
+        // A reference to itself would be followed for ever.
+        VARIANT loop;
+        loop.vt = VT_BYREF | VT_VARIANT;
+        loop.pvarVal = &loop;
+        nowhere[1] = loop;
+        nowhere[1].pvarVal = &loop;
+        CHECK(invoke(params) == E_INVALIDARG);
+    }
+    SUBCASE("GetIDsOfNames")
+    {
+        Bstr name(L"InArrayLong");
+        LPOLESTR names[] = {name.get()};
+        LPOLESTR noName[] = {nullptr};
+        DISPID id = 0;
+        CHECK(tlv->GetIDsOfNames(IID_NULL, nullptr, 1, 0, &id) == E_INVALIDARG);
+        CHECK(tlv->GetIDsOfNames(IID_NULL, names, 1, 0, nullptr) == E_INVALIDARG);
+        CHECK(tlv->GetIDsOfNames(IID_NULL, noName, 1, 0, &id) == E_INVALIDARG);
+        CHECK(tlv->GetIDsOfNames(IID_NULL, names, 1, 0, &id) == S_OK);
+        CHECK(id == 13);
+        CHECK(tlv->GetTypeInfoCount(nullptr) == E_POINTER);
+        CHECK(tlv->GetTypeInfo(0, 0, nullptr) == E_POINTER);
+    }
+    SUBCASE("connection points")
+    {
+        auto tabs = Create<_tlvTabControl>(CLSID_tlvTabControl);
+        REQUIRE(tabs);
+        auto container = tabs.as<IConnectionPointContainer>();
+        REQUIRE(container);
+        CHECK(container->FindConnectionPoint(DIID___tlvTabControl, nullptr) == E_POINTER);
+        CHECK(container->EnumConnectionPoints(nullptr) == E_POINTER);
+        ComPtr<IConnectionPoint> point;
+        REQUIRE(container->FindConnectionPoint(DIID___tlvTabControl, point.put()) == S_OK);
+        DWORD cookie = 7;
+        CHECK(point->Advise(nullptr, &cookie) == E_POINTER);
+        CHECK(cookie == 0);
+        CHECK(point->Advise(tlv.get(), nullptr) == E_POINTER);
+        CHECK(point->GetConnectionInterface(nullptr) == E_POINTER);
+        CHECK(point->GetConnectionPointContainer(nullptr) == E_POINTER);
+        CHECK(point->EnumConnections(nullptr) == E_POINTER);
+        CHECK(point->Unadvise(0) == CONNECT_E_NOCONNECTION);
+        ComPtr<IEnumConnections> connections;
+        REQUIRE(point->EnumConnections(connections.put()) == S_OK);
+        CONNECTDATA data[2];
+        CHECK(connections->Next(1, nullptr, nullptr) == E_POINTER);
+        CHECK(connections->Next(2, data, nullptr) == E_POINTER);
+        auto info = tabs.as<IProvideClassInfo2>();
+        REQUIRE(info);
+        CHECK(info->GetGUID(GUIDKIND_DEFAULT_SOURCE_DISP_IID, nullptr) == E_POINTER);
+        CHECK(info->GetClassInfo(nullptr) == E_POINTER);
+    }
 }

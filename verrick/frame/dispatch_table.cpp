@@ -1,5 +1,6 @@
 #include "verrick/frame/dispatch_table.h"
 
+#include <cstdint>
 #include <cstring>
 #include <optional>
 
@@ -121,12 +122,37 @@ std::optional<ParamType> ResolveParam(ITypeInfo* info, const TYPEDESC& type)
     return std::nullopt;
 }
 
+// How many VT_BYREF|VT_VARIANT references a caller may chain; more is taken for a loop.
+constexpr int kMaxReferenceDepth = 16;
+
 // The variable a chain of VT_BYREF|VT_VARIANT references ends at.
 VARIANT* Deref(VARIANT* value) noexcept
 {
     while (value->vt == (VT_BYREF | VT_VARIANT) && value->pvarVal)
         value = value->pvarVal;
     return value;
+}
+
+// An argument a callee can follow safely: a by-reference one points somewhere,
+// and a chain of references ends.
+bool IsWellFormed(const VARIANT& argument) noexcept
+{
+    const VARIANT* value = &argument;
+    for (int depth = 0; depth <= kMaxReferenceDepth; ++depth) {
+        if (!(value->vt & VT_BYREF)) return true;
+        if (!value->byref) return false;
+        if (value->vt != (VT_BYREF | VT_VARIANT)) return true;
+        value = value->pvarVal;
+    }
+    return false;
+}
+
+// Whether a pointer handed to the callee points into the given variable.
+bool PointsInto(const void* pointer, const VARIANT* variable) noexcept
+{
+    auto address = reinterpret_cast<std::uintptr_t>(pointer);
+    auto start = reinterpret_cast<std::uintptr_t>(variable);
+    return address >= start && address < start + sizeof(VARIANT);
 }
 
 bool IsMissing(const VARIANT& value) noexcept
@@ -250,6 +276,18 @@ struct Slot {
     SAFEARRAY* borrowedArray = nullptr; // an array passed on by reference without a copy
     VARIANT* writeBack = nullptr;       // the caller's variable, updated from owned after the call
     VARTYPE writeBackType = VT_EMPTY;
+    // A value the callee reads in place, in the caller's storage, and where it came from.
+    const void* borrowed = nullptr;
+    VARIANT* borrowedFrom = nullptr;
+    // A caller's Variant the callee receives as such and may replace whole.
+    VARIANT* writable = nullptr;
+
+    void Borrow(void* pointer, VARIANT* from) noexcept
+    {
+        PassPointer(pointer);
+        borrowed = pointer;
+        borrowedFrom = from;
+    }
 
     void PassValue(const VARIANT& value, VARTYPE type) noexcept
     {
@@ -336,6 +374,10 @@ const FUNCDESC* DispatchTable::Find(DISPID member, WORD flags) const noexcept
 
 HRESULT DispatchTable::GetIDsOfNames(LPOLESTR* names, UINT count, DISPID* ids) const noexcept
 {
+    if (count == 0) return S_OK;
+    if (!names || !ids) return E_INVALIDARG;
+    for (UINT i = 0; i < count; ++i)
+        if (!names[i]) return E_INVALIDARG;
     return dispatchInfo_->GetIDsOfNames(names, count, ids);
 }
 
@@ -357,7 +399,13 @@ try {
 
     const UINT total = params->cArgs;
     const UINT named = params->cNamedArgs;
-    if (named > total || (total && !params->rgvarg)) return E_INVALIDARG;
+    if (named > total || (total && !params->rgvarg) || (named && !params->rgdispidNamedArgs))
+        return E_INVALIDARG;
+    for (UINT k = 0; k < total; ++k)
+        if (!IsWellFormed(params->rgvarg[k])) {
+            if (argumentError) *argumentError = k;
+            return E_INVALIDARG;
+        }
     const UINT positional = total - named;
     if (!vararg && positional > static_cast<UINT>(inputs)) return DISP_E_BADPARAMCOUNT;
 
@@ -432,18 +480,19 @@ try {
         if (vt == VT_VARIANT) {
             if (source->vt == (VT_BYREF | VT_VARIANT)) {
                 slot.PassPointer(source->pvarVal);
+                slot.writable = source->pvarVal;
             } else {
                 slot.owned = Variant::CopyOf(*source);
                 slot.PassPointer(slot.owned.get());
             }
         } else if (source->vt == (VT_BYREF | vt) && anyObject) {
-            slot.PassPointer(source->byref);
+            slot.Borrow(source->byref, source);
         } else if (source->vt == (VT_BYREF | VT_VARIANT)) {
             VARIANT* inner = Deref(source);
             if (inner->vt == vt && anyObject) {
-                slot.PassPointer(ValuePointer(inner, vt));
+                slot.Borrow(ValuePointer(inner, vt), inner);
             } else if (inner->vt == (VT_BYREF | vt) && anyObject) {
-                slot.PassPointer(inner->byref);
+                slot.Borrow(inner->byref, inner);
             } else {
                 HRESULT hr = Coerce(inner, type->value, slot.owned);
                 if (FAILED(hr)) return fail(hr, i);
@@ -456,11 +505,37 @@ try {
         } else if ((vt & VT_ARRAY) && source->vt == vt) {
             slot.borrowedArray = source->parray;
             slot.PassPointer(&slot.borrowedArray);
+            slot.borrowed = &source->parray;
+            slot.borrowedFrom = source;
         } else {
             HRESULT hr = Coerce(source, type->value, slot.owned);
             if (FAILED(hr)) return fail(hr, i);
             slot.PassPointer(ValuePointer(slot.owned.get(), vt));
         }
+    }
+
+    // A value read in place must outlive the call: when another argument hands
+    // the callee the same variable to replace (one variable passed twice, as
+    // the array and as IsFound), the reader gets a copy of its own instead.
+    for (int i = 0; i < fixed; ++i) {
+        Slot& reader = slots[i];
+        if (!reader.borrowed) continue;
+        bool aliased = false;
+        for (int j = 0; j < fixed && !aliased; ++j) {
+            VARIANT* target = slots[j].writable;
+            for (int depth = 0; j != i && target && depth <= kMaxReferenceDepth; ++depth) {
+                if (PointsInto(reader.borrowed, target)) aliased = true;
+                target = target->vt == (VT_BYREF | VT_VARIANT) ? target->pvarVal : nullptr;
+            }
+        }
+        if (!aliased) continue;
+        auto type = ResolveParam(vtableInfo_.get(), function->lprgelemdescParam[i].tdesc);
+        if (!type) return fail(DISP_E_BADVARTYPE, i);
+        HRESULT hr = Coerce(reader.borrowedFrom, type->value, reader.owned);
+        if (FAILED(hr)) return fail(hr, i);
+        reader.borrowed = nullptr;
+        reader.borrowedArray = nullptr;
+        reader.PassPointer(ValuePointer(reader.owned.get(), type->value.vt));
     }
 
     if (vararg) {

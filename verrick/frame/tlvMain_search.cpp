@@ -110,22 +110,25 @@ void Report(VARIANT_BOOL* isFound, bool found) noexcept
     if (isFound) *isFound = found ? VARIANT_TRUE : VARIANT_FALSE;
 }
 
-// Runs a search and keeps IsFound current even when the search raises.
-template <typename Search> LONG SearchReporting(VARIANT_BOOL* isFound, Search&& search)
+void Report(VARIANT* isFound, bool found) noexcept
 {
-    bool found = false;
-    Report(isFound, false);
-    LONG result = search(found);
-    Report(isFound, found);
-    return result;
+    vb::AssignBool(isFound, found);
 }
 
-template <typename Search> LONG SearchReporting(VARIANT* isFound, Search&& search)
+// Runs a search, then writes IsFound: False when the search raises. Written
+// only once the search is over, since IsFound may be the very variable that
+// holds the array or collection being searched.
+template <typename Flag, typename Search> LONG SearchReporting(Flag* isFound, Search&& search)
 {
     bool found = false;
-    vb::AssignBool(isFound, false);
-    LONG result = search(found);
-    vb::AssignBool(isFound, found);
+    LONG result = 0;
+    try {
+        result = search(found);
+    } catch (...) {
+        Report(isFound, false);
+        throw;
+    }
+    Report(isFound, found);
     return result;
 }
 
