@@ -178,6 +178,14 @@ HRESULT FakeControl::Invoke(DISPID member, REFIID, LCID, WORD flags, DISPPARAMS*
     if (member < 1 || static_cast<size_t>(member) > names_.size()) return DISP_E_MEMBERNOTFOUND;
     const std::wstring& name = names_[member - 1];
     if (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) {
+        if (std::find(refused_.begin(), refused_.end(), name) != refused_.end()) {
+            if (exception) {
+                *exception = EXCEPINFO{};
+                exception->bstrDescription = Bstr(L"Can't set a read-only property").release();
+                exception->scode = MAKE_HRESULT(1, FACILITY_CONTROL, 383);
+            }
+            return DISP_E_EXCEPTION;
+        }
         properties_[name] = Variant::CopyOf(params->rgvarg[0]);
         log_.push_back(name + L"=" + text(*properties_[name]));
         return S_OK;

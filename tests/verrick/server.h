@@ -99,6 +99,8 @@ public:
 
     Variant& Property(const std::wstring& name) { return properties_[Fold(name)]; }
     void SetElement(LONG index, FakeControl* element);
+    // Assignments to the property fail as a read-only property's do (error 383).
+    void Refuse(const std::wstring& name) { refused_.push_back(Fold(name)); }
     const std::vector<std::wstring>& Log() const { return log_; }
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
@@ -120,6 +122,7 @@ private:
     std::map<std::wstring, Variant> properties_;
     std::map<LONG, ComPtr<FakeControl>> elements_;
     std::vector<std::wstring> log_;
+    std::vector<std::wstring> refused_;
 };
 
 } // namespace verrick_test

@@ -274,6 +274,37 @@ TEST_CASE("TextBoxDefButtonWatcher::FocusMovesTheDefaultButton")
     CHECK(globalOnly->Log().size() == 1);
 }
 
+// A handler that fails has nobody to report to: it must not leave its error
+// info on the thread for a later, unrelated failure to be reported with.
+TEST_CASE("TextBoxDefButtonWatcher::AFailingHandlerLeavesNoErrorInfo")
+{
+    Com com;
+    Form form;
+    auto watcher = Create<_tlvTextBoxDefButtonWatcher>(CLSID_tlvTextBoxDefButtonWatcher);
+    REQUIRE(watcher);
+    auto global = FakeControl::Make(L"CommandButton");
+    auto local = FakeControl::Make(L"CommandButton");
+    local->Refuse(L"Default");
+    ::SetFocus(form.edits[1]);
+    Pump(50);
+    REQUIRE(watcher->Init(global.get(), local.get(), form.boxes[0].get()) == S_OK);
+
+    ::SetErrorInfo(0, nullptr);
+    ::SetFocus(form.edits[0]);
+    Pump(50);
+    REQUIRE(::GetFocus() == form.edits[0]);
+    CHECK(local->Log().empty());
+    ComPtr<IErrorInfo> left;
+    CHECK(::GetErrorInfo(0, left.put()) == S_FALSE);
+    CHECK_FALSE(left);
+
+    // Leaving the box fails the same way, as quietly.
+    ::SetFocus(form.edits[1]);
+    Pump(50);
+    REQUIRE(::GetFocus() == form.edits[1]);
+    CHECK(::GetErrorInfo(0, left.put()) == S_FALSE);
+}
+
 namespace {
 
 // A toolkit form with a text box and two buttons, as a client program has them.

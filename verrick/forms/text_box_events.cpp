@@ -80,8 +80,11 @@ LRESULT CALLBACK TextBoxEvents::SubclassProc(HWND window, UINT message, WPARAM w
     auto raise = [&](auto&& handler) {
         if (!link->owner) return;
         ++link->running;
-        // A failing handler lets the message through as if it had not been there.
-        Guarded(IID_NULL, kEventSource, [&] { handler(*link->owner); });
+        // A failing handler lets the message through as if it had not been there,
+        // and leaves no error info behind: no caller is there to read it, and a
+        // later failure elsewhere on this thread would report it as its own.
+        if (FAILED(Guarded(IID_NULL, kEventSource, [&] { handler(*link->owner); })))
+            ::SetErrorInfo(0, nullptr);
         --link->running;
     };
     auto finish = [&](LRESULT result) {

@@ -575,6 +575,8 @@ try {
     }
     VARIANT returned;
     ::VariantInit(&returned);
+    // Error info found after the call is the callee's, never one left from earlier.
+    ::SetErrorInfo(0, nullptr);
     HRESULT hr = ::DispCallFunc(instance, function->oVft & 0xFFFC, function->callconv, VT_UI4,
                                 static_cast<UINT>(count), types.data(), arguments.data(), &returned);
     if (FAILED(hr)) return hr;
