@@ -1,5 +1,6 @@
 #include <doctest.h>
 
+#include <map>
 #include <string>
 
 #include "server.h"
@@ -117,6 +118,35 @@ TEST_CASE("Frame::HelpStringsReadBackFromTheRegisteredTypeLibrary")
     library.reset();
     CHECK(unregisterServer() == S_OK);
     CHECK(::LoadRegTypeLib(LIBID_Velmora, 1, 0, 0x409, library.put()) != S_OK);
+}
+
+// An object browser lists each enumeration under its own name, with no generated ones.
+TEST_CASE("Frame::EnumerationsCarryTheirOwnNames")
+{
+    Com com;
+    wchar_t path[MAX_PATH];
+    REQUIRE(::GetModuleFileNameW(Server(), path, MAX_PATH) > 0);
+    ComPtr<ITypeLib> library;
+    REQUIRE(::LoadTypeLibEx(path, REGKIND_NONE, library.put()) == S_OK);
+    std::map<std::wstring, TYPEKIND> kinds;
+    for (UINT i = 0; i < library->GetTypeInfoCount(); ++i) {
+        Bstr name;
+        TYPEKIND kind = TKIND_MAX;
+        REQUIRE(library->GetDocumentation(static_cast<INT>(i), name.put(), nullptr, nullptr, nullptr) ==
+                S_OK);
+        REQUIRE(library->GetTypeInfoType(i, &kind) == S_OK);
+        kinds[std::wstring(name.view())] = kind;
+    }
+    for (const wchar_t* name : {L"ActivationMethodConst", L"GetHTMLReturnValue", L"MonitorFromFlags"}) {
+        CAPTURE(std::wstring(name));
+        REQUIRE(kinds.count(name) == 1);
+        CHECK(kinds[name] == TKIND_ENUM);
+    }
+    for (const auto& [name, kind] : kinds) {
+        CAPTURE(name);
+        CHECK(kind != TKIND_ALIAS);
+        CHECK(name.find(L"WIDL") == std::wstring::npos);
+    }
 }
 
 TEST_CASE("Frame::VersionResource")
