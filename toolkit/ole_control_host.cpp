@@ -171,14 +171,16 @@ public:
         *frame = nullptr;
         *document = nullptr; // the frame is the document window as well
         if (!host_) return E_UNEXPECTED;
-        *frame = host_->frame_.get();
-        if (*frame) (*frame)->AddRef();
-        *position = *clip = host_->ClientRect();
-        info->fMDIApp = FALSE;
-        info->hwndFrame = host_->Parent().hWnd();
-        info->haccel = nullptr;
-        info->cAccelEntries = 0;
-        return S_OK;
+        return Guard([&] {
+            *position = *clip = host_->ClientRect();
+            info->fMDIApp = FALSE;
+            info->hwndFrame = host_->Parent().hWnd();
+            info->haccel = nullptr;
+            info->cAccelEntries = 0;
+            *frame = host_->frame_.get();
+            if (*frame) (*frame)->AddRef();
+            return S_OK;
+        });
     }
     HRESULT STDMETHODCALLTYPE Scroll(SIZE) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE OnUIDeactivate(BOOL) override { return S_OK; }
@@ -188,7 +190,7 @@ public:
     // The host's geometry rules: a control asking for another place is put back in its own.
     HRESULT STDMETHODCALLTYPE OnPosRectChange(LPCRECT) override
     {
-        if (host_) host_->OnResized();
+        if (host_) Guard([&] { host_->OnResized(); });
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE OnInPlaceActivateEx(BOOL* noRedraw, DWORD) override

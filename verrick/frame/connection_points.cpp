@@ -171,31 +171,33 @@ void ConnectionPoint::Raise(DISPID member, std::initializer_list<VARIANT> argume
 {
     // A handler may drop the last reference to the source: keep it until all sinks are called.
     ComPtr<IConnectionPointContainer> keepAlive(&container_);
-    std::vector<Sink> sinks;
+    // Without the memory for the copies the event is not raised at all.
     try {
-        sinks = sinks_;
-    } catch (const std::bad_alloc&) {
-        return;
-    }
-    // DISPPARAMS holds the arguments last first; sinks must not change them.
-    std::vector<VARIANT> reversed(arguments.begin(), arguments.end());
-    std::reverse(reversed.begin(), reversed.end());
-    for (const Sink& sink : sinks) {
-        bool stillConnected = std::any_of(sinks_.begin(), sinks_.end(),
-                                          [&](const Sink& current) { return current.cookie == sink.cookie; });
-        if (!stillConnected) continue;
-        std::vector<VARIANT> values(reversed);
-        DISPPARAMS params{values.empty() ? nullptr : values.data(), nullptr, static_cast<UINT>(values.size()),
-                          0};
-        EXCEPINFO exception{};
-        UINT argumentError = 0;
-        HRESULT hr = sink.dispatch->Invoke(member, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params,
-                                           nullptr, &exception, &argumentError);
-        if (hr == DISP_E_EXCEPTION) {
-            ::SysFreeString(exception.bstrSource);
-            ::SysFreeString(exception.bstrDescription);
-            ::SysFreeString(exception.bstrHelpFile);
+        std::vector<Sink> sinks(sinks_);
+        // DISPPARAMS holds the arguments last first; sinks must not change them.
+        std::vector<VARIANT> reversed(arguments.begin(), arguments.end());
+        std::reverse(reversed.begin(), reversed.end());
+        std::vector<VARIANT> values;
+        values.reserve(reversed.size());
+        for (const Sink& sink : sinks) {
+            bool stillConnected = std::any_of(sinks_.begin(), sinks_.end(), [&](const Sink& current) {
+                return current.cookie == sink.cookie;
+            });
+            if (!stillConnected) continue;
+            values.assign(reversed.begin(), reversed.end());
+            DISPPARAMS params{values.empty() ? nullptr : values.data(), nullptr,
+                              static_cast<UINT>(values.size()), 0};
+            EXCEPINFO exception{};
+            UINT argumentError = 0;
+            HRESULT hr = sink.dispatch->Invoke(member, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD,
+                                               &params, nullptr, &exception, &argumentError);
+            if (hr == DISP_E_EXCEPTION) {
+                ::SysFreeString(exception.bstrSource);
+                ::SysFreeString(exception.bstrDescription);
+                ::SysFreeString(exception.bstrHelpFile);
+            }
         }
+    } catch (const std::bad_alloc&) {
     }
 }
 
