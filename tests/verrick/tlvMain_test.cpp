@@ -343,6 +343,18 @@ TEST_CASE("Frame::MalformedDispatchAndConnectionCallsAreRefused")
         CHECK(tlv->GetIDsOfNames(IID_NULL, noName, 1, 0, &id) == E_INVALIDARG);
         CHECK(tlv->GetIDsOfNames(IID_NULL, names, 1, 0, &id) == S_OK);
         CHECK(id == 13);
+        // Names are found whatever their case; argument names after the member's.
+        Bstr lower(L"isinarraylong"), argument(L"findwhat"), unknown(L"IsInArrayLongs");
+        LPOLESTR other[] = {lower.get()};
+        CHECK(tlv->GetIDsOfNames(IID_NULL, other, 1, 0, &id) == S_OK);
+        CHECK(id == 14);
+        LPOLESTR withArgument[] = {name.get(), argument.get()};
+        DISPID both[2] = {};
+        CHECK(tlv->GetIDsOfNames(IID_NULL, withArgument, 2, 0, both) == S_OK);
+        CHECK(both[0] == 13);
+        CHECK(both[1] == 1);
+        LPOLESTR missing[] = {unknown.get()};
+        CHECK(tlv->GetIDsOfNames(IID_NULL, missing, 1, 0, &id) == DISP_E_UNKNOWNNAME);
         CHECK(tlv->GetTypeInfoCount(nullptr) == E_POINTER);
         CHECK(tlv->GetTypeInfo(0, 0, nullptr) == E_POINTER);
     }

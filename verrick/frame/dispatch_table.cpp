@@ -341,6 +341,10 @@ std::unique_ptr<DispatchTable> DispatchTable::Load(ITypeLib* library, REFIID iid
         FUNCDESC* description = nullptr;
         if (FAILED(table->vtableInfo_->GetFuncDesc(i, &description))) return nullptr;
         table->members_.push_back({description->memid, description->invkind, description});
+        support::Bstr name;
+        UINT names = 0;
+        if (SUCCEEDED(table->vtableInfo_->GetNames(description->memid, name.put(), 1, &names)) && names == 1)
+            table->names_.push_back({std::wstring(name.view()), description->memid});
     }
     return table;
 }
@@ -372,12 +376,33 @@ const FUNCDESC* DispatchTable::Find(DISPID member, WORD flags) const noexcept
     return found;
 }
 
+// Names compare as the type library compares them; only plain ASCII is
+// folded here, anything else is left to the type library.
+const DispatchTable::Name* DispatchTable::FindName(const wchar_t* name) const noexcept
+{
+    auto fold = [](wchar_t c) -> wchar_t { return c >= L'a' && c <= L'z' ? c - (L'a' - L'A') : c; };
+    for (const Name& entry : names_) {
+        const wchar_t* known = entry.text.c_str();
+        const wchar_t* asked = name;
+        for (; *known && *asked; ++known, ++asked)
+            if (*asked >= 0x80 || fold(*known) != fold(*asked)) break;
+        if (!*known && !*asked) return &entry;
+    }
+    return nullptr;
+}
+
 HRESULT DispatchTable::GetIDsOfNames(LPOLESTR* names, UINT count, DISPID* ids) const noexcept
 {
     if (count == 0) return S_OK;
     if (!names || !ids) return E_INVALIDARG;
     for (UINT i = 0; i < count; ++i)
         if (!names[i]) return E_INVALIDARG;
+    // A script looks a member up before every call: a member's own name is answered from the table.
+    if (count == 1)
+        if (const Name* found = FindName(names[0])) {
+            ids[0] = found->id;
+            return S_OK;
+        }
     return dispatchInfo_->GetIDsOfNames(names, count, ids);
 }
 

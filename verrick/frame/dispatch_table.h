@@ -13,6 +13,7 @@
 #include <oleauto.h>
 
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "support/com.h"
@@ -43,13 +44,21 @@ private:
         FUNCDESC* description;
     };
 
+    // A member's name, for the lookups a script makes before every call.
+    struct Name {
+        std::wstring text;
+        DISPID id;
+    };
+
     DispatchTable() = default;
     const FUNCDESC* Find(DISPID member, WORD flags) const noexcept;
+    const Name* FindName(const wchar_t* name) const noexcept;
 
     IID iid_{};
     support::ComPtr<ITypeInfo> dispatchInfo_;
     support::ComPtr<ITypeInfo> vtableInfo_;
     std::vector<Member> members_;
+    std::vector<Name> names_;
 };
 
 // Fills an EXCEPINFO from a failed HRESULT and the thread's error info.
