@@ -1,7 +1,7 @@
 ' Form and control helpers, driven with script objects standing in for
 ' controls (they answer the same property and method names). Wine's VBScript
 ' takes one name per Public line in a Class.
-Plan 28
+Plan 29
 Dim tlv, log, r
 Set tlv = CreateObject("Velmora.tlvMain")
 log = ""
@@ -106,6 +106,37 @@ CheckEqual "Parent off screen during the show", child.LeftDuringShow, -4000
 CheckEqual "Parent Left restored exactly", parent.Left, 1234.5
 tlv.ShowModalForm Nothing, Nothing
 CheckNoError "ShowModalForm ignores Nothing"
+
+' The parent's variable emptied while the child is shown: the parent lives
+' until the call is over, and gets its place back first.
+Class LoggingForm
+    Private place
+    Public Property Get Left()
+        Left = place
+    End Property
+    Public Property Let Left(v)
+        place = v
+        log = log & "Left=" & v & ";"
+    End Property
+    Public Property Get Width()
+        Width = 100
+    End Property
+    Private Sub Class_Terminate()
+        log = log & "gone;"
+    End Sub
+End Class
+Class DroppingChild
+    Public Sub Show(style)
+        Set droppedParent = Nothing
+        log = log & "dropped;"
+    End Sub
+End Class
+Dim droppedParent
+Set droppedParent = New LoggingForm
+droppedParent.Left = 10
+log = ""
+tlv.ShowModalForm droppedParent, New DroppingChild
+CheckEqual "A parent emptied during the show lives to the end of the call", log, "Left=-1100;dropped;Left=10;gone;"
 
 ' ShowMSAboutBox disables the parent around the control's own About box.
 Class AboutParent

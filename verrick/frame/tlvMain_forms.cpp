@@ -29,9 +29,11 @@ template <typename Step> void IgnoringErrors(Step&& step)
     }
 }
 
-IDispatch* Target(IDispatch** argument) noexcept
+// The object a by-reference argument holds, kept alive for the whole call:
+// client code run meanwhile may empty the variable it came from.
+ComPtr<IDispatch> Target(IDispatch** argument) noexcept
 {
-    return argument ? *argument : nullptr;
+    return ComPtr<IDispatch>(argument ? *argument : nullptr);
 }
 
 // Element Index of a control array: array(Index).
@@ -122,10 +124,10 @@ support::UniqueCursor LoadHandCursor()
 HRESULT tlvMain::ShowMSAboutBox(IDispatch** MSControlObject)
 {
     return Guard([&] {
-        IDispatch* control = Target(MSControlObject);
-        auto parent = [&] { return late::ObjectOf(*late::Get(control, L"Parent")); };
+        ComPtr<IDispatch> control = Target(MSControlObject);
+        auto parent = [&] { return late::ObjectOf(*late::Get(control.get(), L"Parent")); };
         IgnoringErrors([&] { late::Put(parent().get(), L"Enabled", *Variant::Bool(false)); });
-        IgnoringErrors([&] { late::Call(control, L"AboutBox"); });
+        IgnoringErrors([&] { late::Call(control.get(), L"AboutBox"); });
         IgnoringErrors([&] { late::Put(parent().get(), L"Enabled", *Variant::Bool(true)); });
         IgnoringErrors([&] { late::Call(parent().get(), L"SetFocus"); });
     });
@@ -134,21 +136,21 @@ HRESULT tlvMain::ShowMSAboutBox(IDispatch** MSControlObject)
 HRESULT tlvMain::ShowModalForm(IDispatch** ParentForm, IDispatch** ChildForm)
 {
     return Guard([&] {
-        IDispatch* parent = Target(ParentForm);
-        IDispatch* child = Target(ChildForm);
+        ComPtr<IDispatch> parent = Target(ParentForm);
+        ComPtr<IDispatch> child = Target(ChildForm);
         Variant oldLeft;
         bool haveLeft = false;
         IgnoringErrors([&] {
-            oldLeft = late::Get(parent, L"Left");
+            oldLeft = late::Get(parent.get(), L"Left");
             haveLeft = true;
         });
         IgnoringErrors([&] {
-            double width = vb::ToDouble(*late::Get(parent, L"Width"));
-            late::Put(parent, L"Left", *Variant::Single(static_cast<float>(-width - 1000)));
+            double width = vb::ToDouble(*late::Get(parent.get(), L"Width"));
+            late::Put(parent.get(), L"Left", *Variant::Single(static_cast<float>(-width - 1000)));
         });
-        IgnoringErrors([&] { late::Call(child, L"Show", {*Variant::Long(kVbModal)}); });
+        IgnoringErrors([&] { late::Call(child.get(), L"Show", {*Variant::Long(kVbModal)}); });
         // Only a position that was read is put back: never move the form to 0 by mistake.
-        if (haveLeft) IgnoringErrors([&] { late::Put(parent, L"Left", *oldLeft); });
+        if (haveLeft) IgnoringErrors([&] { late::Put(parent.get(), L"Left", *oldLeft); });
     });
 }
 
@@ -157,18 +159,18 @@ HRESULT tlvMain::GetSelectedOptionButtonIndex(IDispatch** OptionButtonArray, LON
     return Guard([&] {
         if (!Result) support::Raise(support::err::InvalidProcedureCall);
         *Result = -1;
-        IDispatch* controlArray = Target(OptionButtonArray);
+        ComPtr<IDispatch> controlArray = Target(OptionButtonArray);
         Bounds bounds{};
         bool known = false;
         IgnoringErrors([&] {
-            bounds = BoundsOf(controlArray);
+            bounds = BoundsOf(controlArray.get());
             known = true;
         });
         if (!known) return;
         for (LONGLONG i = bounds.lower; i <= bounds.upper; ++i) {
             bool selected = false;
             IgnoringErrors([&] {
-                auto element = ElementOf(controlArray, static_cast<LONG>(i));
+                auto element = ElementOf(controlArray.get(), static_cast<LONG>(i));
                 selected = vb::EqualsTrue(*late::Get(element.get(), L"Value"));
             });
             if (selected) {
@@ -182,14 +184,14 @@ HRESULT tlvMain::GetSelectedOptionButtonIndex(IDispatch** OptionButtonArray, LON
 HRESULT tlvMain::SetSelectedOptionButtonIndex(IDispatch** OptionButtonArray, LONG Index)
 {
     return Guard([&] {
-        IDispatch* controlArray = Target(OptionButtonArray);
+        ComPtr<IDispatch> controlArray = Target(OptionButtonArray);
         try {
-            late::Put(ElementOf(controlArray, Index).get(), L"Value", *Variant::Bool(true));
+            late::Put(ElementOf(controlArray.get(), Index).get(), L"Value", *Variant::Bool(true));
         } catch (const support::RuntimeError&) {
             // No such element: the lowest one is selected instead.
             IgnoringErrors([&] {
-                LONG lower = vb::ToLong(*late::Get(controlArray, L"LBound"));
-                late::Put(ElementOf(controlArray, lower).get(), L"Value", *Variant::Bool(true));
+                LONG lower = vb::ToLong(*late::Get(controlArray.get(), L"LBound"));
+                late::Put(ElementOf(controlArray.get(), lower).get(), L"Value", *Variant::Bool(true));
             });
         }
     });
@@ -197,12 +199,12 @@ HRESULT tlvMain::SetSelectedOptionButtonIndex(IDispatch** OptionButtonArray, LON
 
 HRESULT tlvMain::EnableOptionButtonGroup(IDispatch** OptionButtonArray)
 {
-    return Guard([&] { SetOptionGroupEnabled(Target(OptionButtonArray), true); });
+    return Guard([&] { SetOptionGroupEnabled(Target(OptionButtonArray).get(), true); });
 }
 
 HRESULT tlvMain::DisableOptionButtonGroup(IDispatch** OptionButtonArray)
 {
-    return Guard([&] { SetOptionGroupEnabled(Target(OptionButtonArray), false); });
+    return Guard([&] { SetOptionGroupEnabled(Target(OptionButtonArray).get(), false); });
 }
 
 HRESULT tlvMain::PressButton(IDispatch** Button, VARIANT_BOOL* Result)
@@ -210,12 +212,12 @@ HRESULT tlvMain::PressButton(IDispatch** Button, VARIANT_BOOL* Result)
     return Guard([&] {
         if (!Result) support::Raise(support::err::InvalidProcedureCall);
         *Result = VARIANT_FALSE;
-        IDispatch* button = Target(Button);
+        ComPtr<IDispatch> button = Target(Button);
         IgnoringErrors([&] {
-            if (!button || !IsA(button, L"CommandButton")) return;
-            if (!vb::EqualsTrue(*late::Get(button, L"Enabled"))) return;
+            if (!button || !IsA(button.get(), L"CommandButton")) return;
+            if (!vb::EqualsTrue(*late::Get(button.get(), L"Enabled"))) return;
             // Setting Value fires the click; a press that failed is not reported as done.
-            late::Put(button, L"Value", *Variant::Bool(true));
+            late::Put(button.get(), L"Value", *Variant::Bool(true));
             *Result = VARIANT_TRUE;
         });
     });
@@ -224,11 +226,11 @@ HRESULT tlvMain::PressButton(IDispatch** Button, VARIANT_BOOL* Result)
 HRESULT tlvMain::FixFonts(IDispatch** Frm)
 {
     return Guard([&] {
-        IDispatch* form = Target(Frm);
+        ComPtr<IDispatch> form = Target(Frm);
         Variant controls;
         bool haveControls = false;
         IgnoringErrors([&] {
-            controls = late::Get(form, L"Controls");
+            controls = late::Get(form.get(), L"Controls");
             haveControls = true;
         });
         if (!haveControls) return;
@@ -253,7 +255,7 @@ HRESULT tlvMain::FixFonts(IDispatch** Frm)
 HRESULT tlvMain::FixCBCursors(IDispatch** Frm)
 {
     return Guard([&] {
-        IDispatch* form = Target(Frm);
+        ComPtr<IDispatch> form = Target(Frm);
         // Any failure ends the operation quietly; the owners release what was made so far.
         IgnoringErrors([&] {
             support::UniqueCursor cursor = LoadHandCursor();
@@ -261,7 +263,7 @@ HRESULT tlvMain::FixCBCursors(IDispatch** Frm)
             ComPtr<IPictureDisp> picture = PictureFromCursor(cursor.get());
             cursor.reset();
             Variant mouseIcon = Variant::Object(picture.get());
-            Variant controls = late::Get(form, L"Controls");
+            Variant controls = late::Get(form.get(), L"Controls");
             late::ForEach(*controls, [&](const VARIANT& item) {
                 ComPtr<IDispatch> control = late::ObjectOf(item);
                 if (!IsA(control.get(), L"ComboBox")) return;
