@@ -32,12 +32,33 @@ std::wstring Folded(std::wstring_view name)
     return folded;
 }
 
+// How deep a by-reference argument may point to another before it counts as malformed.
+constexpr int kMaxReferenceDepth = 16;
+
 const VARIANT& Followed(const VARIANT& value)
 {
     const VARIANT* v = &value;
     while (v->vt == (VT_BYREF | VT_VARIANT) && v->pvarVal)
         v = v->pvarVal;
     return *v;
+}
+
+// A caller's parameters are checked before any is read: counts that point
+// nowhere, null references and reference loops are refused.
+bool AreWellFormed(const DISPPARAMS& params)
+{
+    if (params.cNamedArgs > params.cArgs || (params.cArgs && !params.rgvarg) ||
+        (params.cNamedArgs && !params.rgdispidNamedArgs))
+        return false;
+    for (UINT i = 0; i < params.cArgs; ++i) {
+        const VARIANT* v = &params.rgvarg[i];
+        for (int depth = 0; v->vt & VT_BYREF; ++depth) {
+            if (!v->byref || depth == kMaxReferenceDepth) return false;
+            if (v->vt != (VT_BYREF | VT_VARIANT)) break;
+            v = v->pvarVal;
+        }
+    }
+    return true;
 }
 
 bool IsOmitted(const VARIANT& value)
@@ -139,7 +160,7 @@ public:
     HRESULT STDMETHODCALLTYPE Invoke(DISPID member, REFIID, LCID lcid, WORD flags, DISPPARAMS* params,
                                      VARIANT* result, EXCEPINFO* exception, UINT* argumentError) override
     {
-        if (!params) return E_INVALIDARG;
+        if (!params || !AreWellFormed(*params)) return E_INVALIDARG;
         // The member may end the last outside reference (a form that unloads itself).
         ComPtr<IDispatch> keepAlive(this);
         if (!target_)

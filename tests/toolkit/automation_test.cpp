@@ -119,6 +119,45 @@ TEST_CASE("Automation::TypeNamesAndIdentity")
     CHECK(Automatable::FromDispatch(form.cmdOk.Dispatch().get()) == &form.cmdOk);
 }
 
+TEST_CASE("Automation::MalformedParametersAreRefused")
+{
+    AllControlsForm form;
+    IDispatch* button = form.cmdOk.Dispatch().get();
+    LPOLESTR name = const_cast<LPOLESTR>(L"Caption");
+    DISPID id = DISPID_UNKNOWN;
+    REQUIRE(button->GetIDsOfNames(IID_NULL, &name, 1, LOCALE_USER_DEFAULT, &id) == S_OK);
+    auto invoke = [&](DISPPARAMS& params, WORD flags) {
+        Variant result;
+        return button->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, result.get(), nullptr,
+                              nullptr);
+    };
+
+    Variant value = Variant::Text(L"x");
+    DISPPARAMS namedWithoutIds{value.get(), nullptr, 1, 1};
+    CHECK(invoke(namedWithoutIds, DISPATCH_PROPERTYPUT) == E_INVALIDARG);
+    DISPPARAMS argumentsWithoutArray{nullptr, nullptr, 2, 0};
+    CHECK(invoke(argumentsWithoutArray, DISPATCH_METHOD) == E_INVALIDARG);
+    DISPID put = DISPID_PROPERTYPUT;
+    DISPPARAMS moreNamedThanArguments{value.get(), &put, 1, 2};
+    CHECK(invoke(moreNamedThanArguments, DISPATCH_PROPERTYPUT) == E_INVALIDARG);
+
+    VARIANT loop;
+    loop.vt = VT_BYREF | VT_VARIANT;
+    loop.pvarVal = &loop;
+    DISPPARAMS referenceLoop{&loop, &put, 1, 1};
+    CHECK(invoke(referenceLoop, DISPATCH_PROPERTYPUT) == E_INVALIDARG);
+    VARIANT nullReference;
+    nullReference.vt = VT_BYREF | VT_BSTR;
+    nullReference.pbstrVal = nullptr;
+    DISPPARAMS nullByReference{&nullReference, &put, 1, 1};
+    CHECK(invoke(nullByReference, DISPATCH_PROPERTYPUT) == E_INVALIDARG);
+
+    CHECK(form.cmdOk.Caption() != L"x");
+    DISPPARAMS sound{value.get(), &put, 1, 1};
+    CHECK(invoke(sound, DISPATCH_PROPERTYPUT) == S_OK);
+    CHECK(form.cmdOk.Caption() == L"x");
+}
+
 TEST_CASE("Automation::PropertiesAndMethodsByName")
 {
     AllControlsForm form;

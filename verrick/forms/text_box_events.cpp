@@ -39,8 +39,9 @@ void TextBoxEvents::Connect(IDispatch* textBox)
         return;
     }
     support::ComPtr<IDispatch> object(textBox);
-    auto window =
-        reinterpret_cast<HWND>(static_cast<LONG_PTR>(vb::ToLong(*late::Get(object.get(), L"hWnd"))));
+    // A client's hWnd is a Long in both widths: USER handles are 32-bit significant
+    // on 64-bit Windows too, and LongToHandle sign-extends as the system does.
+    auto window = static_cast<HWND>(::LongToHandle(vb::ToLong(*late::Get(object.get(), L"hWnd"))));
     if (!::IsWindow(window) || ::GetWindowThreadProcessId(window, nullptr) != ::GetCurrentThreadId())
         support::Raise(support::err::InvalidProcedureCall);
     const support::WindowSubclassFunctions& api = support::WindowSubclass();
