@@ -131,14 +131,18 @@ DiskSpace MeasureDisk(std::wstring_view path)
 {
     if (path.empty()) return {};
     const std::wstring folder(path);
-    ULARGE_INTEGER availableBytes{}, totalBytes{}, freeBytes{};
+    ULARGE_INTEGER availableBytes{}, totalBytes{};
     BOOL measured;
     {
         CriticalErrorsFailed noErrorBox;
-        measured = ::GetDiskFreeSpaceExW(folder.c_str(), &availableBytes, &totalBytes, &freeBytes);
+        measured = ::GetDiskFreeSpaceExW(folder.c_str(), &availableBytes, &totalBytes, nullptr);
     }
     if (!measured) return {};
-    return {static_cast<double>(totalBytes.QuadPart), static_cast<double>(freeBytes.QuadPart)};
+    // Both figures as the caller sees the volume: under a disk quota the total is
+    // the quota, and only what it leaves is free. The volume's own free space
+    // can exceed that total.
+    const double total = static_cast<double>(totalBytes.QuadPart);
+    return {total, std::min(static_cast<double>(availableBytes.QuadPart), total)};
 }
 
 } // namespace

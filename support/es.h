@@ -59,8 +59,9 @@ long esScreenTwipsPerPixelY();
 
 // Bytes of the volume holding the path (any existing folder on it: "C:\\",
 // "C:\\Windows"); 0 when there is nothing to measure (no medium, not ready, no
-// such path, empty path). Never shows a system error box. Free is the whole
-// free space of the volume, not what quotas leave to the caller.
+// such path, empty path). Never shows a system error box. Both are what the
+// caller sees: under a disk quota the total is the quota and free is what it
+// leaves, never more than the total.
 double esGetDiskSpaceTotal(std::wstring_view path);
 double esGetDiskSpaceFree(std::wstring_view path);
 

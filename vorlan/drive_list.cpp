@@ -78,6 +78,20 @@ std::vector<std::wstring> Split(std::wstring_view text, std::wstring_view separa
 
 } // namespace
 
+std::wstring MeasuringPath(std::wstring_view key)
+{
+    if (key.size() == 1) return std::wstring(key) + L":\\";
+    std::wstring path(key);
+    auto separator = [](wchar_t c) { return c == L'\\' || c == L'/'; };
+    if (path.size() < 5 || !separator(path[0]) || !separator(path[1])) return path;
+    // "\\?\" and "\\.\" name devices and long paths, not shares.
+    if ((path[2] == L'?' || path[2] == L'.') && separator(path[3])) return path;
+    const size_t server = path.find_first_of(L"\\/", 2);
+    if (server == 2 || server == std::wstring::npos || server + 1 >= path.size()) return path;
+    if (path.find_first_of(L"\\/", server + 1) != std::wstring::npos) return path;
+    return path + L'\\';
+}
+
 std::vector<std::wstring> DriveRoots(DriveQueries& system)
 {
     std::wstring roots = Upper(support::asGetStringFrom2NullBufferA(system.LogicalDriveStrings()));
@@ -119,7 +133,7 @@ std::vector<RowSource> EnumerateRows(const RowOptions& options, DriveQueries& sy
     if (options.showSummary) rows.push_back({L"", true});
     if (options.showAdditionalPaths) {
         for (const std::wstring& path : options.additionalPaths) {
-            if (system.DiskSpaceTotal(path) != 0) rows.push_back({path, false});
+            if (system.DiskSpaceTotal(MeasuringPath(path)) != 0) rows.push_back({path, false});
         }
     }
     return rows;

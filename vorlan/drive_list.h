@@ -49,6 +49,11 @@ public:
 
 DriveQueries& SystemDriveQueries();
 
+// The path a row's figures are measured at: a drive letter's root ("C" gives
+// "C:\"), a path as listed, except that a share root ("\\server\share") gets
+// the trailing backslash without which the system measures nothing.
+std::wstring MeasuringPath(std::wstring_view key);
+
 // The drive roots in the system's order, upper case ("A:\", "C:\"...).
 std::vector<std::wstring> DriveRoots(DriveQueries& system);
 

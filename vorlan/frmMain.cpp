@@ -1,6 +1,8 @@
 #include "vorlan/frmMain.h"
 
+#include <algorithm>
 #include <cmath>
+#include <tuple>
 
 #include "toolkit/twips.h"
 #include "vorlan/frmAdditionalPathsEditor.h"
@@ -363,6 +365,15 @@ void frmMain::DrawRowIcon(const std::wstring& key, int index)
     }
 }
 
+std::pair<double, double> frmMain::Measure(const std::wstring& key)
+{
+    const std::wstring path = MeasuringPath(key);
+    const double total = drives_.DiskSpaceTotal(path);
+    // Free space beyond the total (a volume's own free space seen against a
+    // quota) would make the used space negative: it is all free, no more.
+    return {total, std::max(0.0, std::min(drives_.DiskSpaceFree(path), total))};
+}
+
 void frmMain::FillRow(int index, const std::wstring& key, bool notLocal)
 {
     double total = 0, free = 0;
@@ -373,17 +384,14 @@ void frmMain::FillRow(int index, const std::wstring& key, bool notLocal)
         SummaryTotal = SummaryFree = 0;
         name = L"Мой компьютер ";
     } else if (key.size() == 1) {
-        std::wstring root = key + L":\\";
-        total = drives_.DiskSpaceTotal(root);
-        free = drives_.DiskSpaceFree(root);
+        std::tie(total, free) = Measure(key);
         if (ShowSummary && !notLocal) {
             SummaryTotal += total;
             SummaryFree += free;
         }
         name = L" Диск " + key + L": [" + VolumeLabel(key[0]) + L"] ";
     } else {
-        total = drives_.DiskSpaceTotal(key);
-        free = drives_.DiskSpaceFree(key);
+        std::tie(total, free) = Measure(key);
         name = L" Путь " + key;
         double room = lblDiskInfo(index).Width();
         while (!name.empty() && TextWidth(name) > room)

@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "components/settings_store.h"
@@ -77,6 +78,8 @@ private:
     void HideFirstRow();
     void LoadRowIcons();
     void DrawRowIcon(const std::wstring& key, int index);
+    // A drive's or path's total and free bytes, free no more than total.
+    std::pair<double, double> Measure(const std::wstring& key);
     void FillRow(int index, const std::wstring& key, bool notLocal);
     void DrawIcon(int index, HICON icon);
 

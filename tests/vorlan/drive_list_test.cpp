@@ -97,6 +97,13 @@ TEST_CASE("DriveList::Filtering")
         options.showAdditionalPaths = false;
         CHECK(Keys(EnumerateRows(options, drives)) == L"C G H Z~ * ");
     }
+    SUBCASE("a share root is measured with its backslash and listed as given")
+    {
+        drives.paths[L"\\\\server\\share\\"] = {1e10, 4e9};
+        options.showAdditionalPaths = true;
+        options.additionalPaths = {L"\\\\server\\share"};
+        CHECK(Keys(EnumerateRows(options, drives)) == L"C G H Z~ \\\\server\\share~ ");
+    }
 }
 
 TEST_CASE("DriveList::SubstitutionOnEachFamily")
@@ -131,4 +138,24 @@ TEST_CASE("DriveList::ParsePathList")
     CHECK(ParsePathList(L"C:\\A\nC:\\B") == std::vector<std::wstring>{L"C:\\A\nC:\\B"});
     CHECK(ParsePathList(L"\tC:\\Фото\t\r\n\r\n") == std::vector<std::wstring>{L"C:\\Фото"});
     CHECK(ParsePathList(L"\r\n\r\n").empty());
+}
+
+TEST_CASE("DriveList::MeasuringPath")
+{
+    CHECK(MeasuringPath(L"C") == L"C:\\");
+    CHECK(MeasuringPath(L"C:\\Data") == L"C:\\Data");
+    SUBCASE("a share root gets the backslash the system needs")
+    {
+        CHECK(MeasuringPath(L"\\\\server\\share") == L"\\\\server\\share\\");
+        CHECK(MeasuringPath(L"//server/share") == L"//server/share\\");
+    }
+    SUBCASE("anything else is measured as listed")
+    {
+        CHECK(MeasuringPath(L"\\\\server\\share\\") == L"\\\\server\\share\\");
+        CHECK(MeasuringPath(L"\\\\server\\share\\folder") == L"\\\\server\\share\\folder");
+        CHECK(MeasuringPath(L"\\\\server") == L"\\\\server");
+        CHECK(MeasuringPath(L"\\\\server\\") == L"\\\\server\\");
+        CHECK(MeasuringPath(L"\\\\?\\C:\\Data") == L"\\\\?\\C:\\Data");
+        CHECK(MeasuringPath(L"\\\\.\\C:") == L"\\\\.\\C:");
+    }
 }

@@ -257,6 +257,52 @@ TEST_CASE("frmMain::SummaryAndPaths")
           L" " + support::asFormatByteSizeEx(260 * GB) + L" / " + support::asFormatByteSize(400 * GB));
 }
 
+TEST_CASE("frmMain::FreeSpaceBeyondTheTotal")
+{
+    // Under a disk quota the volume's free space can exceed the caller's total.
+    FakeDrives drives;
+    drives.Add('C', DRIVE_FIXED, 10 * GB, 50 * GB);
+    drives.Add('E', DRIVE_FIXED, 100 * GB, 40 * GB);
+    MainWindow main(drives);
+    auto access = main.access();
+    access.ShowSummary() = true;
+    main.form.RefreshBars();
+    frmMain& form = main.form;
+
+    REQUIRE(main.Rows() == 3);
+    CHECK(form.lblDiskInfo(0).Caption() == L" Диск C: [] ");
+    CHECK(form.lblDiskSize(0).Caption() ==
+          L" " + support::asFormatByteSizeEx(0) + L" / " + support::asFormatByteSize(10 * GB));
+    CHECK(BarPixel(form.picSizeBar(0), 1) == kBarBackground);
+    // The summary counts the drive as all free.
+    CHECK(form.lblDiskSize(2).Caption() ==
+          L" " + support::asFormatByteSizeEx(60 * GB) + L" / " + support::asFormatByteSize(110 * GB));
+
+    access.ShowFreeSpace() = true;
+    form.RefreshBars();
+    CHECK(form.lblDiskSize(0).Caption() ==
+          L" " + support::asFormatByteSizeEx(10 * GB) + L" / " + support::asFormatByteSize(10 * GB));
+    CHECK(BarPixel(form.picSizeBar(0), 99) == kNormalColor);
+}
+
+TEST_CASE("frmMain::ShareRootWithoutTrailingBackslash")
+{
+    // The system measures a share only at its root with the backslash.
+    FakeDrives drives;
+    drives.Add('C', DRIVE_FIXED, 100 * GB, 50 * GB);
+    drives.paths[L"\\\\server\\share\\"] = {200 * GB, 50 * GB};
+    MainWindow main(drives);
+    auto access = main.access();
+    access.ShowAdditionalPaths() = true;
+    access.AdditionalPaths() = {L"\\\\server\\share"};
+    main.form.RefreshBars();
+
+    REQUIRE(main.Rows() == 2);
+    CHECK(main.form.lblDiskInfo(1).Caption() == L" Путь \\\\server\\share");
+    CHECK(main.form.lblDiskSize(1).Caption() ==
+          L" " + support::asFormatByteSizeEx(150 * GB) + L" / " + support::asFormatByteSize(200 * GB));
+}
+
 namespace {
 
 int captionSets = 0;
