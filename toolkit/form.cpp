@@ -1,6 +1,7 @@
 #include "toolkit/form.h"
 
 #include <algorithm>
+#include <utility>
 #include <cwctype>
 
 #include "toolkit/application.h"
@@ -363,12 +364,15 @@ void Form::Move(double left, double top, double width, double height)
 
 Form::DrawingFreeze::DrawingFreeze(Form& form) : form_(form)
 {
-    if (form_.freezes_++ == 0 && form_.IsLoaded()) ::SendMessageW(form_.hWnd(), WM_SETREDRAW, FALSE, 0);
+    if (form_.freezes_++ == 0 && form_.IsLoaded() && ::IsWindowVisible(form_.hWnd())) {
+        ::SendMessageW(form_.hWnd(), WM_SETREDRAW, FALSE, 0);
+        form_.redrawOff_ = true;
+    }
 }
 
 Form::DrawingFreeze::~DrawingFreeze()
 {
-    if (--form_.freezes_ == 0 && form_.IsLoaded()) {
+    if (--form_.freezes_ == 0 && std::exchange(form_.redrawOff_, false) && form_.IsLoaded()) {
         ::SendMessageW(form_.hWnd(), WM_SETREDRAW, TRUE, 0);
         ::RedrawWindow(form_.hWnd(), nullptr, nullptr,
                        RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);

@@ -135,7 +135,8 @@ public:
     double ScaleHeight() const;
 
     // While the returned object lives the form does not repaint; at its end the
-    // whole form repaints once. For rebuilding many controls in one go.
+    // whole form repaints once. For rebuilding many controls in one go. A hidden
+    // form is not frozen: ending the freeze would show it.
     class DrawingFreeze {
     public:
         explicit DrawingFreeze(Form& form);
@@ -211,6 +212,7 @@ private:
     bool keyPreview_ = false;
     bool unloading_ = false;
     int freezes_ = 0;
+    bool redrawOff_ = false; // the outermost freeze turned drawing off
     FontSpec font_;
     support::UniqueFont fontHandle_;
     OleColor backColor_ = SystemColor(COLOR_BTNFACE);

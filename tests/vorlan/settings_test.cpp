@@ -40,7 +40,61 @@ struct FailingDrives : FakeDrives {
     std::string LogicalDriveStrings() override { support::Raise(support::err::InvalidProcedureCall); }
 };
 
+// The window's place and styles at the first message it gets while visible.
+struct FirstSeenVisible {
+    const vorlan::frmMain* form = nullptr;
+    bool seen = false;
+    RECT place{};
+    LONG exStyle = 0;
+};
+FirstSeenVisible firstSeen;
+
+LRESULT CALLBACK WatchFirstVisible(int code, WPARAM wParam, LPARAM lParam)
+{
+    auto* call = reinterpret_cast<CWPSTRUCT*>(lParam);
+    if (code == HC_ACTION && firstSeen.form && call->hwnd == firstSeen.form->hWnd() && !firstSeen.seen &&
+        ::IsWindowVisible(call->hwnd)) {
+        firstSeen.seen = true;
+        ::GetWindowRect(call->hwnd, &firstSeen.place);
+        firstSeen.exStyle = ::GetWindowLongW(call->hwnd, GWL_EXSTYLE);
+    }
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
 } // namespace
+
+TEST_CASE("Settings::TheWindowFirstShowsPlacedAsStored")
+{
+    ClearSettings();
+    const RECT stored{90, 70, 300, 120};
+    Store(L"Window placement", REG_BINARY, &stored, sizeof stored);
+    StoreNumber(L"Topmost", static_cast<DWORD>(-1));
+    StoreNumber(L"Transparent", static_cast<DWORD>(-1));
+    FakeDrives drives;
+    drives.Add('C', DRIVE_FIXED, 1e10, 4e9);
+    vorlan::frmMain form(TestApp(), drives);
+    HHOOK hook = ::SetWindowsHookExW(WH_CALLWNDPROC, WatchFirstVisible, nullptr, ::GetCurrentThreadId());
+    REQUIRE(hook);
+    firstSeen = {&form};
+    form.Load();
+
+    // Loading builds the rows and applies the stored options to a window nobody sees yet.
+    CHECK_FALSE(::IsWindowVisible(form.hWnd()));
+    CHECK(IsTopmost(form.hWnd()));
+    CHECK(IsLayered(form.hWnd()));
+
+    form.Show();
+    PumpMessages();
+    ::UnhookWindowsHookEx(hook);
+    firstSeen.form = nullptr;
+    CHECK(::IsWindowVisible(form.hWnd()));
+    REQUIRE(firstSeen.seen);
+    CHECK(firstSeen.place.left == stored.left);
+    CHECK(firstSeen.place.top == stored.top);
+    CHECK((firstSeen.exStyle & WS_EX_TOPMOST));
+    CHECK((firstSeen.exStyle & WS_EX_LAYERED));
+    form.Unload();
+}
 
 TEST_CASE("Settings::NothingStored")
 {
