@@ -36,7 +36,12 @@ public:
         return S_OK;
     }
     ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-    ULONG STDMETHODCALLTYPE Release() override { return --references_; } // owned by the test
+    // Owned by the test; the last release may run client code.
+    ULONG STDMETHODCALLTYPE Release() override
+    {
+        if (--references_ == 0 && onLastRelease) onLastRelease();
+        return references_;
+    }
     HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override { return *count = 0, S_OK; }
     HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT, LCID, DISPID* ids) override
@@ -54,9 +59,53 @@ public:
         return S_OK;
     }
     ULONG references_ = 0;
+    std::function<void()> onLastRelease;
 
 private:
     support::UniqueWindow window_;
+};
+
+// A client's array of pages as FillTabs reads it: LBound, UBound and the element by index.
+class PageArray final : public IDispatch {
+public:
+    explicit PageArray(std::vector<WindowPage*> pages) : pages_(std::move(pages)) {}
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
+    {
+        *object = IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDispatch) ? this : nullptr;
+        if (!*object) return E_NOINTERFACE;
+        AddRef();
+        return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; } // lives on the test's stack
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override { return *count = 0, S_OK; }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT, LCID, DISPID* ids) override
+    {
+        if (::lstrcmpiW(names[0], L"LBound") == 0) return *ids = 1, S_OK;
+        if (::lstrcmpiW(names[0], L"UBound") == 0) return *ids = 2, S_OK;
+        return DISP_E_UNKNOWNNAME;
+    }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID member, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT* result,
+                                     EXCEPINFO*, UINT*) override
+    {
+        if (!result) return E_INVALIDARG;
+        ::VariantInit(result);
+        result->vt = VT_I4;
+        if (member == 1) return result->lVal = 0, S_OK;
+        if (member == 2) return result->lVal = static_cast<LONG>(pages_.size()) - 1, S_OK;
+        if (member != DISPID_VALUE || params->cArgs != 1 || params->rgvarg[0].vt != VT_I4)
+            return DISP_E_MEMBERNOTFOUND;
+        WindowPage* page = pages_.at(static_cast<size_t>(params->rgvarg[0].lVal));
+        page->AddRef();
+        result->vt = VT_DISPATCH;
+        result->pdispVal = page;
+        return S_OK;
+    }
+
+private:
+    std::vector<WindowPage*> pages_;
 };
 
 // A client's event sink, found the way hosts find it: from the class information.
@@ -281,4 +330,42 @@ TEST_CASE("tlvTabControl::ClassInformationNamesTheEventInterface")
     IID iid{};
     point->GetConnectionInterface(&iid);
     CHECK(IsEqualIID(iid, DIID___tlvTabControl));
+}
+
+TEST_CASE("tlvTabControl::PagesReleasedByFillTabsSeeAnEmptyList")
+{
+    Com com;
+    support::UniqueWindow form(
+        ::CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 100, 100, nullptr, nullptr, nullptr, nullptr));
+    WindowPage first(form.get()), second(form.get()), third(form.get());
+    auto tabs = Create<_tlvTabControl>(CLSID_tlvTabControl);
+    REQUIRE(tabs);
+    PageArray firstTwo({&first, &second});
+    REQUIRE(tabs->FillTabs(&firstTwo, VARIANT_FALSE) == S_OK);
+    CHECK(first.references_ == 1);
+    CHECK(second.references_ == 1);
+
+    // A page's code asks the control about its pages while the page goes.
+    std::vector<LONG> countsSeen;
+    auto lookBack = [&] {
+        LONG count = -1;
+        CHECK(tabs->get_TabsCount(&count) == S_OK);
+        countsSeen.push_back(count);
+        for (LONG i = 1; i <= count; ++i) {
+            ComPtr<IDispatch> item;
+            CHECK(tabs->get_TabItem(i, item.put()) == S_OK);
+            CHECK(item);
+        }
+    };
+    first.onLastRelease = lookBack;
+    second.onLastRelease = lookBack;
+    PageArray replacement({&third});
+    REQUIRE(tabs->FillTabs(&replacement, VARIANT_FALSE) == S_OK);
+    CHECK(countsSeen == std::vector<LONG>{0, 0});
+    LONG count = 0;
+    tabs->get_TabsCount(&count);
+    CHECK(count == 1);
+    first.onLastRelease = second.onLastRelease = nullptr;
+    REQUIRE(tabs->ClearTabs() == S_OK);
+    CHECK(third.references_ == 0);
 }

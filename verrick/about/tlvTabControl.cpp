@@ -73,7 +73,7 @@ HRESULT tlvTabControl::get_TabItem(LONG Index, IDispatch** Result)
 HRESULT tlvTabControl::FillTabs(IDispatch* vData, VARIANT_BOOL HideOtherTabs)
 {
     return Guard([&] {
-        Tabs.clear();
+        ReleaseTabs();
         const LONG lower = vb::ToLong(*late::Get(vData, L"LBound"));
         const LONG upper = vb::ToLong(*late::Get(vData, L"UBound"));
         // A gap in the array fails on the missing element; the pages before it stay.
@@ -96,11 +96,13 @@ HRESULT tlvTabControl::AddTab(IDispatch* vData, VARIANT_BOOL HideOtherTabs)
 
 HRESULT tlvTabControl::ClearTabs()
 {
-    return Guard([&] {
-        // Released after the list is empty: a page's release may call back into us.
-        std::vector<ComPtr<IDispatch>> released;
-        released.swap(Tabs);
-    });
+    return Guard([&] { ReleaseTabs(); });
+}
+
+void tlvTabControl::ReleaseTabs() noexcept
+{
+    std::vector<ComPtr<IDispatch>> released;
+    released.swap(Tabs);
 }
 
 HRESULT tlvTabControl::PopTab(LONG Index, VARIANT_BOOL PopOnlyThisTab, VARIANT_BOOL HideOtherTabs)

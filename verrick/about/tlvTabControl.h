@@ -39,6 +39,8 @@ private:
     LONG Count() const noexcept { return static_cast<LONG>(Tabs.size()); }
     // Every public operation ends here; raises 5 for an index outside the pages.
     void Pop(LONG index, bool popOnlyThisTab, bool hideOtherTabs);
+    // Empties the list, then releases the pages: a page's release may call back into us.
+    void ReleaseTabs() noexcept;
 
     std::vector<support::ComPtr<IDispatch>> Tabs;
     LONG currentTab_ = 0;
