@@ -2,6 +2,10 @@
 // late-bound, by name, as they reach a client program's own forms.
 #include <doctest.h>
 
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
 #include "server.h"
 #include "toolkit/combo_box.h"
 #include "toolkit/command_button.h"
@@ -52,6 +56,77 @@ public:
     toolkit::Timer tmrIdle{*this, L"tmrIdle"};
     int okClicks = 0;
 };
+
+// Redirects one function that a loaded module imports, for the patch's life:
+// the test sees what the module asks of the system.
+class ImportPatch {
+public:
+    ImportPatch(HMODULE module, const char* library, const char* function, const void* replacement)
+    {
+        auto* base = reinterpret_cast<BYTE*>(module);
+        auto* headers =
+            reinterpret_cast<IMAGE_NT_HEADERS*>(base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
+        const IMAGE_DATA_DIRECTORY& imports =
+            headers->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+        for (auto* entry = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress);
+             entry->Name; ++entry) {
+            if (::lstrcmpiA(reinterpret_cast<const char*>(base + entry->Name), library) != 0) continue;
+            auto* name = reinterpret_cast<IMAGE_THUNK_DATA*>(base + entry->OriginalFirstThunk);
+            auto* slot = reinterpret_cast<IMAGE_THUNK_DATA*>(base + entry->FirstThunk);
+            for (; name->u1.AddressOfData; ++name, ++slot) {
+                if (IMAGE_SNAP_BY_ORDINAL(name->u1.Ordinal)) continue;
+                auto* byName = reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + name->u1.AddressOfData);
+                if (std::strcmp(reinterpret_cast<const char*>(byName->Name), function) != 0) continue;
+                slot_ = reinterpret_cast<ULONG_PTR*>(&slot->u1.Function);
+                original_ = *slot_;
+                Write(reinterpret_cast<ULONG_PTR>(replacement));
+                return;
+            }
+        }
+    }
+    ImportPatch(const ImportPatch&) = delete;
+    ImportPatch& operator=(const ImportPatch&) = delete;
+    ~ImportPatch()
+    {
+        if (slot_) Write(original_);
+    }
+    explicit operator bool() const noexcept { return slot_ != nullptr; }
+
+private:
+    void Write(ULONG_PTR value)
+    {
+        DWORD protection = 0;
+        ::VirtualProtect(slot_, sizeof *slot_, PAGE_READWRITE, &protection);
+        *slot_ = value;
+        ::VirtualProtect(slot_, sizeof *slot_, protection, &protection);
+    }
+    ULONG_PTR* slot_ = nullptr;
+    ULONG_PTR original_ = 0;
+};
+
+// The cursors the server was given by LoadCursorW, and those it destroyed.
+std::vector<HCURSOR> cursorsLoaded, cursorsDestroyed;
+
+HCURSOR WINAPI RecordLoadCursor(HINSTANCE module, LPCWSTR name)
+{
+    HCURSOR cursor = ::LoadCursorW(module, name);
+    // Where user32 has no hand of its own (Wine's), hand out the system's, as Windows' user32 would.
+    if (!cursor && module && IS_INTRESOURCE(name)) cursor = ::LoadCursorW(nullptr, IDC_HAND);
+    if (cursor) cursorsLoaded.push_back(cursor);
+    return cursor;
+}
+
+BOOL WINAPI RecordDestroyCursor(HCURSOR cursor)
+{
+    cursorsDestroyed.push_back(cursor);
+    return ::DestroyCursor(cursor);
+}
+
+BOOL WINAPI RecordDestroyIcon(HICON icon)
+{
+    cursorsDestroyed.push_back(icon);
+    return ::DestroyIcon(icon);
+}
 
 // Shown modally, it notes where its parent is and hides itself.
 class ChildForm : public toolkit::Form {
@@ -238,4 +313,35 @@ TEST_CASE("tlvMainForms::FixCBCursorsGivesDropDownListsAHand")
     HWND box = form.cboMode.hWnd();
     ::SendMessageW(box, WM_SETCURSOR, reinterpret_cast<WPARAM>(box), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
     CHECK(::GetCursor() == hand);
+}
+
+TEST_CASE("tlvMainForms::FixCBCursorsLeavesTheSharedCursorsAlone")
+{
+    Com com;
+    auto tlv = CreateMain();
+    REQUIRE(tlv);
+    ParentForm form;
+    form.Show();
+    cursorsLoaded.clear();
+    cursorsDestroyed.clear();
+    {
+        ImportPatch load(Server(), "user32.dll", "LoadCursorW",
+                         reinterpret_cast<const void*>(RecordLoadCursor));
+        // Either destroys a cursor (where the server imports them at all).
+        ImportPatch destroyCursor(Server(), "user32.dll", "DestroyCursor",
+                                  reinterpret_cast<const void*>(RecordDestroyCursor));
+        ImportPatch destroyIcon(Server(), "user32.dll", "DestroyIcon",
+                                reinterpret_cast<const void*>(RecordDestroyIcon));
+        REQUIRE(load);
+        ObjectArgument argument(form);
+        REQUIRE(tlv->FixCBCursors(&argument) == S_OK);
+    }
+    REQUIRE_FALSE(cursorsLoaded.empty());
+    // A cursor from LoadCursorW belongs to the system: whoever destroys it breaks it for everyone.
+    for (HCURSOR shared : cursorsLoaded) {
+        CAPTURE(shared);
+        CHECK(std::count(cursorsDestroyed.begin(), cursorsDestroyed.end(), shared) == 0);
+    }
+    REQUIRE(form.cboMode.MouseIcon());
+    CHECK(toolkit::automation::CursorOf(form.cboMode.MouseIcon().get()) != nullptr);
 }

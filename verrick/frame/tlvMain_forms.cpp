@@ -108,15 +108,11 @@ ComPtr<IPictureDisp> PictureFromCursor(HCURSOR cursor)
 }
 
 // The hand cursor of user32 (resource #114), or the system hand where user32 has none.
-support::UniqueCursor LoadHandCursor()
+// Either is shared by the whole process and never destroyed: callers only borrow it.
+HCURSOR LoadHandCursor()
 {
-    HCURSOR cursor = ::LoadCursorW(::GetModuleHandleW(L"User32"), MAKEINTRESOURCEW(114));
-    if (!cursor) {
-        // Shared system cursors must not be destroyed: keep a copy of our own.
-        HCURSOR shared = ::LoadCursorW(nullptr, IDC_HAND);
-        if (shared) cursor = static_cast<HCURSOR>(::CopyIcon(shared));
-    }
-    return support::UniqueCursor(cursor);
+    if (HCURSOR cursor = ::LoadCursorW(::GetModuleHandleW(L"User32"), MAKEINTRESOURCEW(114))) return cursor;
+    return ::LoadCursorW(nullptr, IDC_HAND);
 }
 
 } // namespace
@@ -258,10 +254,9 @@ HRESULT tlvMain::FixCBCursors(IDispatch** Frm)
         ComPtr<IDispatch> form = Target(Frm);
         // Any failure ends the operation quietly; the owners release what was made so far.
         IgnoringErrors([&] {
-            support::UniqueCursor cursor = LoadHandCursor();
+            HCURSOR cursor = LoadHandCursor();
             if (!cursor) return;
-            ComPtr<IPictureDisp> picture = PictureFromCursor(cursor.get());
-            cursor.reset();
+            ComPtr<IPictureDisp> picture = PictureFromCursor(cursor);
             Variant mouseIcon = Variant::Object(picture.get());
             Variant controls = late::Get(form.get(), L"Controls");
             late::ForEach(*controls, [&](const VARIANT& item) {
