@@ -83,13 +83,40 @@ WindowedControl::~WindowedControl()
 
 void WindowedControl::Attach()
 {
+    Attach(support::UniqueWindow());
+}
+
+void WindowedControl::Attach(support::UniqueWindow reused)
+{
     if (hWnd()) return;
     RebuildFont();
-    DWORD style = WindowStyle() | (visible_ ? WS_VISIBLE : 0) | (enabled_ ? 0 : WS_DISABLED);
-    CreateNative(ClassName(), ExStyle(), style, L"", ToPixelsX(left_), ToPixelsY(top_), ToPixelsX(width_),
-                 WindowHeight(ToPixelsY(height_)), Parent().hWnd());
+    constexpr LONG_PTR kStateBits = WS_VISIBLE | WS_DISABLED;
+    if (reused && (::GetWindowLongPtrW(reused.get(), GWL_STYLE) & ~kStateBits) !=
+                      static_cast<LONG_PTR>(WindowStyle() & ~kStateBits))
+        reused.reset(); // made for another border: a new one is made below
+    if (reused) {
+        // The window is hidden and was made with this kind's class and style: it
+        // takes this control's place, size, state and font as a new one would.
+        AdoptNative(reused.release());
+        ::EnableWindow(hWnd(), enabled_);
+        ::SetWindowPos(hWnd(), nullptr, ToPixelsX(left_), ToPixelsY(top_), ToPixelsX(width_),
+                       WindowHeight(ToPixelsY(height_)),
+                       SWP_NOZORDER | SWP_NOACTIVATE | (visible_ ? SWP_SHOWWINDOW : 0));
+        ::InvalidateRect(hWnd(), nullptr, TRUE);
+    } else {
+        DWORD style = WindowStyle() | (visible_ ? WS_VISIBLE : 0) | (enabled_ ? 0 : WS_DISABLED);
+        CreateNative(ClassName(), ExStyle(), style, L"", ToPixelsX(left_), ToPixelsY(top_), ToPixelsX(width_),
+                     WindowHeight(ToPixelsY(height_)), Parent().hWnd());
+    }
     ::SendMessageW(hWnd(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
     OnCreated();
+}
+
+support::UniqueWindow WindowedControl::GiveUpWindow() noexcept
+{
+    if (!hWnd() || !WindowIsReusable()) return {};
+    ::ShowWindow(hWnd(), SW_HIDE);
+    return support::UniqueWindow(ReleaseNative());
 }
 
 void WindowedControl::Detach()

@@ -137,6 +137,13 @@ public:
     void Detach() override;
     ~WindowedControl() override;
 
+    // Attach over a window that an unloaded element of a control array gave up,
+    // instead of making a new one; an empty owner makes a new one.
+    void Attach(support::UniqueWindow reused);
+    // Hides the window and gives it up for a later element of the same kind to
+    // adopt; empty for kinds whose window keeps state of its own, or no window.
+    support::UniqueWindow GiveUpWindow() noexcept;
+
 protected:
     virtual const wchar_t* ClassName() const = 0;
     virtual DWORD WindowStyle() const { return WS_CHILD | WS_CLIPSIBLINGS; }
@@ -147,6 +154,8 @@ protected:
     virtual void OnCreated() {}
     virtual void OnResized() {}
     virtual void OnFontChanged() {}
+    // Kinds whose native window holds nothing that Attach does not set again say so.
+    virtual bool WindowIsReusable() const { return false; }
     // Kinds of control that can have the focus (buttons, text and combo boxes) say so.
     virtual bool TakesFocus() const { return false; }
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;

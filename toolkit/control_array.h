@@ -1,10 +1,13 @@
 #pragma once
 // A control array: elements of one control type under one name, told apart by
 // index. The element made at design time is never removed; others are loaded
-// and unloaded at run time as copies of the lowest element.
+// and unloaded at run time as copies of the lowest element. An unloaded
+// element's window stays hidden until the next element of its index takes it
+// over, so rebuilding the same elements makes no new windows.
 
 #include <map>
 #include <memory>
+#include <type_traits>
 
 #include "toolkit/control.h"
 #include "toolkit/form.h"
@@ -57,7 +60,14 @@ public:
         if (index < 0 || index > 32767) support::Raise(support::err::ControlArrayElementMissing);
         if (Exists(index)) support::Raise(support::err::ObjectAlreadyLoaded);
         auto element = std::make_unique<T>(*elements_.begin()->second, index);
-        if (element->Parent().IsLoaded()) element->Attach();
+        if (element->Parent().IsLoaded()) {
+            if constexpr (std::is_base_of_v<WindowedControl, T>) {
+                auto spare = spareWindows_.extract(index);
+                element->Attach(spare ? std::move(spare.mapped()) : support::UniqueWindow());
+            } else {
+                element->Attach();
+            }
+        }
         return *elements_.emplace(index, std::move(element)).first->second;
     }
 
@@ -68,13 +78,18 @@ public:
         if (index == designIndex_) support::Raise(support::err::CannotUnloadDesignTimeControl);
         auto found = elements_.find(index);
         if (found == elements_.end()) support::Raise(support::err::ControlArrayElementMissing);
+        if constexpr (std::is_base_of_v<WindowedControl, T>) {
+            if (support::UniqueWindow window = found->second->GiveUpWindow())
+                spareWindows_[index] = std::move(window);
+        }
         elements_.erase(found);
     }
 
-    // Every element loaded at run time goes when the form unloads.
+    // Every element loaded at run time goes when the form unloads, and the kept windows with them.
     void UnloadRunTimeElements() override
     {
         std::erase_if(elements_, [&](auto& e) { return e.first != designIndex_; });
+        spareWindows_.clear();
     }
 
     auto begin() const { return elements_.begin(); }
@@ -85,6 +100,8 @@ private:
     int designIndex_;
     std::wstring name_;
     std::map<int, std::unique_ptr<T>> elements_;
+    // Windows that unloaded elements gave up, by index, hidden.
+    std::map<int, support::UniqueWindow> spareWindows_;
 };
 
 } // namespace toolkit

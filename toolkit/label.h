@@ -29,6 +29,7 @@ public:
 
 protected:
     const wchar_t* ClassName() const override;
+    bool WindowIsReusable() const override { return true; }
     void OnCreated() override;
     void OnFontChanged() override;
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;

@@ -38,10 +38,12 @@ PictureBox::PictureBox(const PictureBox& source, int index)
 {}
 
 // The window goes while this object is whole, so WM_NCDESTROY takes the image
-// out of its device context before either is deleted.
+// out of its device context before either is deleted; a window given up to
+// another element leaves the image to be released here.
 PictureBox::~PictureBox()
 {
     Detach();
+    ReleaseImage();
 }
 
 const wchar_t* PictureBox::ClassName() const
@@ -120,6 +122,13 @@ void PictureBox::MakeImage()
     imageDC_ = std::move(dc);
     image_ = std::move(bitmap);
     originalBitmap_ = original;
+}
+
+void PictureBox::ReleaseImage() noexcept
+{
+    if (imageDC_) ::SelectObject(imageDC_.get(), originalBitmap_);
+    imageDC_.reset();
+    image_.reset();
 }
 
 void PictureBox::OnCreated()
@@ -210,11 +219,7 @@ LRESULT PictureBox::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
                  area.left, area.top, SRCCOPY);
         return 0;
     }
-    case WM_NCDESTROY:
-        if (imageDC_) ::SelectObject(imageDC_.get(), originalBitmap_);
-        imageDC_.reset();
-        image_.reset();
-        break;
+    case WM_NCDESTROY: ReleaseImage(); break;
     default: break;
     }
     return WindowedControl::HandleMessage(message, wParam, lParam);

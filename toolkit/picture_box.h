@@ -59,6 +59,7 @@ public:
 
 protected:
     const wchar_t* ClassName() const override;
+    bool WindowIsReusable() const override { return true; }
     DWORD WindowStyle() const override;
     void OnCreated() override;
     void OnResized() override;
@@ -66,6 +67,7 @@ protected:
 
 private:
     void MakeImage();
+    void ReleaseImage() noexcept;
     void Invalidate();
     SIZE InnerSize() const;
     int ToPixelX(double x) const;

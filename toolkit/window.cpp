@@ -56,6 +56,21 @@ void WindowObject::DestroyNative() noexcept
     if (hwnd_) ::DestroyWindow(hwnd_);
 }
 
+HWND WindowObject::ReleaseNative() noexcept
+{
+    HWND window = std::exchange(hwnd_, nullptr);
+    if (window) ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+    return window;
+}
+
+void WindowObject::AdoptNative(HWND window) noexcept
+{
+    DestroyNative();
+    hwnd_ = window;
+    baseProc_ = BaseProcOf(window);
+    ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+}
+
 LRESULT WindowObject::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (baseProc_) return ::CallWindowProcW(baseProc_, hwnd_, message, wParam, lParam);

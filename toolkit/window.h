@@ -25,6 +25,11 @@ protected:
     HWND CreateNative(const wchar_t* className, DWORD exStyle, DWORD style, const wchar_t* text, int x, int y,
                       int width, int height, HWND parent);
     void DestroyNative() noexcept;
+    // Hands the native window over without destroying it: from then on it
+    // answers as a plain window until another object adopts it.
+    HWND ReleaseNative() noexcept;
+    // Takes over a window that ReleaseNative gave up, made from the same class.
+    void AdoptNative(HWND window) noexcept;
 
     // Runs inside the guarded window procedure; DefWindowProc for anything not handled.
     // For a class that extends a system control, its procedure; otherwise DefWindowProc.

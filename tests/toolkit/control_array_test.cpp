@@ -72,7 +72,9 @@ TEST_CASE("ControlArray::BoundsFollowLoadsAndUnloads")
 
     HWND seventh = f.labels(7).hWnd();
     f.labels.Unload(7);
-    CHECK_FALSE(::IsWindow(seventh));
+    // Its window is out of sight and no longer a control's.
+    CHECK_FALSE(::IsWindowVisible(seventh));
+    CHECK(WindowObject::FromHandle(seventh) == nullptr);
     CHECK_FALSE(f.labels.Exists(7));
     CHECK(f.labels.UBound() == 2);
     CHECK(f.labels.Count() == 2);
@@ -103,6 +105,79 @@ TEST_CASE("ControlArray::RunTimeElementsGoWithTheForm")
     f.form.Show();
     CHECK(f.labels(0).hWnd() != nullptr);
     CHECK(ErrorNumberOf([&] { f.labels.Load(1); }) == 0);
+}
+
+TEST_CASE("ControlArray::AReloadedElementIsNewInTheSameWindow")
+{
+    LabelsForm f;
+    f.form.Show();
+    Label& row = f.labels.Load(4);
+    HWND window = row.hWnd();
+    RECT fresh{};
+    ::GetWindowRect(window, &fresh);
+    row.Caption(L"старый");
+    row.ForeColor(RGB(255, 0, 0));
+    row.Move(10, 10, 500, 600);
+    row.Enabled(false);
+    row.Visible(true);
+    f.labels.Unload(4);
+    const int windows = CountWindows();
+
+    Label& again = f.labels.Load(4);
+    CHECK(again.hWnd() == window);
+    CHECK(CountWindows() == windows);
+    CHECK(WindowObject::FromHandle(window) == &again);
+    // Everything as a new copy of the lowest element has it.
+    CHECK(again.Caption() == L"Диск C:");
+    CHECK(again.ForeColor() == RGB(0, 0, 128));
+    CHECK(again.Width() == 2235);
+    CHECK_FALSE(again.Visible());
+    CHECK_FALSE(::IsWindowVisible(window));
+    CHECK(::IsWindowEnabled(window));
+    RECT now{};
+    ::GetWindowRect(window, &now);
+    CHECK(::EqualRect(&now, &fresh));
+    again.Visible(true);
+    CHECK(::IsWindowVisible(window));
+
+    // Another index makes a window of its own; the form takes the kept ones when it unloads.
+    HWND fifth = f.labels.Load(5).hWnd();
+    CHECK(fifth != window);
+    f.labels.Unload(5);
+    REQUIRE(::IsWindow(fifth));
+    f.form.Unload();
+    CHECK_FALSE(::IsWindow(fifth));
+    CHECK_FALSE(::IsWindow(window));
+}
+
+TEST_CASE("ControlArray::AReloadedPictureBoxStartsBlank")
+{
+    Form form(L"frmPictures");
+    ControlArray<PictureBox> boxes(form, L"picBar");
+    boxes(0).Move(60, 60, 2000, 255);
+    boxes(0).BackColor(RGB(255, 255, 255));
+    boxes(0).Scale(100, 1);
+    form.Show();
+    PictureBox& first = boxes.Load(1);
+    first.FilledBox(0, 0, 100, 1, RGB(200, 0, 0));
+    CHECK(::GetPixel(first.hDC(), 2, 2) == RGB(200, 0, 0));
+    HWND window = first.hWnd();
+    boxes.Unload(1);
+    PumpMessages();
+
+    const int gdi = CountGdiObjects(), windows = CountWindows();
+    for (int i = 0; i < 50; ++i) {
+        PictureBox& box = boxes.Load(1);
+        REQUIRE(box.hWnd() == window);
+        CHECK(::GetPixel(box.hDC(), 2, 2) == RGB(255, 255, 255));
+        box.FilledBox(0, 0, 100, 1, RGB(200, 0, 0));
+        box.Visible(true);
+        PumpMessages();
+        boxes.Unload(1);
+    }
+    CHECK(CountGdiObjects() == gdi);
+    CHECK(CountWindows() == windows);
+    form.Unload();
 }
 
 namespace {
