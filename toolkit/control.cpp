@@ -83,26 +83,27 @@ WindowedControl::~WindowedControl()
 
 void WindowedControl::Attach()
 {
-    Attach(support::UniqueWindow());
+    Attach(Spare());
 }
 
-void WindowedControl::Attach(support::UniqueWindow reused)
+void WindowedControl::Attach(Spare reused)
 {
     if (hWnd()) return;
     RebuildFont();
     constexpr LONG_PTR kStateBits = WS_VISIBLE | WS_DISABLED;
-    if (reused && (::GetWindowLongPtrW(reused.get(), GWL_STYLE) & ~kStateBits) !=
+    if (reused && (::GetWindowLongPtrW(reused.window.get(), GWL_STYLE) & ~kStateBits) !=
                       static_cast<LONG_PTR>(WindowStyle() & ~kStateBits))
-        reused.reset(); // made for another border: a new one is made below
+        reused = Spare(); // made for another border: a new one is made below
     if (reused) {
         // The window is hidden and was made with this kind's class and style: it
         // takes this control's place, size, state and font as a new one would.
-        AdoptNative(reused.release());
-        ::EnableWindow(hWnd(), enabled_);
+        // Showing it, now or later, paints it whole.
+        AdoptNative(reused.window.release());
+        if (!enabled_) ::EnableWindow(hWnd(), FALSE);
         ::SetWindowPos(hWnd(), nullptr, ToPixelsX(left_), ToPixelsY(top_), ToPixelsX(width_),
                        WindowHeight(ToPixelsY(height_)),
                        SWP_NOZORDER | SWP_NOACTIVATE | (visible_ ? SWP_SHOWWINDOW : 0));
-        ::InvalidateRect(hWnd(), nullptr, TRUE);
+        TakeParts(std::move(reused.parts));
     } else {
         DWORD style = WindowStyle() | (visible_ ? WS_VISIBLE : 0) | (enabled_ ? 0 : WS_DISABLED);
         CreateNative(ClassName(), ExStyle(), style, L"", ToPixelsX(left_), ToPixelsY(top_), ToPixelsX(width_),
@@ -112,11 +113,16 @@ void WindowedControl::Attach(support::UniqueWindow reused)
     OnCreated();
 }
 
-support::UniqueWindow WindowedControl::GiveUpWindow() noexcept
+WindowedControl::Spare WindowedControl::GiveUpWindow() noexcept
 {
     if (!hWnd() || !WindowIsReusable()) return {};
     ::ShowWindow(hWnd(), SW_HIDE);
-    return support::UniqueWindow(ReleaseNative());
+    // A kept window is enabled, as every new one is.
+    if (!enabled_) ::EnableWindow(hWnd(), TRUE);
+    Spare spare;
+    spare.parts = GiveUpParts();
+    spare.window.reset(ReleaseNative());
+    return spare;
 }
 
 void WindowedControl::Detach()

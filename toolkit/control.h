@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -137,12 +138,23 @@ public:
     void Detach() override;
     ~WindowedControl() override;
 
-    // Attach over a window that an unloaded element of a control array gave up,
-    // instead of making a new one; an empty owner makes a new one.
-    void Attach(support::UniqueWindow reused);
+    // Resources a kind can hand from an unloaded element to the next one.
+    struct SpareParts {
+        virtual ~SpareParts() = default;
+    };
+    // What an unloaded element of a control array leaves for the next element
+    // of its index: its hidden window, and what else its kind can use again.
+    struct Spare {
+        support::UniqueWindow window;
+        std::unique_ptr<SpareParts> parts;
+        explicit operator bool() const noexcept { return static_cast<bool>(window); }
+    };
+    // Attach over what an unloaded element gave up instead of making a new
+    // window; an empty spare makes a new one.
+    void Attach(Spare reused);
     // Hides the window and gives it up for a later element of the same kind to
     // adopt; empty for kinds whose window keeps state of its own, or no window.
-    support::UniqueWindow GiveUpWindow() noexcept;
+    Spare GiveUpWindow() noexcept;
 
 protected:
     virtual const wchar_t* ClassName() const = 0;
@@ -156,6 +168,9 @@ protected:
     virtual void OnFontChanged() {}
     // Kinds whose native window holds nothing that Attach does not set again say so.
     virtual bool WindowIsReusable() const { return false; }
+    // What such a kind hands on with its window, and takes from a spare before OnCreated.
+    virtual std::unique_ptr<SpareParts> GiveUpParts() noexcept { return nullptr; }
+    virtual void TakeParts(std::unique_ptr<SpareParts> parts) {}
     // Kinds of control that can have the focus (buttons, text and combo boxes) say so.
     virtual bool TakesFocus() const { return false; }
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;

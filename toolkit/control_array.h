@@ -63,7 +63,7 @@ public:
         if (element->Parent().IsLoaded()) {
             if constexpr (std::is_base_of_v<WindowedControl, T>) {
                 auto spare = spareWindows_.extract(index);
-                element->Attach(spare ? std::move(spare.mapped()) : support::UniqueWindow());
+                element->Attach(spare ? std::move(spare.mapped()) : WindowedControl::Spare());
             } else {
                 element->Attach();
             }
@@ -79,8 +79,8 @@ public:
         auto found = elements_.find(index);
         if (found == elements_.end()) support::Raise(support::err::ControlArrayElementMissing);
         if constexpr (std::is_base_of_v<WindowedControl, T>) {
-            if (support::UniqueWindow window = found->second->GiveUpWindow())
-                spareWindows_[index] = std::move(window);
+            if (WindowedControl::Spare spare = found->second->GiveUpWindow())
+                spareWindows_[index] = std::move(spare);
         }
         elements_.erase(found);
     }
@@ -101,7 +101,7 @@ private:
     std::wstring name_;
     std::map<int, std::unique_ptr<T>> elements_;
     // Windows that unloaded elements gave up, by index, hidden.
-    std::map<int, support::UniqueWindow> spareWindows_;
+    std::map<int, WindowedControl::Spare> spareWindows_;
 };
 
 } // namespace toolkit

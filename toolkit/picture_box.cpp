@@ -1,6 +1,8 @@
 #include "toolkit/picture_box.h"
 
+#include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "toolkit/form.h"
 #include "toolkit/twips.h"
@@ -131,8 +133,57 @@ void PictureBox::ReleaseImage() noexcept
     image_.reset();
 }
 
+namespace {
+
+// An unloaded box's image, handed on with its window.
+struct SpareImage : WindowedControl::SpareParts {
+    support::UniqueMemoryDC dc;
+    support::UniqueBitmap bitmap;
+    HGDIOBJ original = nullptr;
+    ~SpareImage() override
+    {
+        if (dc) ::SelectObject(dc.get(), original);
+    }
+};
+
+} // namespace
+
+std::unique_ptr<WindowedControl::SpareParts> PictureBox::GiveUpParts() noexcept
+{
+    if (!imageDC_) return nullptr;
+    try {
+        auto spare = std::make_unique<SpareImage>();
+        spare->dc = std::move(imageDC_);
+        spare->bitmap = std::move(image_);
+        spare->original = std::exchange(originalBitmap_, nullptr);
+        return spare;
+    } catch (...) {
+        return nullptr; // the image stays here and goes with this box
+    }
+}
+
+void PictureBox::TakeParts(std::unique_ptr<SpareParts> parts)
+{
+    auto* spare = dynamic_cast<SpareImage*>(parts.get());
+    if (!spare || imageDC_) return;
+    BITMAP bitmap{};
+    const SIZE size = InnerSize();
+    if (!::GetObjectW(spare->bitmap.get(), sizeof bitmap, &bitmap) ||
+        bitmap.bmWidth != std::max(1L, size.cx) || bitmap.bmHeight != std::max(1L, size.cy))
+        return;
+    imageDC_ = std::move(spare->dc);
+    image_ = std::move(spare->bitmap);
+    originalBitmap_ = spare->original;
+    // Blank, as a new image starts.
+    RECT all{0, 0, size.cx, size.cy};
+    support::UniqueBrush back(::CreateSolidBrush(ToColorRef(BackColor())));
+    ::FillRect(imageDC_.get(), &all, back.get());
+    imageTaken_ = true;
+}
+
 void PictureBox::OnCreated()
 {
+    if (std::exchange(imageTaken_, false)) return;
     MakeImage();
 }
 

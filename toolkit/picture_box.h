@@ -60,6 +60,8 @@ public:
 protected:
     const wchar_t* ClassName() const override;
     bool WindowIsReusable() const override { return true; }
+    std::unique_ptr<SpareParts> GiveUpParts() noexcept override;
+    void TakeParts(std::unique_ptr<SpareParts> parts) override;
     DWORD WindowStyle() const override;
     void OnCreated() override;
     void OnResized() override;
@@ -81,6 +83,7 @@ private:
     support::UniqueMemoryDC imageDC_;
     support::UniqueBitmap image_;
     HGDIOBJ originalBitmap_ = nullptr;
+    bool imageTaken_ = false; // from a spare, blank and of the right size
 };
 
 } // namespace toolkit

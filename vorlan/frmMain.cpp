@@ -308,24 +308,16 @@ void frmMain::CreateRow(int index)
 
 void frmMain::ClearRows()
 {
-    // Element 0 cannot go: its removal fails and is passed over, like any other failure here.
+    // Row 0 is the design-time one and stays; an index an array lacks has nothing to unload.
     for (int i = picDiskIcon.LBound(); i <= picSizeBar.UBound(); ++i) {
-        try {
-            picDiskIcon.Unload(i);
-        } catch (const support::RuntimeError&) {
-        }
-        try {
-            picSizeBar.Unload(i);
-        } catch (const support::RuntimeError&) {
-        }
-        try {
-            lblDiskInfo.Unload(i);
-        } catch (const support::RuntimeError&) {
-        }
-        try {
-            lblDiskSize.Unload(i);
-        } catch (const support::RuntimeError&) {
-        }
+        if (i == 0) continue;
+        auto unload = [i](auto& array) {
+            if (array.Exists(i)) array.Unload(i);
+        };
+        unload(picDiskIcon);
+        unload(picSizeBar);
+        unload(lblDiskInfo);
+        unload(lblDiskSize);
     }
 }
 
