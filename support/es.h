@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <string>
 #include <string_view>
 
 namespace support {
@@ -63,5 +64,11 @@ long esScreenTwipsPerPixelY();
 // free space of the volume, not what quotas leave to the caller.
 double esGetDiskSpaceTotal(std::wstring_view path);
 double esGetDiskSpaceFree(std::wstring_view path);
+
+// Modules ----------------------------------------------------------------------
+
+// The full path of a module's file; module 0 is the running program's
+// executable. Error when the system cannot give it.
+std::wstring esGetModuleFileName(HMODULE module);
 
 } // namespace support

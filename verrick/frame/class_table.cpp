@@ -6,6 +6,7 @@
 #include "verrick/forms/tlvTextBoxDefButtonWatcher.h"
 #include "verrick/frame/com_object.h"
 #include "verrick/frame/tlvMain.h"
+#include "verrick/services/CommandLineParser.h"
 
 namespace verrick {
 namespace {
@@ -26,6 +27,7 @@ constexpr ClassEntry kClasses[] = {
     {&CLSID_tlvMain, L"tlvMain", &Create<tlvMain>},
     {&CLSID_tlvTextBoxDefButtonWatcher, L"tlvTextBoxDefButtonWatcher", &Create<tlvTextBoxDefButtonWatcher>},
     {&CLSID_tlvTabControl, L"tlvTabControl", &Create<tlvTabControl>},
+    {&CLSID_CommandLineParser, L"CommandLineParser", nullptr},
     {&CLSID_ucIconControl, L"ucIconControl", &Create<ucIconControl>, ucIconControl::kMiscStatus},
 };
 

@@ -1,0 +1,76 @@
+#pragma once
+// Starts services_child.exe (built beside the test program) as a process of
+// its own and collects the UTF-16 lines it writes to its standard output.
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "support/handles.h"
+
+namespace verrick_test {
+
+inline std::wstring ChildProgramPath()
+{
+    std::wstring path(MAX_PATH, L'\0');
+    path.resize(::GetModuleFileNameW(nullptr, path.data(), MAX_PATH));
+    return path.substr(0, path.find_last_of(L'\\') + 1) + L"services_child.exe";
+}
+
+// A running child; its output is read by Finish.
+class ChildProcess {
+public:
+    // commandLine is passed to the child exactly as given.
+    explicit ChildProcess(std::wstring commandLine)
+    {
+        SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+        HANDLE read = nullptr, write = nullptr;
+        if (!::CreatePipe(&read, &write, &inherit, 0)) return;
+        output_.reset(read);
+        support::UniqueKernelHandle writeEnd(write);
+        ::SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdOutput = write;
+        startup.hStdError = write;
+        startup.hStdInput = nullptr;
+        const std::wstring program = ChildProgramPath();
+        PROCESS_INFORMATION info{};
+        if (::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                             &startup, &info)) {
+            process_.reset(info.hProcess);
+            ::CloseHandle(info.hThread);
+        }
+    }
+
+    bool Started() const noexcept { return static_cast<bool>(process_); }
+    HANDLE Process() const noexcept { return process_.get(); }
+
+    // Waits for the end (at most timeoutMs) and returns the exit code, -1 on time-out.
+    int Finish(std::vector<std::wstring>& lines, DWORD timeoutMs = 60000)
+    {
+        std::string bytes;
+        char chunk[4096];
+        DWORD got = 0;
+        while (output_ && ::ReadFile(output_.get(), chunk, sizeof chunk, &got, nullptr) && got > 0)
+            bytes.append(chunk, got);
+        if (::WaitForSingleObject(process_.get(), timeoutMs) != WAIT_OBJECT_0) return -1;
+        DWORD code = 0;
+        ::GetExitCodeProcess(process_.get(), &code);
+        std::wstring text(bytes.size() / sizeof(wchar_t), L'\0');
+        memcpy(text.data(), bytes.data(), text.size() * sizeof(wchar_t));
+        lines.clear();
+        size_t start = 0;
+        for (size_t end; (end = text.find(L'\n', start)) != std::wstring::npos; start = end + 1)
+            lines.push_back(text.substr(start, end - start));
+        return static_cast<int>(code);
+    }
+
+private:
+    support::UniqueKernelHandle process_;
+    support::UniqueKernelHandle output_;
+};
+
+} // namespace verrick_test
