@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -45,18 +46,39 @@ public:
         }
     }
 
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+    // A child that outlived its test is ended with it.
+    ~ChildProcess()
+    {
+        if (process_ && ::WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT)
+            ::TerminateProcess(process_.get(), 99);
+    }
+
     bool Started() const noexcept { return static_cast<bool>(process_); }
     HANDLE Process() const noexcept { return process_.get(); }
 
     // Waits for the end (at most timeoutMs) and returns the exit code, -1 on time-out.
+    // Reads only what is there: a service process that Wine starts meanwhile may
+    // inherit the pipe and keep it open, so its end never comes.
     int Finish(std::vector<std::wstring>& lines, DWORD timeoutMs = 60000)
     {
         std::string bytes;
-        char chunk[4096];
-        DWORD got = 0;
-        while (output_ && ::ReadFile(output_.get(), chunk, sizeof chunk, &got, nullptr) && got > 0)
-            bytes.append(chunk, got);
-        if (::WaitForSingleObject(process_.get(), timeoutMs) != WAIT_OBJECT_0) return -1;
+        const DWORD started = ::GetTickCount();
+        bool ended = false;
+        for (;;) {
+            ended = ::WaitForSingleObject(process_.get(), 20) == WAIT_OBJECT_0;
+            DWORD available = 0;
+            while (::PeekNamedPipe(output_.get(), nullptr, 0, nullptr, &available, nullptr) &&
+                   available > 0) {
+                std::string chunk(available, '\0');
+                DWORD got = 0;
+                if (!::ReadFile(output_.get(), chunk.data(), available, &got, nullptr)) break;
+                bytes.append(chunk, 0, got);
+            }
+            if (ended || ::GetTickCount() - started > timeoutMs) break;
+        }
+        if (!ended) return -1;
         DWORD code = 0;
         ::GetExitCodeProcess(process_.get(), &code);
         std::wstring text(bytes.size() / sizeof(wchar_t), L'\0');

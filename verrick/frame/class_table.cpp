@@ -7,6 +7,7 @@
 #include "verrick/frame/com_object.h"
 #include "verrick/frame/tlvMain.h"
 #include "verrick/services/CommandLineParser.h"
+#include "verrick/services/tlvBenchMark.h"
 
 namespace verrick {
 namespace {
@@ -25,6 +26,8 @@ template <typename T> HRESULT Create(REFIID iid, void** object)
 
 constexpr ClassEntry kClasses[] = {
     {&CLSID_tlvMain, L"tlvMain", &Create<tlvMain>},
+    {&CLSID_tlvBenchMark, L"tlvBenchMark", &Create<tlvBenchMark>},
+    {&CLSID_tlvBenchMarkHP, L"tlvBenchMarkHP", &Create<tlvBenchMarkHP>},
     {&CLSID_tlvTextBoxDefButtonWatcher, L"tlvTextBoxDefButtonWatcher", &Create<tlvTextBoxDefButtonWatcher>},
     {&CLSID_tlvTabControl, L"tlvTabControl", &Create<tlvTabControl>},
     {&CLSID_CommandLineParser, L"CommandLineParser", nullptr},
