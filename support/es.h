@@ -71,4 +71,18 @@ double esGetDiskSpaceFree(std::wstring_view path);
 // executable. Error when the system cannot give it.
 std::wstring esGetModuleFileName(HMODULE module);
 
+// Registry ---------------------------------------------------------------------
+// String values below a root key (HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE...).
+// None of them throws: a failure is the default text or False.
+
+// The text of a string value up to its first NUL, or defaultText when the key
+// or value is missing or holds no string; found (if given) tells which.
+std::wstring esReadStringFromRegistry(HKEY root, std::wstring_view key, std::wstring_view value,
+                                      std::wstring_view defaultText, bool* found = nullptr);
+// Writes a string value (REG_SZ), creating the key. True on success.
+bool esWriteStringToRegistry(HKEY root, std::wstring_view key, std::wstring_view value,
+                             std::wstring_view text);
+// Removes a value. True when it was there and is gone.
+bool esDeleteValueFromRegistry(HKEY root, std::wstring_view key, std::wstring_view value);
+
 } // namespace support

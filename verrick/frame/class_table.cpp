@@ -7,6 +7,7 @@
 #include "verrick/frame/com_object.h"
 #include "verrick/frame/tlvMain.h"
 #include "verrick/services/CommandLineParser.h"
+#include "verrick/services/tlvAutorunSupport.h"
 #include "verrick/services/tlvBenchMark.h"
 
 namespace verrick {
@@ -31,6 +32,7 @@ constexpr ClassEntry kClasses[] = {
     {&CLSID_tlvTextBoxDefButtonWatcher, L"tlvTextBoxDefButtonWatcher", &Create<tlvTextBoxDefButtonWatcher>},
     {&CLSID_tlvTabControl, L"tlvTabControl", &Create<tlvTabControl>},
     {&CLSID_CommandLineParser, L"CommandLineParser", nullptr},
+    {&CLSID_tlvAutorunSupport, L"tlvAutorunSupport", &Create<tlvAutorunSupport>},
     {&CLSID_ucIconControl, L"ucIconControl", &Create<ucIconControl>, ucIconControl::kMiscStatus},
 };
 
