@@ -13,6 +13,11 @@ namespace support {
 // By the platform of GetVersionExW: NT family / Windows 95, 98, Me.
 bool esIsHostWinNT();
 bool esIsHostWin9x();
+// By the version of GetVersionExW: Windows 95 (4.0 on the 9x platform),
+// Windows NT 4.0, Windows NT 3.51.
+bool esIsHostWin95();
+bool esIsHostWinNT40();
+bool esIsHostWinNT351();
 // Always False: this program never runs inside a development environment.
 bool esIsInIDE();
 // Records the running program's path under the user's App Paths key
@@ -50,6 +55,9 @@ bool esCenterFormEx(HWND window, HWND relativeTo);
 void esSetWindowTransparecny(HWND window, long percent, bool enable);
 // Selects the whole text of an edit control. Not a window: error.
 void esTextBox_SelectAll(HWND textBox);
+
+// Left not greater than right, top not greater than bottom (swapped where not).
+void esNormalizeRect(RECT& rect) noexcept;
 
 // Screen -----------------------------------------------------------------------
 // 1440 / the screen's dots per inch, truncated: 15 at 96 dpi, 12 at 120.

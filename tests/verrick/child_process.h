@@ -6,6 +6,7 @@
 
 #include <cstring>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "support/handles.h"
@@ -58,39 +59,66 @@ public:
     bool Started() const noexcept { return static_cast<bool>(process_); }
     HANDLE Process() const noexcept { return process_.get(); }
 
+    // Waits for a line that starts with prefix, at most timeoutMs; false when
+    // the child ended or the time ran out first.
+    bool WaitForLine(std::wstring_view prefix, std::wstring& line, DWORD timeoutMs = 60000)
+    {
+        const DWORD started = ::GetTickCount();
+        for (;;) {
+            const bool ended = ::WaitForSingleObject(process_.get(), 20) == WAIT_OBJECT_0;
+            Drain();
+            for (const std::wstring& candidate : Lines()) {
+                if (candidate.starts_with(prefix)) {
+                    line = candidate;
+                    return true;
+                }
+            }
+            if (ended || ::GetTickCount() - started > timeoutMs) return false;
+        }
+    }
+
     // Waits for the end (at most timeoutMs) and returns the exit code, -1 on time-out.
-    // Reads only what is there: a service process that Wine starts meanwhile may
-    // inherit the pipe and keep it open, so its end never comes.
     int Finish(std::vector<std::wstring>& lines, DWORD timeoutMs = 60000)
     {
-        std::string bytes;
         const DWORD started = ::GetTickCount();
         bool ended = false;
-        for (;;) {
+        while (!ended && ::GetTickCount() - started <= timeoutMs) {
             ended = ::WaitForSingleObject(process_.get(), 20) == WAIT_OBJECT_0;
-            DWORD available = 0;
-            while (::PeekNamedPipe(output_.get(), nullptr, 0, nullptr, &available, nullptr) &&
-                   available > 0) {
-                std::string chunk(available, '\0');
-                DWORD got = 0;
-                if (!::ReadFile(output_.get(), chunk.data(), available, &got, nullptr)) break;
-                bytes.append(chunk, 0, got);
-            }
-            if (ended || ::GetTickCount() - started > timeoutMs) break;
+            Drain();
         }
+        lines = Lines();
         if (!ended) return -1;
         DWORD code = 0;
         ::GetExitCodeProcess(process_.get(), &code);
-        std::wstring text(bytes.size() / sizeof(wchar_t), L'\0');
-        memcpy(text.data(), bytes.data(), text.size() * sizeof(wchar_t));
-        lines.clear();
-        size_t start = 0;
-        for (size_t end; (end = text.find(L'\n', start)) != std::wstring::npos; start = end + 1)
-            lines.push_back(text.substr(start, end - start));
         return static_cast<int>(code);
     }
 
 private:
+    // Reads only what is there: a service process that Wine starts meanwhile may
+    // inherit the pipe and keep it open, so its end never comes.
+    void Drain()
+    {
+        DWORD available = 0;
+        while (::PeekNamedPipe(output_.get(), nullptr, 0, nullptr, &available, nullptr) && available > 0) {
+            std::string chunk(available, '\0');
+            DWORD got = 0;
+            if (!::ReadFile(output_.get(), chunk.data(), available, &got, nullptr)) break;
+            bytes_.append(chunk, 0, got);
+        }
+    }
+    // The complete UTF-16 lines written so far.
+    std::vector<std::wstring> Lines() const
+    {
+        std::wstring text(bytes_.size() / sizeof(wchar_t), L'\0');
+        std::memcpy(text.data(), bytes_.data(), text.size() * sizeof(wchar_t));
+        std::vector<std::wstring> lines;
+        size_t start = 0;
+        for (size_t end; (end = text.find(L'\n', start)) != std::wstring::npos; start = end + 1)
+            lines.push_back(text.substr(start, end - start));
+        return lines;
+    }
+
+    std::string bytes_;
     support::UniqueKernelHandle process_;
     support::UniqueKernelHandle output_;
 };

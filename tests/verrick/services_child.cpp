@@ -3,6 +3,8 @@
 // argument names and writes what it saw to its standard output as UTF-16
 // lines.
 //   services_child cmdline ...   the words of tlvMain.CommandLine, program first
+//   services_child monitors      each monitor of GetAllMonitors, then the
+//                                monitor of a point far off every screen
 
 #include <windows.h>
 #include <ole2.h>
@@ -60,6 +62,57 @@ int CommandLineWords()
     return 0;
 }
 
+std::wstring Describe(_Monitor* monitor)
+{
+    if (!monitor) return L"nothing";
+    Bstr name;
+    VARIANT_BOOL primary = VARIANT_FALSE;
+    LONG values[14] = {};
+    monitor->get_DeviceName(name.put());
+    monitor->get_Primary(&primary);
+    monitor->get_Flags(&values[0]);
+    monitor->get_MonitorLeft(&values[1]);
+    monitor->get_MonitorTop(&values[2]);
+    monitor->get_MonitorRight(&values[3]);
+    monitor->get_MonitorBottom(&values[4]);
+    monitor->get_MonitorWidth(&values[5]);
+    monitor->get_MonitorHeight(&values[6]);
+    monitor->get_WorkAreaLeft(&values[7]);
+    monitor->get_WorkAreaTop(&values[8]);
+    monitor->get_WorkAreaRight(&values[9]);
+    monitor->get_WorkAreaBottom(&values[10]);
+    monitor->get_WorkAreaWidth(&values[11]);
+    monitor->get_WorkAreaHeight(&values[12]);
+    std::wstring text(name.view());
+    text += primary == VARIANT_TRUE ? L" primary" : L" secondary";
+    for (int i = 0; i < 13; ++i)
+        text += L" " + std::to_wstring(values[i]);
+    return text;
+}
+
+int Monitors()
+{
+    auto multi = Create<_tlvMultiMonitor>(CLSID_tlvMultiMonitor);
+    if (!multi) return 2;
+    ComPtr<_Collection> all;
+    if (FAILED(multi->GetAllMonitors(all.put()))) return 3;
+    LONG count = 0;
+    all->Count(&count);
+    for (LONG i = 1; i <= count; ++i) {
+        VARIANT index{};
+        index.vt = VT_I4;
+        index.lVal = i;
+        support::Variant item;
+        if (FAILED(all->Item(index, item.put())) || item.vt() != VT_DISPATCH) return 4;
+        auto monitor = ComPtr<IDispatch>(item.get()->pdispVal).as<_Monitor>();
+        WriteLine(Describe(monitor.get()));
+    }
+    ComPtr<_Monitor> offScreen;
+    if (FAILED(multi->MonitorFromPoint(-100000, -100000, mffDefaultToNull, offScreen.put()))) return 5;
+    WriteLine(L"far: " + Describe(offScreen.get()));
+    return 0;
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv)
@@ -70,6 +123,7 @@ int wmain(int argc, wchar_t** argv)
     int status = 1;
     const std::wstring_view mode = argv[1];
     if (mode == L"cmdline") status = CommandLineWords();
+    if (mode == L"monitors") status = Monitors();
     ::CoUninitialize();
     return status;
 }

@@ -7,8 +7,10 @@
 #include "verrick/frame/com_object.h"
 #include "verrick/frame/tlvMain.h"
 #include "verrick/services/CommandLineParser.h"
+#include "verrick/services/Monitor.h"
 #include "verrick/services/tlvAutorunSupport.h"
 #include "verrick/services/tlvBenchMark.h"
+#include "verrick/services/tlvMultiMonitor.h"
 
 namespace verrick {
 namespace {
@@ -33,6 +35,8 @@ constexpr ClassEntry kClasses[] = {
     {&CLSID_tlvTabControl, L"tlvTabControl", &Create<tlvTabControl>},
     {&CLSID_CommandLineParser, L"CommandLineParser", nullptr},
     {&CLSID_tlvAutorunSupport, L"tlvAutorunSupport", &Create<tlvAutorunSupport>},
+    {&CLSID_tlvMultiMonitor, L"tlvMultiMonitor", &Create<tlvMultiMonitor>},
+    {&CLSID_Monitor, L"Monitor", nullptr},
     {&CLSID_ucIconControl, L"ucIconControl", &Create<ucIconControl>, ucIconControl::kMiscStatus},
 };
 
