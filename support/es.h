@@ -73,6 +73,12 @@ long esScreenTwipsPerPixelY();
 double esGetDiskSpaceTotal(std::wstring_view path);
 double esGetDiskSpaceFree(std::wstring_view path);
 
+// Users ------------------------------------------------------------------------
+
+// The logged-on user's name, which tells the users of one machine apart; empty
+// when the system cannot give it.
+std::wstring esGetFullUserName();
+
 // Modules ----------------------------------------------------------------------
 
 // The full path of a module's file; module 0 is the running program's

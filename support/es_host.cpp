@@ -1,3 +1,6 @@
+#include <lmcons.h>
+
+#include <string>
 #include <utility>
 
 #include "support/es.h"
@@ -30,6 +33,14 @@ bool esIsHostWinNT40()
 bool esIsHostWinNT351()
 {
     return HostIs(VER_PLATFORM_WIN32_NT, 3, 51);
+}
+
+std::wstring esGetFullUserName()
+{
+    wchar_t name[UNLEN + 1] = {};
+    DWORD length = UNLEN + 1;
+    if (!::GetUserNameW(name, &length)) return {};
+    return name;
 }
 
 void esNormalizeRect(RECT& rect) noexcept

@@ -3,6 +3,10 @@
 // argument names and writes what it saw to its standard output as UTF-16
 // lines.
 //   services_child cmdline ...   the words of tlvMain.CommandLine, program first
+//   services_child alone-first SCOPE ID METHOD [hidden]
+//                                tlvAlone's first copy: asks, marks its window, waits
+//   services_child alone-second SCOPE ID
+//                                the second copy: asks, activates the first
 //   services_child monitors      each monitor of GetAllMonitors, then the
 //                                monitor of a point far off every screen
 
@@ -113,6 +117,83 @@ int Monitors()
     return 0;
 }
 
+// ---- tlvAlone: the first copy marks its window and waits; the second asks and activates.
+UINT g_activationMessage = 0;
+
+LRESULT CALLBACK FirstCopyWindow(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message != 0 && message == g_activationMessage) {
+        WriteLine(L"message");
+        return 1;
+    }
+    if (message == WM_DESTROY) ::PostQuitMessage(0);
+    return ::DefWindowProcW(window, message, wParam, lParam);
+}
+
+VARIANT_BOOL AskAlone(_tlvAlone* alone, std::wstring_view scope, BSTR id)
+{
+    VARIANT_BOOL result = VARIANT_FALSE;
+    if (scope == L"desktop")
+        alone->IsAloneOnDesktop(id, &result);
+    else if (scope == L"user")
+        alone->IsAloneAtUser(id, &result);
+    else
+        alone->IsAlone(id, &result);
+    return result;
+}
+
+std::wstring Truth(VARIANT_BOOL value)
+{
+    return value == VARIANT_TRUE ? L"True" : L"False";
+}
+
+// alone-first SCOPE ID METHOD [hidden]
+int FirstCopy(int argc, wchar_t** argv)
+{
+    if (argc < 5) return 1;
+    auto alone = Create<_tlvAlone>(CLSID_tlvAlone);
+    if (!alone) return 2;
+    Bstr id(argv[3]);
+    WriteLine(L"alone " + Truth(AskAlone(alone.get(), argv[2], id.get())));
+    LONG message = 0;
+    alone->get_WM_ACTIVATE_PREV_INSTANCE(&message);
+    g_activationMessage = static_cast<UINT>(message);
+
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = &FirstCopyWindow;
+    windowClass.hInstance = ::GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"ServicesChildFirstCopy";
+    ::RegisterClassW(&windowClass);
+    HWND window = ::CreateWindowW(windowClass.lpszClassName, L"first copy", WS_OVERLAPPEDWINDOW, 50, 50, 300,
+                                  200, nullptr, nullptr, windowClass.hInstance, nullptr);
+    if (!window) return 3;
+    if (argc < 6) ::ShowWindow(window, SW_SHOWNORMAL);
+    VARIANT_BOOL marked = VARIANT_FALSE;
+    alone->MarkPrevInstanceWindow(::HandleToLong(window), static_cast<ActivationMethodConst>(_wtoi(argv[4])),
+                                  &marked);
+    WriteLine(L"window " + std::to_wstring(::HandleToLong(window)) + L" marked " + Truth(marked));
+    MSG msg;
+    while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
+    }
+    return 0;
+}
+
+// alone-second SCOPE ID
+int SecondCopy(int argc, wchar_t** argv)
+{
+    if (argc < 4) return 1;
+    auto alone = Create<_tlvAlone>(CLSID_tlvAlone);
+    if (!alone) return 2;
+    Bstr id(argv[3]);
+    WriteLine(L"alone " + Truth(AskAlone(alone.get(), argv[2], id.get())));
+    VARIANT_BOOL activated = VARIANT_FALSE;
+    alone->ActivatePrevInstanceWindow(&activated);
+    WriteLine(L"activated " + Truth(activated));
+    return 0;
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv)
@@ -124,6 +205,8 @@ int wmain(int argc, wchar_t** argv)
     const std::wstring_view mode = argv[1];
     if (mode == L"cmdline") status = CommandLineWords();
     if (mode == L"monitors") status = Monitors();
+    if (mode == L"alone-first") status = FirstCopy(argc, argv);
+    if (mode == L"alone-second") status = SecondCopy(argc, argv);
     ::CoUninitialize();
     return status;
 }

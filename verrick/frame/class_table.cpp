@@ -8,6 +8,7 @@
 #include "verrick/frame/tlvMain.h"
 #include "verrick/services/CommandLineParser.h"
 #include "verrick/services/Monitor.h"
+#include "verrick/services/tlvAlone.h"
 #include "verrick/services/tlvAutorunSupport.h"
 #include "verrick/services/tlvBenchMark.h"
 #include "verrick/services/tlvMultiMonitor.h"
@@ -29,6 +30,7 @@ template <typename T> HRESULT Create(REFIID iid, void** object)
 
 constexpr ClassEntry kClasses[] = {
     {&CLSID_tlvMain, L"tlvMain", &Create<tlvMain>},
+    {&CLSID_tlvAlone, L"tlvAlone", &Create<tlvAlone>},
     {&CLSID_tlvBenchMark, L"tlvBenchMark", &Create<tlvBenchMark>},
     {&CLSID_tlvBenchMarkHP, L"tlvBenchMarkHP", &Create<tlvBenchMarkHP>},
     {&CLSID_tlvTextBoxDefButtonWatcher, L"tlvTextBoxDefButtonWatcher", &Create<tlvTextBoxDefButtonWatcher>},
