@@ -1,4 +1,5 @@
 ' tlvAlone within one process; two real processes are tested from C++.
+Plan 20
 Dim a, b, r, id
 id = "{tests-alone-vbs}"
 

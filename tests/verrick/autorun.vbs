@@ -2,6 +2,7 @@
 ' between them the runner reads the Run keys back with reg.exe.
 Dim phase, a, fso, path, userId, machineId, blankId, ownId, r
 phase = WScript.Arguments(0)
+If phase = "add" Then Plan 19 Else Plan 10
 userId = "{6F7C8B25-29F2-43FC-B296-8FCD49395DF2}"
 machineId = "{0D075052-99B3-4ED4-A425-142196F8D47A}"
 blankId = "{2A1F41AC-905B-400D-9083-EA6CC0E648B2}"

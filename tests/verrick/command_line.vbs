@@ -1,4 +1,5 @@
 ' CommandLineParser through tlvMain.CommandLine, as a late-bound client sees it.
+Plan 24
 Dim tlv, p, q, r, line, fso
 Set tlv = CreateObject("Velmora.tlvMain")
 Set fso = CreateObject("Scripting.FileSystemObject")
@@ -41,17 +42,20 @@ p.SetNewCommandLine "   ", False
 CheckEqual "blank line has no arguments", p.Count, 0
 CheckEqual "Item(-1) of an empty line is the host's path", LCase(p.Item(-1)), LCase(WScript.FullName)
 
-Err.Clear
+ExpectError
 r = p.Item(-2)
 CheckError "Item(-2)", 9
 p.SetNewCommandLine "p a", False
+ExpectError
 r = p.Item(1)
 CheckError "Item past the last argument", 9
+ExpectError
 r = p.Item(2147483647)
 CheckError "Item at the largest index", 9
 
 ' Clients cannot create a parser themselves.
 Set q = Nothing
+ExpectError
 Set q = CreateObject("Velmora.CommandLineParser")
 CheckError "CommandLineParser is not creatable", 429
 

@@ -1,5 +1,6 @@
 ' tlvMultiMonitor and Monitor as a late-bound client sees them (Wine under a
 ' plain display: one monitor, \\.\DISPLAY1). Flags: 0 null, 1 primary, 2 nearest.
+Plan 24
 Dim mm, all, m, n, r, total
 
 Set mm = CreateObject("Velmora.tlvMultiMonitor")
@@ -45,11 +46,12 @@ CheckEqual "no window, default to primary", n.Primary, True
 Set n = mm.MonitorFromWindow(0, 0)
 Check "no window, default to null", n Is Nothing
 
-Err.Clear
+ExpectError
 Set n = mm.MonitorFromNewRect(2147483647, 0, 1, 1, 0)
 CheckError "width past the 32-bit range", 6
 
 Set n = Nothing
+ExpectError
 Set n = CreateObject("Velmora.Monitor")
 CheckError "Monitor is not creatable", 429
 
