@@ -218,6 +218,43 @@ std::wstring asFormatByteSizeEx(double bytes)
     return FormatSize(bytes, [](double) { return 2; });
 }
 
+std::wstring asFormatLong(long value)
+{
+    return std::to_wstring(value);
+}
+
+std::wstring asFormatInt64(double value)
+{
+    if (std::isnan(value)) return L"NaN";
+    if (std::isinf(value)) return value < 0 ? L"-Infinity" : L"Infinity";
+    const double whole = std::round(value);
+    if (std::fabs(whole) < 9.0e18) return std::to_wstring(static_cast<long long>(whole));
+    wchar_t text[400];
+    std::swprintf(text, std::size(text), L"%.0f", whole);
+    return text;
+}
+
+std::wstring asFormatDouble(double value)
+{
+    if (std::isnan(value) || std::isinf(value)) return asFormatInt64(value);
+    wchar_t text[400];
+    std::swprintf(text, std::size(text), L"%.6f", value);
+    std::wstring result = text;
+    // No trailing zeros, and no separator without digits after it.
+    while (result.back() == L'0')
+        result.pop_back();
+    if (result.back() == L'.') result.pop_back();
+    if (result == L"-0") result = L"0";
+    const size_t point = result.find(L'.');
+    if (point != std::wstring::npos) result.replace(point, 1, DecimalSeparator());
+    return result;
+}
+
+double asLongToUnsignedLong(long value)
+{
+    return static_cast<double>(static_cast<unsigned long>(value));
+}
+
 // Icons ------------------------------------------------------------------------
 
 void asSetWindowResIconAll(HWND window, std::wstring_view resourceName)

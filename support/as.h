@@ -56,6 +56,15 @@ std::wstring asFormatByteSize(double bytes);
 // Two decimals from KB up: "1.00 KB", "97.63 GB", "232.40 GB".
 std::wstring asFormatByteSizeEx(double bytes);
 
+// Display texts of numbers. A whole number: the value rounded half away from
+// zero, no digit grouping. With a fraction: at most six decimals, trailing
+// zeros dropped, the user's decimal separator ("1.5", "2", "0.000123").
+std::wstring asFormatLong(long value);
+std::wstring asFormatInt64(double value);
+std::wstring asFormatDouble(double value);
+// A 32-bit value read as unsigned: -1 gives 4294967295.
+double asLongToUnsignedLong(long value);
+
 // Icons ----------------------------------------------------------------------
 
 // Resource names are a name ("A_MAIN") or "#" and a number ("#100"); an empty

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <string>
 #include <string_view>
 
 namespace support {
@@ -12,6 +13,11 @@ namespace support {
 // By the platform of GetVersionExW: NT family / Windows 95, 98, Me.
 bool esIsHostWinNT();
 bool esIsHostWin9x();
+// By the version of GetVersionExW: Windows 95 (4.0 on the 9x platform),
+// Windows NT 4.0, Windows NT 3.51.
+bool esIsHostWin95();
+bool esIsHostWinNT40();
+bool esIsHostWinNT351();
 // Always False: this program never runs inside a development environment.
 bool esIsInIDE();
 // Records the running program's path under the user's App Paths key
@@ -50,6 +56,9 @@ void esSetWindowTransparecny(HWND window, long percent, bool enable);
 // Selects the whole text of an edit control. Not a window: error.
 void esTextBox_SelectAll(HWND textBox);
 
+// Left not greater than right, top not greater than bottom (swapped where not).
+void esNormalizeRect(RECT& rect) noexcept;
+
 // Screen -----------------------------------------------------------------------
 // 1440 / the screen's dots per inch, truncated: 15 at 96 dpi, 12 at 120.
 long esScreenTwipsPerPixelX();
@@ -64,5 +73,31 @@ long esScreenTwipsPerPixelY();
 // leaves, never more than the total.
 double esGetDiskSpaceTotal(std::wstring_view path);
 double esGetDiskSpaceFree(std::wstring_view path);
+
+// Users ------------------------------------------------------------------------
+
+// The logged-on user's name, which tells the users of one machine apart; empty
+// when the system cannot give it.
+std::wstring esGetFullUserName();
+
+// Modules ----------------------------------------------------------------------
+
+// The full path of a module's file; module 0 is the running program's
+// executable. Error when the system cannot give it.
+std::wstring esGetModuleFileName(HMODULE module);
+
+// Registry ---------------------------------------------------------------------
+// String values below a root key (HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE...).
+// None of them throws: a failure is the default text or False.
+
+// The text of a string value up to its first NUL, or defaultText when the key
+// or value is missing or holds no string; found (if given) tells which.
+std::wstring esReadStringFromRegistry(HKEY root, std::wstring_view key, std::wstring_view value,
+                                      std::wstring_view defaultText, bool* found = nullptr);
+// Writes a string value (REG_SZ), creating the key. True on success.
+bool esWriteStringToRegistry(HKEY root, std::wstring_view key, std::wstring_view value,
+                             std::wstring_view text);
+// Removes a value. True when it was there and is gone.
+bool esDeleteValueFromRegistry(HKEY root, std::wstring_view key, std::wstring_view value);
 
 } // namespace support

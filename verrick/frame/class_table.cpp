@@ -6,6 +6,12 @@
 #include "verrick/forms/tlvTextBoxDefButtonWatcher.h"
 #include "verrick/frame/com_object.h"
 #include "verrick/frame/tlvMain.h"
+#include "verrick/services/CommandLineParser.h"
+#include "verrick/services/Monitor.h"
+#include "verrick/services/tlvAlone.h"
+#include "verrick/services/tlvAutorunSupport.h"
+#include "verrick/services/tlvBenchMark.h"
+#include "verrick/services/tlvMultiMonitor.h"
 
 namespace verrick {
 namespace {
@@ -24,8 +30,15 @@ template <typename T> HRESULT Create(REFIID iid, void** object)
 
 constexpr ClassEntry kClasses[] = {
     {&CLSID_tlvMain, L"tlvMain", &Create<tlvMain>},
+    {&CLSID_tlvAlone, L"tlvAlone", &Create<tlvAlone>},
+    {&CLSID_tlvBenchMark, L"tlvBenchMark", &Create<tlvBenchMark>},
+    {&CLSID_tlvBenchMarkHP, L"tlvBenchMarkHP", &Create<tlvBenchMarkHP>},
     {&CLSID_tlvTextBoxDefButtonWatcher, L"tlvTextBoxDefButtonWatcher", &Create<tlvTextBoxDefButtonWatcher>},
     {&CLSID_tlvTabControl, L"tlvTabControl", &Create<tlvTabControl>},
+    {&CLSID_CommandLineParser, L"CommandLineParser", nullptr},
+    {&CLSID_tlvAutorunSupport, L"tlvAutorunSupport", &Create<tlvAutorunSupport>},
+    {&CLSID_tlvMultiMonitor, L"tlvMultiMonitor", &Create<tlvMultiMonitor>},
+    {&CLSID_Monitor, L"Monitor", nullptr},
     {&CLSID_ucIconControl, L"ucIconControl", &Create<ucIconControl>, ucIconControl::kMiscStatus},
 };
 

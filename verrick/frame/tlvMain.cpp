@@ -9,6 +9,7 @@
 #include "verrick/frame/collection.h"
 #include "verrick/frame/collection_access.h"
 #include "verrick/frame/vb_values.h"
+#include "verrick/services/CommandLineParser.h"
 
 namespace verrick {
 namespace {
@@ -87,8 +88,13 @@ std::vector<std::wstring> SplitText(std::wstring_view text, std::wstring_view de
 HRESULT tlvMain::CommandLine(_CommandLineParser** Result)
 {
     return Guard([&] {
-        if (Result) *Result = nullptr;
-        RaiseNotImplemented(L"tlvMain.CommandLine");
+        if (!Result) support::Raise(support::err::InvalidProcedureCall);
+        *Result = nullptr;
+        if (!commandLine_)
+            commandLine_ =
+                support::ComPtr<_CommandLineParser>::Attach(MakeObject<CommandLineParser>().release());
+        commandLine_->AddRef();
+        *Result = commandLine_.get();
     });
 }
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "Velmora.h"
+#include "support/com.h"
 #include "verrick/frame/com_object.h"
 
 namespace verrick {
@@ -89,6 +90,9 @@ public:
                                               VARIANT_BOOL RaiseErrors, _Collection** Result) override;
 
 private:
+    // Made by the first CommandLine call and handed out again by every later one.
+    // Declared before the hooks, so that the hooks end first.
+    support::ComPtr<_CommandLineParser> commandLine_;
     // One hook per text box hooked through AddTextBoxInsertHook.
     std::vector<std::unique_ptr<forms::CTextBoxInsertHook>> hooks_;
 };

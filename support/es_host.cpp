@@ -1,0 +1,52 @@
+#include <lmcons.h>
+
+#include <string>
+#include <utility>
+
+#include "support/es.h"
+#include "support/runtime_error.h"
+
+namespace support {
+namespace {
+
+bool HostIs(DWORD platform, DWORD major, DWORD minor)
+{
+    OSVERSIONINFOW version{};
+    version.dwOSVersionInfoSize = sizeof version;
+    if (!::GetVersionExW(&version)) RaiseLastWin32(L"GetVersionExW");
+    return version.dwPlatformId == platform && version.dwMajorVersion == major &&
+           version.dwMinorVersion == minor;
+}
+
+} // namespace
+
+bool esIsHostWin95()
+{
+    return HostIs(VER_PLATFORM_WIN32_WINDOWS, 4, 0);
+}
+
+bool esIsHostWinNT40()
+{
+    return HostIs(VER_PLATFORM_WIN32_NT, 4, 0);
+}
+
+bool esIsHostWinNT351()
+{
+    return HostIs(VER_PLATFORM_WIN32_NT, 3, 51);
+}
+
+std::wstring esGetFullUserName()
+{
+    wchar_t name[UNLEN + 1] = {};
+    DWORD length = UNLEN + 1;
+    if (!::GetUserNameW(name, &length)) return {};
+    return name;
+}
+
+void esNormalizeRect(RECT& rect) noexcept
+{
+    if (rect.left > rect.right) std::swap(rect.left, rect.right);
+    if (rect.top > rect.bottom) std::swap(rect.top, rect.bottom);
+}
+
+} // namespace support
