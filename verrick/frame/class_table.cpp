@@ -3,6 +3,7 @@
 #include "Velmora.h"
 #include "verrick/about/tlvTabControl.h"
 #include "verrick/about/ucIconControl.h"
+#include "verrick/errors/tlvErr.h"
 #include "verrick/forms/tlvTextBoxDefButtonWatcher.h"
 #include "verrick/frame/com_object.h"
 #include "verrick/frame/tlvMain.h"
@@ -26,6 +27,7 @@ constexpr ClassEntry kClasses[] = {
     {&CLSID_tlvMain, L"tlvMain", &Create<tlvMain>},
     {&CLSID_tlvTextBoxDefButtonWatcher, L"tlvTextBoxDefButtonWatcher", &Create<tlvTextBoxDefButtonWatcher>},
     {&CLSID_tlvTabControl, L"tlvTabControl", &Create<tlvTabControl>},
+    {&CLSID_tlvErr, L"tlvErr", &Create<tlvErr>},
     {&CLSID_ucIconControl, L"ucIconControl", &Create<ucIconControl>, ucIconControl::kMiscStatus},
 };
 
