@@ -2,6 +2,8 @@
 ' for the error object, the HTTP request and the FTP client, and the timed
 ' box closing by its own countdown.
 
+Plan 24
+
 Class FakeError
     Public Number
     Public Description

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "dialog_driver.h"
 #include "leak_probe.h"
 #include "support/es.h"
 #include "support/test_helpers.h"
@@ -16,26 +17,11 @@
 
 using verrick::errors::frmError500;
 using verrick::errors::ShowTimedBox;
+using namespace dialog_driver;
 
 namespace {
 
 constexpr long kNone = -1;
-
-// What a test does once the dialog shows: look at it, then press keys or click.
-std::function<void(frmError500&)> g_action;
-frmError500* g_shown = nullptr;
-
-void CALLBACK WatchForDialog(HWND, UINT, UINT_PTR timer, DWORD)
-{
-    for (toolkit::Form* form : toolkit::Application::Forms()) {
-        auto* dialog = dynamic_cast<frmError500*>(form);
-        if (!dialog || !dialog->Visible()) continue;
-        ::KillTimer(nullptr, timer);
-        g_shown = dialog;
-        if (auto action = std::exchange(g_action, nullptr)) action(*dialog);
-        return;
-    }
-}
 
 struct Shown {
     long result;
@@ -46,66 +32,10 @@ Shown Show(std::function<void(frmError500&)> action, const std::wstring& text, l
            std::optional<std::wstring> title, long defaultIndex = kNone, long cancelIndex = kNone,
            long timeout = 5)
 {
-    g_action = std::move(action);
-    g_shown = nullptr;
-    ::SetTimer(nullptr, 0, 50, WatchForDialog);
+    dialog_driver::WhenShown<frmError500> watch(std::move(action));
     const DWORD start = ::GetTickCount();
     const long result = ShowTimedBox(text, style, title, defaultIndex, cancelIndex, timeout);
     return {result, ::GetTickCount() - start};
-}
-
-void SendKey(WORD key)
-{
-    INPUT inputs[2] = {};
-    inputs[0].type = inputs[1].type = INPUT_KEYBOARD;
-    inputs[0].ki.wVk = inputs[1].ki.wVk = key;
-    inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    ::SendInput(2, inputs, sizeof(INPUT));
-}
-
-void ClickOn(HWND window)
-{
-    RECT r{};
-    ::GetWindowRect(window, &r);
-    ::SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-    INPUT inputs[2] = {};
-    inputs[0].type = inputs[1].type = INPUT_MOUSE;
-    inputs[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    ::SendInput(2, inputs, sizeof(INPUT));
-}
-
-// The dialog as the screen shows it, saved beside the test program as a BMP file.
-void SaveScreenshot(HWND window, const wchar_t* name)
-{
-    RECT r{};
-    ::GetWindowRect(window, &r);
-    const int width = r.right - r.left, height = r.bottom - r.top;
-    support::WindowDC screen(nullptr);
-    support::UniqueMemoryDC memory(::CreateCompatibleDC(screen.get()));
-    support::UniqueBitmap bitmap(::CreateCompatibleBitmap(screen.get(), width, height));
-    {
-        support::SelectedObject selected(memory.get(), bitmap.get());
-        ::BitBlt(memory.get(), 0, 0, width, height, screen.get(), r.left, r.top, SRCCOPY);
-    }
-    BITMAPINFOHEADER header{sizeof header, width, height, 1, 24, BI_RGB};
-    const DWORD stride = (static_cast<DWORD>(width) * 3 + 3) & ~3u;
-    std::vector<BYTE> pixels(stride * static_cast<DWORD>(height));
-    ::GetDIBits(memory.get(), bitmap.get(), 0, static_cast<UINT>(height), pixels.data(),
-                reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS);
-    BITMAPFILEHEADER file{0x4D42, static_cast<DWORD>(sizeof file + sizeof header + pixels.size()), 0, 0,
-                          sizeof file + sizeof header};
-    std::wstring path = support_test::ProgramPath();
-    path.erase(path.find_last_of(L"\\/") + 1);
-    ::CreateDirectoryW((path + L"artefacts").c_str(), nullptr);
-    path += L"artefacts\\";
-    path += name;
-    if (FILE* out = _wfopen(path.c_str(), L"wb")) {
-        std::fwrite(&file, sizeof file, 1, out);
-        std::fwrite(&header, sizeof header, 1, out);
-        std::fwrite(pixels.data(), 1, pixels.size(), out);
-        std::fclose(out);
-    }
 }
 
 std::vector<UINT> g_beeps;

@@ -21,8 +21,9 @@ public:
                                            long* Result) override;
     HRESULT STDMETHODCALLTYPE GetErrorMessage(IDispatch** ErrObject, BSTR* Result) override;
     HRESULT STDMETHODCALLTYPE GetShortErrorMessage(IDispatch** ErrObject, BSTR* Result) override;
-    HRESULT STDMETHODCALLTYPE ErrorDisplayAPI(long ErrorNumber, long Style, BSTR Title, VARIANT* DescriptionText,
-                                              VARIANT_BOOL* Silent, long* Result) override;
+    HRESULT STDMETHODCALLTYPE ErrorDisplayAPI(long ErrorNumber, long Style, BSTR Title,
+                                              VARIANT* DescriptionText, VARIANT_BOOL* Silent,
+                                              long* Result) override;
     HRESULT STDMETHODCALLTYPE GetErrorMessageAPI(long ErrorNumber, BSTR* Result) override;
     HRESULT STDMETHODCALLTYPE GetShortErrorMessageAPI(long ErrorNumber, BSTR* Result) override;
     HRESULT STDMETHODCALLTYPE ErrorDisplayWinMM(long ErrorNumber, long Style, BSTR Title,

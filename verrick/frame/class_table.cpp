@@ -4,6 +4,7 @@
 #include "verrick/about/tlvTabControl.h"
 #include "verrick/about/ucIconControl.h"
 #include "verrick/errors/tlvErr.h"
+#include "verrick/forms/tlvSimpleListDialog.h"
 #include "verrick/forms/tlvTextBoxDefButtonWatcher.h"
 #include "verrick/frame/com_object.h"
 #include "verrick/frame/tlvMain.h"
@@ -27,6 +28,7 @@ constexpr ClassEntry kClasses[] = {
     {&CLSID_tlvMain, L"tlvMain", &Create<tlvMain>},
     {&CLSID_tlvTextBoxDefButtonWatcher, L"tlvTextBoxDefButtonWatcher", &Create<tlvTextBoxDefButtonWatcher>},
     {&CLSID_tlvTabControl, L"tlvTabControl", &Create<tlvTabControl>},
+    {&CLSID_tlvSimpleListDialog, L"tlvSimpleListDialog", &Create<tlvSimpleListDialog>},
     {&CLSID_tlvErr, L"tlvErr", &Create<tlvErr>},
     {&CLSID_ucIconControl, L"ucIconControl", &Create<ucIconControl>, ucIconControl::kMiscStatus},
 };
