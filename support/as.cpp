@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cwchar>
+#include <string>
+
+#include <mmsystem.h>
 
 #include "support/runtime_error.h"
 #include "support/text.h"
@@ -175,6 +178,11 @@ std::wstring asCutRight(std::wstring_view text, long count)
     return cut >= text.size() ? std::wstring() : std::wstring(text.substr(0, text.size() - cut));
 }
 
+std::wstring asTrimCRLF(std::wstring_view text)
+{
+    return Trim(text, true, true, [](wchar_t c) { return c == L'\r' || c == L'\n'; });
+}
+
 // Buffers ----------------------------------------------------------------------
 
 std::wstring asGetStringFromPointerA(std::string_view buffer)
@@ -285,6 +293,60 @@ void asPaintDesktop2(HWND window, HDC dc)
         RaiseWin32(ERROR_INVALID_WINDOW_HANDLE, L"asPaintDesktop2");
     // A system colour brush belongs to the system: nothing to free.
     ::FillRect(dc, &area, ::GetSysColorBrush(COLOR_DESKTOP));
+}
+
+// Error numbers and texts ------------------------------------------------------
+
+namespace {
+
+// A system or module message without the line breaks and blanks that end it.
+std::wstring FormattedMessage(DWORD source, HMODULE module, DWORD code)
+{
+    wchar_t* buffer = nullptr;
+    const DWORD length =
+        ::FormatMessageW(source | FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS, module,
+                         code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+    UniqueLocal owner(reinterpret_cast<HLOCAL>(buffer));
+    if (length == 0 || !buffer) return {};
+    return Trim({buffer, length}, false, true,
+                [](wchar_t c) { return c == L'\r' || c == L'\n' || c == L' '; });
+}
+
+} // namespace
+
+std::wstring asGetErrorNumber(long number)
+{
+    std::wstring text = std::to_wstring(number);
+    if (number < 0 || number > 0xFFFF) {
+        wchar_t hex[16];
+        std::swprintf(hex, 16, L" (0x%08lX)", static_cast<unsigned long>(number));
+        text += hex;
+    }
+    return text;
+}
+
+std::wstring asGetAPIErrorDescription(long code)
+{
+    return FormattedMessage(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, static_cast<DWORD>(code));
+}
+
+std::wstring asGetWinMMErrorDescription(long code)
+{
+    wchar_t text[MAXERRORLENGTH * 2] = {};
+    constexpr long kMciErrorBase = 256;
+    if (code >= kMciErrorBase) {
+        if (!::mciGetErrorStringW(static_cast<MCIERROR>(code), text, MAXERRORLENGTH * 2)) return {};
+    } else if (::waveOutGetErrorTextW(static_cast<MMRESULT>(code), text, MAXERRORLENGTH * 2) !=
+               MMSYSERR_NOERROR) {
+        return {};
+    }
+    return text;
+}
+
+std::wstring asGetModuleErrorDescription(HMODULE module, long code)
+{
+    if (!module) return {};
+    return FormattedMessage(FORMAT_MESSAGE_FROM_HMODULE, module, static_cast<DWORD>(code));
 }
 
 } // namespace support

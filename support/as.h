@@ -29,6 +29,9 @@ std::wstring asTrimEx2(std::wstring_view text, bool left, bool right, bool space
 std::wstring asCutLeft(std::wstring_view text, long count);
 std::wstring asCutRight(std::wstring_view text, long count);
 
+// Without the line breaks (CR, LF) at either end; inner ones stay.
+std::wstring asTrimCRLF(std::wstring_view text);
+
 // Buffers ------------------------------------------------------------------
 
 // The text of an ANSI (code page CP_ACP) / UTF-16 buffer up to its first NUL
@@ -64,6 +67,20 @@ std::wstring asFormatInt64(double value);
 std::wstring asFormatDouble(double value);
 // A 32-bit value read as unsigned: -1 gives 4294967295.
 double asLongToUnsignedLong(long value);
+// Error numbers and texts --------------------------------------------------
+
+// An error number as shown in messages: decimal, followed by its hexadecimal
+// form in parentheses where that is how such codes are known (negative numbers,
+// HRESULTs, and anything above 65535): "5", "-2147024891 (0x80070005)".
+std::wstring asGetErrorNumber(long number);
+// The system's text of a Win32 error code, in the user's language, without its
+// line breaks at the end; "" when the system has none. Inserts (%1) stay as they are.
+std::wstring asGetAPIErrorDescription(long code);
+// The multimedia library's text of a WinMM (MMSYSERR_, WAVERR_, MCIERR_) code; "" when it has none.
+std::wstring asGetWinMMErrorDescription(long code);
+// The text of a code in a module's message table (and nowhere else); "" when
+// the module has no table or no such entry. Inserts stay as they are.
+std::wstring asGetModuleErrorDescription(HMODULE module, long code);
 
 // Icons ----------------------------------------------------------------------
 

@@ -34,6 +34,9 @@ inline constexpr wchar_t kProgramWindowClass[] = L"ToolkitProgramWindow";
 // That window of the calling thread (a top-level window, not a message-only
 // one), or 0 when there is none.
 HWND esGetThunderMainHandle();
+// The calling program's title: the caption of such a window of the thread that
+// has one, else the executable's name without its extension.
+std::wstring esGetThunderMainTitle();
 // Opens the program's read-me, "ReadMe.txt" in the executable's folder, with
 // the shell's "open" verb, or in Notepad where no program opens text files
 // (owner: the window for any message the shell shows, or 0). False when there
@@ -63,6 +66,9 @@ void esNormalizeRect(RECT& rect) noexcept;
 // 1440 / the screen's dots per inch, truncated: 15 at 96 dpi, 12 at 120.
 long esScreenTwipsPerPixelX();
 long esScreenTwipsPerPixelY();
+// The primary screen's size in pixels.
+long esScreenWidthPx();
+long esScreenHeightPx();
 
 // Disks ------------------------------------------------------------------------
 

@@ -82,6 +82,7 @@ using UniqueMemoryDC = UniqueHandle<HandleTraits<HDC, ::DeleteDC>>; // CreateCom
 using UniqueRegKey = UniqueHandle<HandleTraits<HKEY, ::RegCloseKey>>;
 using UniqueModule = UniqueHandle<HandleTraits<HMODULE, ::FreeLibrary>>;
 using UniqueGlobal = UniqueHandle<HandleTraits<HGLOBAL, ::GlobalFree>>;
+using UniqueLocal = UniqueHandle<HandleTraits<HLOCAL, ::LocalFree>>; // FORMAT_MESSAGE_ALLOCATE_BUFFER
 
 // A device context from GetDC, given back with ReleaseDC.
 class WindowDC {

@@ -31,9 +31,12 @@ void ShowFatalBox(std::exception_ptr error)
 
 } // namespace
 
+// The module the toolkit is linked into: the program, or a library that shows forms of its own.
+extern "C" IMAGE_DOS_HEADER __ImageBase;
+
 HINSTANCE Application::Instance() noexcept
 {
-    return ::GetModuleHandleW(nullptr);
+    return reinterpret_cast<HINSTANCE>(&__ImageBase);
 }
 
 void Application::SetTitle(std::wstring title)

@@ -23,6 +23,7 @@ public:
     // error's number and text and ends the process.
     using FatalHandler = std::function<void(std::exception_ptr)>;
 
+    // The module the toolkit is linked into; its window classes belong to it.
     static HINSTANCE Instance() noexcept;
     static void SetTitle(std::wstring title);
     static const std::wstring& Title() noexcept;

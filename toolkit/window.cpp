@@ -18,6 +18,13 @@ std::vector<std::pair<std::wstring, WNDPROC>>& Superclasses()
     return classes;
 }
 
+// Every class this module registered, for UnregisterToolkitClasses.
+std::vector<std::wstring>& RegisteredClasses()
+{
+    static std::vector<std::wstring> classes;
+    return classes;
+}
+
 WNDPROC BaseProcOf(HWND window)
 {
     wchar_t className[64];
@@ -106,12 +113,9 @@ const wchar_t* RegisterToolkitClass(const wchar_t* name, UINT style, HBRUSH back
     windowClass.hbrBackground = background;
     windowClass.lpszClassName = name;
     if (!::RegisterClassExW(&windowClass)) support::RaiseLastWin32(L"RegisterClassExW");
+    RegisteredClasses().emplace_back(name);
     return name;
 }
-
-} // namespace toolkit
-
-namespace toolkit {
 
 const wchar_t* RegisterToolkitSuperclass(const wchar_t* name, const wchar_t* systemClass)
 {
@@ -126,7 +130,16 @@ const wchar_t* RegisterToolkitSuperclass(const wchar_t* name, const wchar_t* sys
     // A global class of the system would be shared with every module; ours is local.
     windowClass.style &= ~CS_GLOBALCLASS;
     if (!::RegisterClassExW(&windowClass)) support::RaiseLastWin32(L"RegisterClassExW");
+    RegisteredClasses().emplace_back(name);
     return name;
+}
+
+void UnregisterToolkitClasses() noexcept
+{
+    for (const std::wstring& name : RegisteredClasses())
+        ::UnregisterClassW(name.c_str(), Application::Instance());
+    RegisteredClasses().clear();
+    Superclasses().clear();
 }
 
 } // namespace toolkit

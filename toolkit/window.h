@@ -49,5 +49,9 @@ const wchar_t* RegisterToolkitClass(const wchar_t* name, UINT style, HBRUSH back
 // Registers a toolkit class that extends a system control class (BUTTON, EDIT,
 // COMBOBOX): what the object does not handle goes to the system class.
 const wchar_t* RegisterToolkitSuperclass(const wchar_t* name, const wchar_t* systemClass);
+// Unregisters every class registered above, once no window of them is left. A
+// library calls it when it is unloaded: the system keeps a library's classes,
+// with procedures that would point into freed code.
+void UnregisterToolkitClasses() noexcept;
 
 } // namespace toolkit

@@ -103,6 +103,38 @@ TEST_CASE("As::TrimEx2OptionsOneByOne")
     CHECK(only(L"\u200Bx", 0) == L"\u200Bx");
 }
 
+TEST_CASE("As::TrimCRLFTakesLineBreaksAtTheEndsOnly")
+{
+    CHECK(asTrimCRLF(L"\r\n\r\na\r\nb \r\n") == L"a\r\nb ");
+    CHECK(asTrimCRLF(L" \r\n") == L" ");
+    CHECK(asTrimCRLF(L"\n\r") == L"");
+}
+
+TEST_CASE("As::ErrorNumbersAndTexts")
+{
+    CHECK(asGetErrorNumber(0) == L"0");
+    CHECK(asGetErrorNumber(12002) == L"12002");
+    CHECK(asGetErrorNumber(65536) == L"65536 (0x00010000)");
+    CHECK(asGetErrorNumber(-2147024891) == L"-2147024891 (0x80070005)");
+
+    const std::wstring denied = asGetAPIErrorDescription(ERROR_ACCESS_DENIED);
+    CHECK_FALSE(denied.empty());
+    CHECK(denied.back() != L'\n');
+    CHECK(denied.back() != L' ');
+    CHECK(asGetAPIErrorDescription(0x7654321) == L"");
+    // Inserts are left for the reader, not filled from whatever lies on the stack.
+    CHECK(asGetAPIErrorDescription(ERROR_BAD_EXE_FORMAT).find(L"%1") != std::wstring::npos);
+
+    CHECK_FALSE(asGetWinMMErrorDescription(2).empty());   // MMSYSERR_BADDEVICEID
+    CHECK_FALSE(asGetWinMMErrorDescription(263).empty()); // MCIERR_INVALID_DEVICE_NAME
+    CHECK(asGetWinMMErrorDescription(9999) == L"");
+
+    CHECK(asGetModuleErrorDescription(nullptr, 5) == L"");
+    UniqueModule noTable(::LoadLibraryExW(L"comctl32.dll", nullptr, LOAD_LIBRARY_AS_DATAFILE));
+    REQUIRE(noTable);
+    CHECK(asGetModuleErrorDescription(noTable.get(), 5) == L"");
+}
+
 TEST_CASE("As::CutLeftAndRight")
 {
     CHECK(asCutLeft(L"abcdef", 2) == L"cdef");

@@ -179,6 +179,21 @@ TEST_CASE("Es::ThunderMainHandleIgnoresOtherThreads")
     CHECK(::WaitForSingleObject(thread.get(), 30000) == WAIT_OBJECT_0);
 }
 
+TEST_CASE("Es::ThunderMainTitleIsTheProgramWindowsCaptionOrTheProgramsName")
+{
+    const std::wstring path = ProgramPath();
+    std::wstring name = path.substr(path.find_last_of(L"\\/") + 1);
+    name.erase(name.find_last_of(L'.'));
+    CHECK(esGetThunderMainTitle() == name);
+    TestWindow untitled(kProgramWindowClass);
+    ::SetWindowTextW(untitled.get(), L"");
+    // A library's own program window has no title: it does not count.
+    CHECK(esGetThunderMainTitle() == name);
+    TestWindow program(kProgramWindowClass);
+    ::SetWindowTextW(program.get(), L"Tollever - Vorlan");
+    CHECK(esGetThunderMainTitle() == L"Tollever - Vorlan");
+}
+
 // Windows ----------------------------------------------------------------------
 
 TEST_CASE("Es::FixUserControlsContainerWindowDoesNothing")

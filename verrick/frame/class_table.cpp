@@ -3,6 +3,8 @@
 #include "Velmora.h"
 #include "verrick/about/tlvTabControl.h"
 #include "verrick/about/ucIconControl.h"
+#include "verrick/errors/tlvErr.h"
+#include "verrick/forms/tlvSimpleListDialog.h"
 #include "verrick/forms/tlvTextBoxDefButtonWatcher.h"
 #include "verrick/frame/com_object.h"
 #include "verrick/frame/tlvMain.h"
@@ -39,6 +41,8 @@ constexpr ClassEntry kClasses[] = {
     {&CLSID_tlvAutorunSupport, L"tlvAutorunSupport", &Create<tlvAutorunSupport>},
     {&CLSID_tlvMultiMonitor, L"tlvMultiMonitor", &Create<tlvMultiMonitor>},
     {&CLSID_Monitor, L"Monitor", nullptr},
+    {&CLSID_tlvSimpleListDialog, L"tlvSimpleListDialog", &Create<tlvSimpleListDialog>},
+    {&CLSID_tlvErr, L"tlvErr", &Create<tlvErr>},
     {&CLSID_ucIconControl, L"ucIconControl", &Create<ucIconControl>, ucIconControl::kMiscStatus},
 };
 

@@ -9,6 +9,7 @@
 #include "verrick/frame/class_table.h"
 #include "verrick/frame/module.h"
 #include "verrick/frame/registration.h"
+#include "toolkit/window.h"
 
 namespace verrick {
 namespace {
@@ -82,6 +83,7 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved
     } else if (reason == DLL_PROCESS_DETACH && !reserved) {
         // Unloaded by FreeLibrary: nothing of ours is in use any more. At process exit, leave it.
         ReleaseTypeLibrary();
+        toolkit::UnregisterToolkitClasses();
     }
     return TRUE;
 }

@@ -1,0 +1,51 @@
+// A helper of the script tests: waits for a window whose caption starts with
+// the given text, brings it to the front and presses one key there, as a user
+// would; the script that started it sits in the dialog's modal loop meanwhile.
+//   dialog_closer CAPTION-PREFIX VIRTUAL-KEY [TIMEOUT-MS]
+// Exit code 0 when the key was pressed, 1 when no such window showed in time.
+
+#include <windows.h>
+
+#include <cstdlib>
+#include <cwchar>
+#include <string>
+
+namespace {
+
+struct Search {
+    std::wstring prefix;
+    HWND found = nullptr;
+};
+
+BOOL CALLBACK Match(HWND window, LPARAM context)
+{
+    auto& search = *reinterpret_cast<Search*>(context);
+    wchar_t caption[512] = {};
+    if (!::IsWindowVisible(window) || !::GetWindowTextW(window, caption, 512)) return TRUE;
+    if (std::wcsncmp(caption, search.prefix.c_str(), search.prefix.size()) != 0) return TRUE;
+    search.found = window;
+    return FALSE;
+}
+
+} // namespace
+
+int wmain(int argc, wchar_t** argv)
+{
+    if (argc < 3) return 2;
+    Search search{argv[1]};
+    const WORD key = static_cast<WORD>(std::wcstol(argv[2], nullptr, 0));
+    const DWORD timeout = argc > 3 ? static_cast<DWORD>(std::wcstol(argv[3], nullptr, 0)) : 20000;
+    for (DWORD start = ::GetTickCount(); ::GetTickCount() - start < timeout; ::Sleep(100)) {
+        ::EnumWindows(Match, reinterpret_cast<LPARAM>(&search));
+        if (!search.found) continue;
+        ::Sleep(300);
+        ::SetForegroundWindow(search.found);
+        INPUT inputs[2] = {};
+        inputs[0].type = inputs[1].type = INPUT_KEYBOARD;
+        inputs[0].ki.wVk = inputs[1].ki.wVk = key;
+        inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
+        ::SendInput(2, inputs, sizeof(INPUT));
+        return 0;
+    }
+    return 1;
+}

@@ -1,0 +1,130 @@
+#pragma once
+// Driving the library's modal dialogs from their own thread: an action runs
+// once the dialog shows (from a timer of the modal loop), presses real keys,
+// clicks with the real mouse, and saves what the screen shows.
+
+#include <doctest.h>
+
+#include <windows.h>
+
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "support/handles.h"
+#include "support/test_helpers.h"
+#include "toolkit/application.h"
+#include "toolkit/form.h"
+
+namespace dialog_driver {
+
+// While it lives, the first visible form of type T gets the action once.
+template <typename T> class WhenShown {
+public:
+    explicit WhenShown(std::function<void(T&)> action)
+    {
+        Action() = std::move(action);
+        timer_ = ::SetTimer(nullptr, 0, 50, Watch);
+    }
+    ~WhenShown()
+    {
+        ::KillTimer(nullptr, timer_);
+        Action() = nullptr;
+    }
+    WhenShown(const WhenShown&) = delete;
+    WhenShown& operator=(const WhenShown&) = delete;
+
+private:
+    static std::function<void(T&)>& Action()
+    {
+        static std::function<void(T&)> action;
+        return action;
+    }
+    static void CALLBACK Watch(HWND, UINT, UINT_PTR timer, DWORD)
+    {
+        for (toolkit::Form* form : toolkit::Application::Forms()) {
+            auto* dialog = dynamic_cast<T*>(form);
+            if (!dialog || !dialog->Visible()) continue;
+            ::KillTimer(nullptr, timer);
+            if (auto action = std::exchange(Action(), nullptr)) action(*dialog);
+            return;
+        }
+    }
+    UINT_PTR timer_;
+};
+
+inline void SendKey(WORD key)
+{
+    INPUT inputs[2] = {};
+    inputs[0].type = inputs[1].type = INPUT_KEYBOARD;
+    inputs[0].ki.wVk = inputs[1].ki.wVk = key;
+    inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    ::SendInput(2, inputs, sizeof(INPUT));
+}
+
+// A left click at a point of the screen.
+inline void ClickAt(POINT point)
+{
+    ::SetCursorPos(point.x, point.y);
+    INPUT inputs[2] = {};
+    inputs[0].type = inputs[1].type = INPUT_MOUSE;
+    inputs[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    ::SendInput(2, inputs, sizeof(INPUT));
+}
+
+inline void ClickOn(HWND window)
+{
+    RECT r{};
+    ::GetWindowRect(window, &r);
+    ClickAt({(r.left + r.right) / 2, (r.top + r.bottom) / 2});
+}
+
+// Handles what is waiting now (the input just sent) inside an action.
+inline void Pump(DWORD milliseconds)
+{
+    for (DWORD start = ::GetTickCount(); ::GetTickCount() - start < milliseconds;) {
+        MSG message;
+        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+            toolkit::Application::Dispatch(message);
+        ::Sleep(10);
+    }
+}
+
+// The window as the screen shows it, saved as a BMP file in artefacts/ beside the test program.
+inline void SaveScreenshot(HWND window, const wchar_t* name)
+{
+    RECT r{};
+    ::GetWindowRect(window, &r);
+    const int width = r.right - r.left, height = r.bottom - r.top;
+    support::WindowDC screen(nullptr);
+    support::UniqueMemoryDC memory(::CreateCompatibleDC(screen.get()));
+    support::UniqueBitmap bitmap(::CreateCompatibleBitmap(screen.get(), width, height));
+    {
+        support::SelectedObject selected(memory.get(), bitmap.get());
+        ::BitBlt(memory.get(), 0, 0, width, height, screen.get(), r.left, r.top, SRCCOPY);
+    }
+    BITMAPINFOHEADER header{sizeof header, width, height, 1, 24, BI_RGB};
+    const DWORD stride = (static_cast<DWORD>(width) * 3 + 3) & ~3u;
+    std::vector<BYTE> pixels(stride * static_cast<DWORD>(height));
+    ::GetDIBits(memory.get(), bitmap.get(), 0, static_cast<UINT>(height), pixels.data(),
+                reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS);
+    BITMAPFILEHEADER file{0x4D42, static_cast<DWORD>(sizeof file + sizeof header + pixels.size()), 0, 0,
+                          sizeof file + sizeof header};
+    std::wstring path = support_test::ProgramPath();
+    path.erase(path.find_last_of(L"\\/") + 1);
+    ::CreateDirectoryW((path + L"artefacts").c_str(), nullptr);
+    path += L"artefacts\\";
+    path += name;
+    FILE* out = _wfopen(path.c_str(), L"wb");
+    CHECK(out);
+    if (!out) return;
+    std::fwrite(&file, sizeof file, 1, out);
+    std::fwrite(&header, sizeof header, 1, out);
+    std::fwrite(pixels.data(), 1, pixels.size(), out);
+    std::fclose(out);
+}
+
+} // namespace dialog_driver

@@ -1,0 +1,53 @@
+#pragma once
+// A list box: a list of texts, one of which may be selected. Without
+// IntegralHeight off, the window shows whole lines only and its height is
+// rounded down to them: Height then reads the height the list really has.
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "toolkit/control.h"
+
+namespace toolkit {
+
+class ListBox : public WindowedControl {
+public:
+    ListBox(Form& parent, std::wstring name);
+    ListBox(const ListBox& source, int index);
+
+    // Adds at the end, or before index; error 5 for an index past the end.
+    void AddItem(const std::wstring& item, int index = -1);
+    void RemoveItem(int index);
+    void Clear();
+    int ListCount() const noexcept { return static_cast<int>(items_.size()); }
+    // The item at index; empty text outside the list.
+    std::wstring List(int index) const;
+    void List(int index, const std::wstring& item);
+    // -1 when nothing is selected; setting it raises Click.
+    int ListIndex() const noexcept { return listIndex_; }
+    void ListIndex(int index);
+    // The selected item's text, or "" when none is selected.
+    std::wstring Text() const;
+
+    std::function<void()> Click;
+
+    const automation::ClassInfo& AutomationClass() const override;
+
+protected:
+    const wchar_t* ClassName() const override;
+    DWORD WindowStyle() const override;
+    DWORD ExStyle() const override { return WS_EX_CLIENTEDGE; }
+    void OnCreated() override;
+    void OnResized() override;
+    void OnCommand(WORD code) override;
+    bool TakesFocus() const override { return true; }
+
+private:
+    void SelectInWindow();
+
+    std::vector<std::wstring> items_;
+    int listIndex_ = -1;
+};
+
+} // namespace toolkit
