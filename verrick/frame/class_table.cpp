@@ -3,6 +3,7 @@
 #include "Velmora.h"
 #include "verrick/about/tlvTabControl.h"
 #include "verrick/about/ucIconControl.h"
+#include "verrick/clipboard/tlvClipboard.h"
 #include "verrick/forms/tlvTextBoxDefButtonWatcher.h"
 #include "verrick/frame/com_object.h"
 #include "verrick/frame/tlvMain.h"
@@ -39,6 +40,7 @@ constexpr ClassEntry kClasses[] = {
     {&CLSID_tlvAutorunSupport, L"tlvAutorunSupport", &Create<tlvAutorunSupport>},
     {&CLSID_tlvMultiMonitor, L"tlvMultiMonitor", &Create<tlvMultiMonitor>},
     {&CLSID_Monitor, L"Monitor", nullptr},
+    {&CLSID_tlvClipboard, L"tlvClipboard", &Create<tlvClipboard>},
     {&CLSID_ucIconControl, L"ucIconControl", &Create<ucIconControl>, ucIconControl::kMiscStatus},
 };
 
