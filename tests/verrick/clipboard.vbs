@@ -1,6 +1,7 @@
 ' tlvClipboard from a late-bound script: every member, the HTML block's
 ' offsets for Cyrillic and emoji, foreign blocks placed as raw bytes.
 Dim clip, tlv, r, s, e, c, g, data, size, fmt, custom, shell, f, cyr, emoji, path1
+Plan 61
 Set clip = CreateObject("Velmora.tlvClipboard")
 Set tlv = CreateObject("Velmora.tlvMain")
 Set shell = CreateObject("WScript.Shell")
@@ -77,11 +78,11 @@ CheckEqual "raw HTML block set", r, True
 CheckEqual "source URL", clip.GetHTML(6), "http://example.org/"
 CheckEqual "short header numbers", clip.GetHTML(), "<b>x</b>"
 r = clip.SetRAWData(fmt, Bytes("Version:1.0|StartFragment:abcdefghij|EndFragment:0000000010|"))
-Err.Clear
+ExpectError
 s = clip.GetHTML()
 CheckError "header number not numeric", 13
 r = clip.SetRAWData(fmt, Bytes("Version:1.0|StartFragment:0000000080|EndFragment:0000000070|"))
-Err.Clear
+ExpectError
 s = clip.GetHTML()
 CheckError "end offset below start", 5
 r = clip.SetRAWData(fmt, Bytes("Version:1.0|StartFragment:0000000063|EndFragment:0009999999|<b>y</b>"))
