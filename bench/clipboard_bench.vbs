@@ -62,7 +62,7 @@ For k = 0 To 1
     getFiles = Elapsed(started)
     If files.Count <> count Then WScript.Echo "GetShellFiles returned " & files.Count & " paths"
     clip.Clear
-    r = clip.SetText(Replace(joined, "|", vbNullChar))
+    r = clip.SetText(joined)
     started = Timer
     r = clip.GetText()
     getText = Elapsed(started)
