@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
-# Registers Verrick.dll in the Wine prefix and runs verrick_bench.vbs under
-# Wine's cscript, which prints the figures.
-#   verrick_bench.sh path/to/Verrick.dll
+# Registers Verrick.dll in the Wine prefix and runs a benchmark script
+# (verrick_bench.vbs unless named) under Wine's cscript, which prints the figures.
+#   verrick_bench.sh path/to/Verrick.dll [clipboard_bench.vbs]
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 run="$here/../scripts/wine-run.sh"
 to_windows() { printf 'Z:%s' "${1//\//\\}"; }
 dll=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
 "$run" regsvr32 /s "$(to_windows "$dll")"
-"$run" cscript //nologo "$(to_windows "$here/verrick_bench.vbs")" 2>&1 | tr -d '\r'
+"$run" cscript //nologo "$(to_windows "$here/${2:-verrick_bench.vbs}")" 2>&1 | tr -d '\r'

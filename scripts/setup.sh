@@ -7,6 +7,7 @@ packages=(
   cmake make g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools libwine-dev ccache
   wine wine32:i386 wine64
   xvfb xauth x11-utils xdotool imagemagick doctest-dev clang-format
+  clang libclang-rt-14-dev xclip
 )
 
 need_root() {

@@ -43,5 +43,9 @@ std::wstring FromAnsi(std::string_view bytes)
 {
     return Widen(CP_ACP, bytes);
 }
+std::string ToOem(std::wstring_view text)
+{
+    return Narrow(CP_OEMCP, text);
+}
 
 } // namespace support

@@ -11,5 +11,6 @@ std::string ToUtf8(std::wstring_view text);
 std::wstring FromUtf8(std::string_view bytes);
 std::string ToAnsi(std::wstring_view text);
 std::wstring FromAnsi(std::string_view bytes);
+std::string ToOem(std::wstring_view text);
 
 } // namespace support

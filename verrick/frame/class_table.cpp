@@ -5,6 +5,7 @@
 #include "verrick/about/ucIconControl.h"
 #include "verrick/errors/tlvErr.h"
 #include "verrick/forms/tlvSimpleListDialog.h"
+#include "verrick/clipboard/tlvClipboard.h"
 #include "verrick/forms/tlvTextBoxDefButtonWatcher.h"
 #include "verrick/frame/com_object.h"
 #include "verrick/frame/tlvMain.h"
@@ -43,6 +44,7 @@ constexpr ClassEntry kClasses[] = {
     {&CLSID_Monitor, L"Monitor", nullptr},
     {&CLSID_tlvSimpleListDialog, L"tlvSimpleListDialog", &Create<tlvSimpleListDialog>},
     {&CLSID_tlvErr, L"tlvErr", &Create<tlvErr>},
+    {&CLSID_tlvClipboard, L"tlvClipboard", &Create<tlvClipboard>},
     {&CLSID_ucIconControl, L"ucIconControl", &Create<ucIconControl>, ucIconControl::kMiscStatus},
 };
 
