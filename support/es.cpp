@@ -194,25 +194,29 @@ HWND esGetThunderMainHandle()
     return found;
 }
 
+namespace {
+
+// The first program window of the thread with a caption gives its title.
+BOOL CALLBACK FindTitledProgramWindow(HWND window, LPARAM found)
+{
+    wchar_t className[64] = {};
+    if (!::GetClassNameW(window, className, 64) || wcscmp(className, kProgramWindowClass) != 0) return TRUE;
+    const int length = ::GetWindowTextLengthW(window);
+    if (length <= 0) return TRUE;
+    auto& text = *reinterpret_cast<std::wstring*>(found);
+    text.resize(static_cast<size_t>(length) + 1);
+    text.resize(static_cast<size_t>(::GetWindowTextW(window, text.data(), length + 1)));
+    return text.empty();
+}
+
+} // namespace
+
 std::wstring esGetThunderMainTitle()
 {
     // A library's own forms make a program window with an empty caption: the client's is the one with a
     // title.
     std::wstring title;
-    ::EnumThreadWindows(
-        ::GetCurrentThreadId(),
-        [](HWND window, LPARAM found) -> BOOL {
-            wchar_t className[64] = {};
-            if (!::GetClassNameW(window, className, 64) || wcscmp(className, kProgramWindowClass) != 0)
-                return TRUE;
-            const int length = ::GetWindowTextLengthW(window);
-            if (length <= 0) return TRUE;
-            auto& text = *reinterpret_cast<std::wstring*>(found);
-            text.resize(static_cast<size_t>(length) + 1);
-            text.resize(static_cast<size_t>(::GetWindowTextW(window, text.data(), length + 1)));
-            return text.empty();
-        },
-        reinterpret_cast<LPARAM>(&title));
+    ::EnumThreadWindows(::GetCurrentThreadId(), FindTitledProgramWindow, reinterpret_cast<LPARAM>(&title));
     if (!title.empty()) return title;
     std::wstring path = ProgramPath();
     path.erase(0, path.find_last_of(L"\\/") + 1);

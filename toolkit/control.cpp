@@ -309,7 +309,7 @@ void WindowedControl::DescribeMembers(automation::ClassInfo& info)
                   [](WindowedControl& c) {
                       // A Long holds a window handle in both widths: USER handles
                       // are 32-bit significant on 64-bit Windows too.
-                      return Variant::Long(::HandleToLong(c.hWnd()));
+                      return Variant::Long(HandleToLong(c.hWnd()));
                   })
         .Property(
             L"TabIndex", [](WindowedControl& c) { return Variant::Long(c.TabIndex()); },

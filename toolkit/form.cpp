@@ -602,7 +602,7 @@ const automation::ClassInfo& Form::AutomationClass() const
                           f.Load();
                           // A Long holds a window handle in both widths: USER handles
                           // are 32-bit significant on 64-bit Windows too.
-                          return Variant::Long(::HandleToLong(f.hWnd()));
+                          return Variant::Long(HandleToLong(f.hWnd()));
                       })
             .Property(
                 L"MousePointer", [](Form& f) { return Variant::Long(f.MousePointer()); },

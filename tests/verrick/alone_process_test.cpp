@@ -27,7 +27,7 @@ struct FirstCopy {
         std::wstring line;
         REQUIRE(process.WaitForLine(L"window ", line));
         CHECK(line.ends_with(L" marked True"));
-        window = static_cast<HWND>(::LongToHandle(std::stol(line.substr(7))));
+        window = static_cast<HWND>(LongToHandle(std::stol(line.substr(7))));
         REQUIRE(::IsWindow(window));
     }
     // Closes the window and returns every line the first copy wrote.

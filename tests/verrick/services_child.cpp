@@ -169,9 +169,9 @@ int FirstCopy(int argc, wchar_t** argv)
     if (!window) return 3;
     if (argc < 6) ::ShowWindow(window, SW_SHOWNORMAL);
     VARIANT_BOOL marked = VARIANT_FALSE;
-    alone->MarkPrevInstanceWindow(::HandleToLong(window), static_cast<ActivationMethodConst>(_wtoi(argv[4])),
+    alone->MarkPrevInstanceWindow(HandleToLong(window), static_cast<ActivationMethodConst>(_wtoi(argv[4])),
                                   &marked);
-    WriteLine(L"window " + std::to_wstring(::HandleToLong(window)) + L" marked " + Truth(marked));
+    WriteLine(L"window " + std::to_wstring(HandleToLong(window)) + L" marked " + Truth(marked));
     MSG msg;
     while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
         ::TranslateMessage(&msg);

@@ -41,7 +41,7 @@ void TextBoxEvents::Connect(IDispatch* textBox)
     support::ComPtr<IDispatch> object(textBox);
     // A client's hWnd is a Long in both widths: USER handles are 32-bit significant
     // on 64-bit Windows too, and LongToHandle sign-extends as the system does.
-    auto window = static_cast<HWND>(::LongToHandle(vb::ToLong(*late::Get(object.get(), L"hWnd"))));
+    auto window = static_cast<HWND>(LongToHandle(vb::ToLong(*late::Get(object.get(), L"hWnd"))));
     if (!::IsWindow(window) || ::GetWindowThreadProcessId(window, nullptr) != ::GetCurrentThreadId())
         support::Raise(support::err::InvalidProcedureCall);
     const support::WindowSubclassFunctions& api = support::WindowSubclass();

@@ -33,7 +33,7 @@ template <typename T> T& Out(T* result)
 // in 32 bits, so LongToHandle widens it back with its sign.
 HWND WindowOf(LONG handle)
 {
-    return static_cast<HWND>(::LongToHandle(handle));
+    return static_cast<HWND>(LongToHandle(handle));
 }
 
 std::wstring MarkerName(std::wstring_view appGuid)

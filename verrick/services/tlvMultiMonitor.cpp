@@ -144,7 +144,7 @@ HRESULT tlvMultiMonitor::MonitorFromWindow(LONG hWnd, MonitorFromFlags Flags, _M
     // The type library fixes a Long for the window: window handles keep their
     // value in 32 bits, so LongToHandle widens it back with its sign.
     return Lookup(Result, [&] {
-        return Functions().fromWindow(static_cast<HWND>(::LongToHandle(hWnd)), static_cast<DWORD>(Flags));
+        return Functions().fromWindow(static_cast<HWND>(LongToHandle(hWnd)), static_cast<DWORD>(Flags));
     });
 }
 
