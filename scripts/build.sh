@@ -3,6 +3,7 @@
 #   build/      32-bit tree: Vorlan.exe and the 32-bit Verrick.dll (build/bin)
 #   build/x64/  64-bit tree: the 64-bit Verrick.dll (delivered as
 #               build/bin/x64/Verrick.dll) and every test program in 64-bit
+#   build/dist/ the setup program, when makensis is present and both trees are built
 # VORLAN_WIDTHS="64" (or "32") builds one tree only.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -25,3 +26,7 @@ for width in ${VORLAN_WIDTHS:-32 64}; do
   cmake -S "$root" -B "$dir" "${options[@]}" "${common[@]}" >/dev/null
   cmake --build "$dir" -j"$(nproc)"
 done
+# With both widths built, the setup program (build/dist/VorlanSetup-<version>.exe).
+if [ -z "${VORLAN_WIDTHS:-}" ] && command -v makensis >/dev/null; then
+  "$root/scripts/make-installer.sh" >/dev/null
+fi

@@ -10,6 +10,15 @@ export WINEPREFIX=$root/build/wine/run
 "$root/scripts/wine-prefix.sh" "$WINEPREFIX"
 exe=$root/build/bin/Vorlan.exe
 server=$root/build/bin/Verrick.dll
+export VORLAN_WIDTH=32
+if ! "$root/scripts/wine-loader.sh" 32 >/dev/null 2>&1; then
+  # Vorlan ships as a 32-bit program; where 32-bit programs cannot run, its
+  # 64-bit test build (the same code) runs with the 64-bit Verrick.
+  echo "run-vorlan: this machine cannot run 32-bit programs; starting the 64-bit build of Vorlan" >&2
+  exe=$root/build/x64/bin/Vorlan.exe
+  server=$root/build/bin/x64/Verrick.dll
+  VORLAN_WIDTH=64
+fi
 "$root/scripts/wine-run.sh" regsvr32 /s "Z:${server//\//\\}"
 
 if [ -n "${DISPLAY:-}" ]; then

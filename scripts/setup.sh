@@ -8,6 +8,7 @@ packages=(
   wine wine32:i386 wine64
   xvfb xauth x11-utils xdotool imagemagick doctest-dev clang-format
   clang libclang-rt-14-dev xclip
+  nsis file
 )
 
 need_root() {

@@ -2,15 +2,17 @@
 
 #include <string>
 
+#include "vorlan/res/version.h"
+
 namespace vorlan {
 
 AppDescriptor AppDescriptor::ForThisProgram()
 {
     AppDescriptor app;
     app.Title = L"Tollever - Vorlan";
-    app.Major = 1;
-    app.Minor = 4;
-    app.Revision = 52;
+    app.Major = VORLAN_VERSION_MAJOR;
+    app.Minor = VORLAN_VERSION_MINOR;
+    app.Revision = VORLAN_VERSION_REVISION;
     app.hInstance = ::GetModuleHandleW(nullptr);
 
     std::wstring path(MAX_PATH, L'\0');
