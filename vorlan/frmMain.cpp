@@ -341,7 +341,10 @@ void frmMain::DrawIcon(int index, HICON icon)
 {
     toolkit::PictureBox& box = picDiskIcon(index);
     box.Cls();
-    ::DrawIconEx(box.hDC(), 0, 0, icon, 16, 16, 0, nullptr, DI_NORMAL);
+    // The system's small-icon size follows the screen's dots per inch (16
+    // pixels at 96), as the icon box's twips do.
+    const int size = ::GetSystemMetrics(SM_CXSMICON);
+    ::DrawIconEx(box.hDC(), 0, 0, icon, size, size, 0, nullptr, DI_NORMAL);
     box.Refresh();
 }
 
