@@ -4,7 +4,9 @@
 // at once: a failing call is a run-time error in its caller.
 
 #include <windows.h>
+#include <tlhelp32.h>
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -103,5 +105,44 @@ UniqueIcon asLoadResIconSmallEx(std::wstring_view resourceName, HMODULE module);
 // area in the desktop's colour (COLOR_DESKTOP), so the window shows the
 // desktop's own tone without a bitmap to keep. Not a window: error.
 void asPaintDesktop2(HWND window, HDC dc);
+
+// System: the operating system, memory, privileges and modules -------------
+
+// The operating system's name from the version Windows reports, "Windows 10"
+// or "Windows Server 2008 R2"; withBuild adds " (build N)"; withServicePack
+// adds the service pack, when there is one, on a second line (CR LF).
+std::wstring asGetHostOSFullName(bool withBuild, bool withServicePack);
+
+// The memory figures of GlobalMemoryStatusEx (GlobalMemoryStatus where that is
+// missing): the memory load in percent, then byte counts.
+struct MemoryStatus {
+    long MemoryLoad = 0;
+    double TotalPhys = 0;
+    double AvailPhys = 0;
+    double TotalPageFile = 0;
+    double AvailPageFile = 0;
+    double TotalVirtual = 0;
+    double AvailVirtual = 0;
+};
+void asGlobalMemoryStatus(MemoryStatus& status);
+
+// A 64-bit count (two 32-bit halves, unsigned) as a double.
+double asLargeIntegerToDouble(const FILETIME& value) noexcept;
+
+// Enables (or disables) the debug privilege in the process's token. True when
+// the token now says so; never throws (a user without the privilege gets False).
+bool asEnableDebugPrivilege(bool enable) noexcept;
+
+// ToolHelp, bound by name (Windows NT 4.0 has none): a snapshot, empty when
+// none could be taken; modules one after another, False when no record was
+// delivered. Where only the ANSI functions exist, names are converted from the
+// ANSI code page.
+UniqueFileHandle asCreateToolhelp32Snapshot(DWORD flags, DWORD processId) noexcept;
+bool asModule32First(HANDLE snapshot, MODULEENTRY32W& entry) noexcept;
+bool asModule32Next(HANDLE snapshot, MODULEENTRY32W& entry) noexcept;
+
+// The address the module loaded at loadAddress in that process asked for in
+// its image headers. Headers that cannot be read or are not an image: error 5.
+std::uintptr_t asGetModulePreferredBaseAddr(DWORD processId, std::uintptr_t loadAddress);
 
 } // namespace support

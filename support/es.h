@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -105,5 +106,31 @@ bool esWriteStringToRegistry(HKEY root, std::wstring_view key, std::wstring_view
                              std::wstring_view text);
 // Removes a value. True when it was there and is gone.
 bool esDeleteValueFromRegistry(HKEY root, std::wstring_view key, std::wstring_view value);
+
+// Formats, times and paths --------------------------------------------------
+
+// A 16-bit number as four upper-case hexadecimal digits: 0x409 gives "0409".
+std::wstring esHex2(std::uint16_t value);
+// A 32-bit number as "0x" and eight upper-case hexadecimal digits: "0x00400000".
+std::wstring esHexEx4(std::uint32_t value);
+// An address as "0x" and two upper-case hexadecimal digits per byte of a
+// pointer: esHexEx4 in a 32-bit process, sixteen digits in a 64-bit one.
+std::wstring esHexAddress(std::uintptr_t value);
+
+// The date / the time of day in the user's short format (GetDateFormatW /
+// GetTimeFormatW with the given flags; locale 0: the user's). Error when the
+// record is not a valid time.
+std::wstring esFormatDate(const SYSTEMTIME& time, DWORD flags = 0, LCID locale = 0);
+std::wstring esFormatTime(const SYSTEMTIME& time, DWORD flags = 0, LCID locale = 0);
+// A UTC time as the local time of the current time zone; in and out may be
+// one record. Error when the time cannot be converted.
+void esSystemTimeToLocalSystemTime(const SYSTEMTIME& in, SYSTEMTIME& out);
+
+// The folder and the file name joined by exactly one backslash; an empty
+// folder gives the name alone.
+std::wstring esBuildFileName(std::wstring_view folder, std::wstring_view name);
+// The long form of a path (GetLongPathNameW, bound by name); the path as given
+// where it has none (a missing file, or a system without the function).
+std::wstring esGetLongFileName(std::wstring_view path);
 
 } // namespace support

@@ -22,6 +22,7 @@ std::wstring_view StandardErrorText(long number) noexcept
     case err::ObjectRequired: return L"Object required";
     case err::MethodNotSupported: return L"Object doesn't support this property or method";
     case err::WrongNumberOfArguments: return L"Wrong number of arguments or invalid property assignment";
+    case err::DllEntryPointMissing: return L"Can't find DLL entry point";
     default: return {};
     }
 }

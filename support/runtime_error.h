@@ -29,6 +29,7 @@ inline constexpr long InvalidPropertyValue = 380;
 inline constexpr long ObjectRequired = 424;
 inline constexpr long MethodNotSupported = 438;
 inline constexpr long WrongNumberOfArguments = 450;
+inline constexpr long DllEntryPointMissing = 453;
 } // namespace err
 
 // The runtime's own text for a standard number; empty for numbers it does not know.
