@@ -60,6 +60,8 @@ struct ModuleListing {
     std::size_t LongestLine = 0;
 };
 ModuleListing ReadModuleListing();
+// The listing of one source: every name padded to the longest.
+ModuleListing ListModules(std::unique_ptr<ModuleSnapshot> source);
 
 // Shows the shell's Properties sheet of a module file; does nothing when the
 // index has no entry.
