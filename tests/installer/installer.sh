@@ -145,7 +145,7 @@ creates_tlvmain() {  # width what
 starts_vorlan() {  # folder what
   win "$1/Vorlan.exe" &
   local app=$! id=
-  for _ in $(seq 150); do
+  for _ in $(seq 300); do
     id=$(xdotool search --name '^Vorlan ::' 2>/dev/null | head -n 1) && [ -n "$id" ] && break
     sleep 0.2
   done
@@ -166,7 +166,7 @@ starts_vorlan() {  # folder what
   [ "${height:-0}" -ge 60 ] || fail "$2: Vorlan's window is $height pixels high: no bars"
   xdotool key --window "$id" Escape 2>/dev/null || true
   local closed=0
-  for _ in $(seq 50); do kill -0 "$app" 2>/dev/null || { closed=1; break; }; sleep 0.2; done
+  for _ in $(seq 150); do kill -0 "$app" 2>/dev/null || { closed=1; break; }; sleep 0.2; done
   check
   if [ "$closed" = 0 ]; then
     fail "$2: Vorlan did not close on Esc"
