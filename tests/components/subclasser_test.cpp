@@ -121,7 +121,15 @@ const bool isFatalChild = [] {
                         L"Run-time error '5':\n\nInvalid procedure call or argument";
         ::ExitProcess(expected ? kFatalExit : kFatalExit + 1);
     });
-    auto window = CreateTestWindow();
+    // No test runs here: nothing below may use the test framework's checks.
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = TestWindowProc;
+    windowClass.hInstance = ::GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"ComponentsFatalWindow";
+    ::RegisterClassW(&windowClass);
+    support::UniqueWindow window(::CreateWindowExW(0, L"ComponentsFatalWindow", L"fatal", WS_OVERLAPPEDWINDOW,
+                                                   0, 0, 200, 100, nullptr, nullptr,
+                                                   ::GetModuleHandleW(nullptr), nullptr));
     RecordingCallback callback;
     callback.onMessage = [](HWND, UINT& uMsg, WPARAM&, LPARAM&, LRESULT&, bool&) {
         if (uMsg == WM_PROBE) support::Raise(support::err::InvalidProcedureCall);
