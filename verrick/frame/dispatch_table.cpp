@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstring>
 #include <optional>
+#include <utility>
 
 #include "verrick/frame/boundary.h"
 
@@ -618,23 +619,28 @@ try {
 void FillExceptionInfo(HRESULT failure, EXCEPINFO* exception) noexcept
 {
     if (!exception) return;
-    std::memset(exception, 0, sizeof(*exception));
+    support::Bstr source, description, helpFile;
+    DWORD helpContext = 0;
     ComPtr<IErrorInfo> info;
     if (::GetErrorInfo(0, info.put()) == S_OK && info) {
-        info->GetSource(&exception->bstrSource);
-        info->GetDescription(&exception->bstrDescription);
-        info->GetHelpFile(&exception->bstrHelpFile);
-        info->GetHelpContext(&exception->dwHelpContext);
+        info->GetSource(source.put());
+        info->GetDescription(description.put());
+        info->GetHelpFile(helpFile.put());
+        info->GetHelpContext(&helpContext);
     }
-    if (!exception->bstrDescription || !*exception->bstrDescription) {
-        ::SysFreeString(exception->bstrDescription);
-        try {
-            exception->bstrDescription = support::Bstr(DescriptionOfHresult(failure)).release();
-        } catch (...) {
-            exception->bstrDescription = nullptr;
-        }
+    std::wstring text;
+    try {
+        text = description.view();
+        if (text.empty()) text = DescriptionOfHresult(failure);
+    } catch (...) {
+        text.clear();
     }
-    exception->scode = failure;
+    support::FillExcepInfo(*exception, failure, source.view(), text);
+    // What the error info did not give stays null, as a client expects of an absent string.
+    if (!source.get()) support::Bstr::Attach(std::exchange(exception->bstrSource, nullptr));
+    if (text.empty()) support::Bstr::Attach(std::exchange(exception->bstrDescription, nullptr));
+    exception->bstrHelpFile = helpFile.release();
+    exception->dwHelpContext = helpContext;
 }
 
 } // namespace verrick
