@@ -1,6 +1,7 @@
 #include "components/subclasser.h"
 
-#include "components/fatal_error.h"
+#include "toolkit/application.h"
+
 #include "support/runtime_error.h"
 #include "support/window_subclass.h"
 
@@ -51,15 +52,14 @@ LRESULT CALLBACK Subclasser::HookProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARA
     LRESULT result = 0;
     bool noDef = false;
     if (ISubclasserCallback* callback = self.callback_) {
-        try {
-            callback->ISubclasserCallback_WindowProc(self, hWnd, message, w, l, result, noDef);
-        } catch (...) {
-            ReportFatalError(std::current_exception());
-            message = uMsg;
-            w = wParam;
-            l = lParam;
-            noDef = false;
-        }
+        toolkit::Guard(
+            [&] { callback->ISubclasserCallback_WindowProc(self, hWnd, message, w, l, result, noDef); },
+            [&] {
+                message = uMsg;
+                w = wParam;
+                l = lParam;
+                noDef = false;
+            });
     }
 
     // The callback may have unhooked, rehooked or even destroyed the object:

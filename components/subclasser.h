@@ -17,8 +17,9 @@ public:
     // retVal and the window's procedure never sees it.
     // Calls nest: a message the callback causes to the same window (SetWindowPos,
     // SendMessage...) comes back through here before the outer call returns.
-    // An exception thrown here goes to the fatal-error handler (fatal_error.h);
-    // the window then handles the original message as if it were not hooked.
+    // An exception thrown here is unhandled (toolkit::Guard): in a program it
+    // ends the process through Application::Fatal; in a guest module the
+    // window handles the original message as if it were not hooked.
     virtual void ISubclasserCallback_WindowProc(Subclasser& subclasserObject, HWND hWnd, UINT& uMsg,
                                                 WPARAM& wParam, LPARAM& lParam, LRESULT& retVal,
                                                 bool& noDef) = 0;

@@ -297,23 +297,6 @@ void asPaintDesktop2(HWND window, HDC dc)
 
 // Error numbers and texts ------------------------------------------------------
 
-namespace {
-
-// A system or module message without the line breaks and blanks that end it.
-std::wstring FormattedMessage(DWORD source, HMODULE module, DWORD code)
-{
-    wchar_t* buffer = nullptr;
-    const DWORD length =
-        ::FormatMessageW(source | FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS, module,
-                         code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-    UniqueLocal owner(reinterpret_cast<HLOCAL>(buffer));
-    if (length == 0 || !buffer) return {};
-    return Trim({buffer, length}, false, true,
-                [](wchar_t c) { return c == L'\r' || c == L'\n' || c == L' '; });
-}
-
-} // namespace
-
 std::wstring asGetErrorNumber(long number)
 {
     std::wstring text = std::to_wstring(number);

@@ -2,7 +2,9 @@
 // The one reference-counting base of COM objects: an atomic count, and a
 // QueryInterface that walks the object's interface list (IDispatch answered
 // by the first dual interface). Objects start with one reference, owned by
-// whoever made them (MakeObject).
+// whoever made them (MakeObject). A part of another object (a connection
+// point inside its container) is a ComPart: the same QueryInterface over its
+// own list, and its owner's reference count.
 
 #include <windows.h>
 #include <unknwn.h>
@@ -13,6 +15,25 @@
 #include "support/com.h"
 
 namespace support {
+
+// Sets *object, without AddRef, when iid names one of the interfaces (or
+// IDispatch, answered by the first dual one).
+template <typename Self, typename Interface, typename... More>
+bool FindInterface(Self* self, REFIID iid, void** object) noexcept
+{
+    if (IsEqualIID(iid, __uuidof(Interface))) {
+        *object = static_cast<Interface*>(self);
+        return true;
+    }
+    if constexpr (std::is_base_of_v<IDispatch, Interface>) {
+        if (IsEqualIID(iid, IID_IDispatch)) {
+            *object = static_cast<Interface*>(self);
+            return true;
+        }
+    }
+    if constexpr (sizeof...(More) > 0) return FindInterface<Self, More...>(self, iid, object);
+    return false;
+}
 
 template <typename First, typename... Rest> class ComObjectBase : public First, public Rest... {
 public:
@@ -25,7 +46,7 @@ public:
         *object = nullptr;
         if (IsEqualIID(iid, IID_IUnknown)) {
             *object = static_cast<First*>(this);
-        } else if (!Find<First, Rest...>(iid, object)) {
+        } else if (!FindInterface<ComObjectBase, First, Rest...>(this, iid, object)) {
             if (!QueryExtra(iid, object)) return E_NOINTERFACE;
         }
         AddRef();
@@ -50,23 +71,36 @@ protected:
     virtual bool QueryExtra(REFIID, void**) noexcept { return false; }
 
 private:
-    template <typename Interface, typename... More> bool Find(REFIID iid, void** object) noexcept
-    {
-        if (IsEqualIID(iid, __uuidof(Interface))) {
-            *object = static_cast<Interface*>(this);
-            return true;
-        }
-        if constexpr (std::is_base_of_v<IDispatch, Interface>) {
-            if (IsEqualIID(iid, IID_IDispatch)) {
-                *object = static_cast<Interface*>(this);
-                return true;
-            }
-        }
-        if constexpr (sizeof...(More) > 0) return Find<More...>(iid, object);
-        return false;
-    }
-
     LONG references_ = 1;
+};
+
+template <typename First, typename... Rest> class ComPart : public First, public Rest... {
+public:
+    ComPart(const ComPart&) = delete;
+    ComPart& operator=(const ComPart&) = delete;
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
+    {
+        if (!object) return E_POINTER;
+        *object = nullptr;
+        if (IsEqualIID(iid, IID_IUnknown)) {
+            *object = static_cast<First*>(this);
+        } else if (!FindInterface<ComPart, First, Rest...>(this, iid, object)) {
+            return E_NOINTERFACE;
+        }
+        AddRef();
+        return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return owner_.AddRef(); }
+    ULONG STDMETHODCALLTYPE Release() override { return owner_.Release(); }
+
+protected:
+    // The owner outlives the part: the part is a member of it.
+    explicit ComPart(IUnknown& owner) noexcept : owner_(owner) {}
+    ~ComPart() = default;
+
+private:
+    IUnknown& owner_;
 };
 
 // Creates an object with one reference owned by the caller.

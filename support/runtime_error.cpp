@@ -1,5 +1,9 @@
 #include "support/runtime_error.h"
 
+#include <oleauto.h>
+
+#include "support/com.h"
+#include "support/handles.h"
 #include "support/text.h"
 
 namespace support {
@@ -15,12 +19,14 @@ std::wstring_view StandardErrorText(long number) noexcept
     case err::TypeMismatch: return L"Type mismatch";
     case err::FileNotFound: return L"File not found";
     case err::ObjectVariableNotSet: return L"Object variable or With block variable not set";
+    case err::ObjectUnloaded: return L"Object was unloaded";
     case err::ControlArrayElementMissing: return L"Control array element doesn't exist";
     case err::ObjectAlreadyLoaded: return L"Object already loaded";
     case err::CannotUnloadDesignTimeControl: return L"Can't load or unload this object";
     case err::InvalidPropertyValue: return L"Invalid property value";
     case err::ObjectRequired: return L"Object required";
     case err::MethodNotSupported: return L"Object doesn't support this property or method";
+    case err::ArgumentNotOptional: return L"Argument not optional";
     case err::WrongNumberOfArguments: return L"Wrong number of arguments or invalid property assignment";
     case err::DllEntryPointMissing: return L"Can't find DLL entry point";
     default: return {};
@@ -56,14 +62,7 @@ std::wstring DescribeError(std::exception_ptr error)
 
 void RaiseWin32(DWORD code, std::wstring_view function)
 {
-    wchar_t* message = nullptr;
-    DWORD length = ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                        FORMAT_MESSAGE_IGNORE_INSERTS,
-                                    nullptr, code, 0, reinterpret_cast<wchar_t*>(&message), 0, nullptr);
-    std::wstring text(message ? std::wstring_view(message, length) : std::wstring_view());
-    if (message) ::LocalFree(message);
-    while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' '))
-        text.pop_back();
+    std::wstring text = FormattedMessage(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, code);
     if (text.empty()) text = L"System error " + std::to_wstring(code);
     Raise(static_cast<long>(HRESULT_FROM_WIN32(code)), std::move(text), std::wstring(function));
 }
@@ -71,6 +70,105 @@ void RaiseWin32(DWORD code, std::wstring_view function)
 void RaiseLastWin32(std::wstring_view function)
 {
     RaiseWin32(::GetLastError(), function);
+}
+
+HRESULT HresultOfErrorNumber(long number) noexcept
+{
+    if (number < 0) return static_cast<HRESULT>(number);
+    return MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, number & 0xFFFF);
+}
+
+long ErrorNumberOfHresult(HRESULT hr) noexcept
+{
+    if (HRESULT_FACILITY(hr) == FACILITY_CONTROL) return HRESULT_CODE(hr);
+    switch (hr) {
+    case DISP_E_MEMBERNOTFOUND:
+    case DISP_E_UNKNOWNNAME: return err::MethodNotSupported;
+    case DISP_E_TYPEMISMATCH: return err::TypeMismatch;
+    case DISP_E_OVERFLOW: return err::Overflow;
+    case DISP_E_BADINDEX: return err::SubscriptOutOfRange;
+    case DISP_E_BADPARAMCOUNT: return err::WrongNumberOfArguments;
+    case DISP_E_PARAMNOTOPTIONAL: return err::ArgumentNotOptional;
+    case DISP_E_DIVBYZERO: return err::DivisionByZero;
+    case E_OUTOFMEMORY: return err::OutOfMemory;
+    case E_INVALIDARG: return err::InvalidProcedureCall;
+    default: return static_cast<long>(hr);
+    }
+}
+
+std::wstring DescriptionOfHresult(HRESULT hr)
+{
+    long number = ErrorNumberOfHresult(hr);
+    if (number > 0) {
+        std::wstring_view text = StandardErrorText(number);
+        if (!text.empty()) return std::wstring(text);
+        return L"Application-defined or object-defined error";
+    }
+    std::wstring text = FormattedMessage(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, static_cast<DWORD>(hr));
+    if (text.empty()) text = L"Automation error";
+    return text;
+}
+
+std::wstring FormattedMessage(DWORD source, HMODULE module, DWORD code)
+{
+    wchar_t* buffer = nullptr;
+    const DWORD length =
+        ::FormatMessageW(source | FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS, module,
+                         code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+    UniqueLocal owner(reinterpret_cast<HLOCAL>(buffer));
+    if (length == 0 || !buffer) return {};
+    std::wstring text(buffer, length);
+    while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' '))
+        text.pop_back();
+    return text;
+}
+
+void FillExcepInfo(EXCEPINFO& exception, HRESULT scode, std::wstring_view source,
+                   std::wstring_view description) noexcept
+{
+    exception = EXCEPINFO{};
+    exception.scode = scode;
+    exception.bstrDescription =
+        ::SysAllocStringLen(description.data(), static_cast<UINT>(description.size()));
+    exception.bstrSource = ::SysAllocStringLen(source.data(), static_cast<UINT>(source.size()));
+}
+
+void ClearExcepInfo(EXCEPINFO& exception) noexcept
+{
+    ::SysFreeString(exception.bstrSource);
+    ::SysFreeString(exception.bstrDescription);
+    ::SysFreeString(exception.bstrHelpFile);
+    exception = EXCEPINFO{};
+}
+
+RuntimeError TakeExcepInfo(EXCEPINFO& exception)
+{
+    if (exception.pfnDeferredFillIn) exception.pfnDeferredFillIn(&exception);
+    HRESULT code = exception.scode ? exception.scode : HresultOfErrorNumber(exception.wCode);
+    std::wstring description(BstrView(exception.bstrDescription));
+    std::wstring source(BstrView(exception.bstrSource));
+    ClearExcepInfo(exception);
+    if (description.empty()) description = DescriptionOfHresult(code);
+    return RuntimeError(ErrorNumberOfHresult(code), std::move(description), std::move(source));
+}
+
+HRESULT SetThreadErrorInfo(REFIID iid, std::wstring_view source, std::wstring_view description,
+                           HRESULT hr) noexcept
+{
+    try {
+        ComPtr<ICreateErrorInfo> create;
+        if (SUCCEEDED(::CreateErrorInfo(create.put()))) {
+            Bstr sourceText(source);
+            Bstr descriptionText(description);
+            create->SetGUID(iid);
+            create->SetSource(sourceText.get());
+            create->SetDescription(descriptionText.get());
+            if (auto info = create.as<IErrorInfo>()) ::SetErrorInfo(0, info.get());
+        }
+    } catch (...) {
+        ::SetErrorInfo(0, nullptr);
+    }
+    return hr;
 }
 
 } // namespace support

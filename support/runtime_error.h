@@ -5,6 +5,7 @@
 // them into a message box or an HRESULT; nothing else catches them.
 
 #include <windows.h>
+#include <oaidl.h>
 
 #include <exception>
 #include <string>
@@ -21,15 +22,26 @@ inline constexpr long SubscriptOutOfRange = 9;
 inline constexpr long DivisionByZero = 11;
 inline constexpr long TypeMismatch = 13;
 inline constexpr long FileNotFound = 53;
+inline constexpr long InternalError = 51;
 inline constexpr long ObjectVariableNotSet = 91;
+inline constexpr long InvalidUseOfNull = 94;
 inline constexpr long ControlArrayElementMissing = 340;
+inline constexpr long ObjectNotAnArray = 343;
 inline constexpr long ObjectAlreadyLoaded = 360;
 inline constexpr long CannotUnloadDesignTimeControl = 362;
+inline constexpr long ObjectUnloaded = 364;
 inline constexpr long InvalidPropertyValue = 380;
+inline constexpr long ReadOnlyAtRunTime = 382;
+inline constexpr long ReadOnlyProperty = 383;
+inline constexpr long FormAlreadyDisplayed = 400;
 inline constexpr long ObjectRequired = 424;
+inline constexpr long CannotCreateObject = 429;
 inline constexpr long MethodNotSupported = 438;
+inline constexpr long ArgumentNotOptional = 449;
 inline constexpr long WrongNumberOfArguments = 450;
 inline constexpr long DllEntryPointMissing = 453;
+inline constexpr long KeyAlreadyAssociated = 457;
+inline constexpr long ControlNotFound = 730;
 } // namespace err
 
 // The runtime's own text for a standard number; empty for numbers it does not know.
@@ -62,5 +74,33 @@ std::wstring DescribeError(std::exception_ptr error);
 // Win32 code as the number, the system's message as the description.
 [[noreturn]] void RaiseWin32(DWORD code, std::wstring_view function);
 [[noreturn]] void RaiseLastWin32(std::wstring_view function);
+
+// The HRESULT that carries a run-time error number: standard numbers as
+// FACILITY_CONTROL codes (0x800A0000 + number), HRESULT-valued numbers as they are.
+HRESULT HresultOfErrorNumber(long number) noexcept;
+// The reverse: the Err.Number a VB client sees for a failed HRESULT.
+long ErrorNumberOfHresult(HRESULT hr) noexcept;
+// A description for an HRESULT that came without one.
+std::wstring DescriptionOfHresult(HRESULT hr);
+
+// A message of the system (source FORMAT_MESSAGE_FROM_SYSTEM) or of a module
+// (FORMAT_MESSAGE_FROM_HMODULE), without the line breaks and blanks that end
+// it; empty when there is none.
+std::wstring FormattedMessage(DWORD source, HMODULE module, DWORD code);
+
+// EXCEPINFO, the error of a failed IDispatch::Invoke: filled for a run-time
+// error, and read back (and freed) as one.
+void FillExcepInfo(EXCEPINFO& exception, HRESULT scode, std::wstring_view source,
+                   std::wstring_view description) noexcept;
+void ClearExcepInfo(EXCEPINFO& exception) noexcept;
+// Takes the error out of an EXCEPINFO (its deferred fill-in run, its strings
+// freed): the number of its scode (or wCode), its source and description, the
+// standard description of the code where it gave none.
+RuntimeError TakeExcepInfo(EXCEPINFO& exception);
+
+// The thread's error info for a failed COM call (what GetErrorInfo reads);
+// returns hr. Fails quietly, leaving no error info, when it cannot be made.
+HRESULT SetThreadErrorInfo(REFIID iid, std::wstring_view source, std::wstring_view description,
+                           HRESULT hr) noexcept;
 
 } // namespace support

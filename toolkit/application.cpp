@@ -15,6 +15,7 @@ struct State {
     support::UniqueWindow programWindow;
     std::vector<Form*> forms;
     Application::FatalHandler fatal;
+    bool guest = false;
 };
 
 State& state()
@@ -135,6 +136,22 @@ void Application::Fatal(std::exception_ptr error) noexcept
     } catch (...) {
     }
     ::ExitProcess(1);
+}
+
+void Application::SetGuest(bool guest) noexcept
+{
+    state().guest = guest;
+}
+
+bool Application::IsGuest() noexcept
+{
+    return state().guest;
+}
+
+void Application::Unhandled(std::exception_ptr error) noexcept
+{
+    if (!state().guest) Fatal(error);
+    ::SetErrorInfo(0, nullptr);
 }
 
 std::wstring Application::DescribeError(std::exception_ptr error)

@@ -39,7 +39,15 @@ public:
     static void DoEvents();
 
     static void SetFatalHandler(FatalHandler handler);
+    // The one fatal-error path: the handler, then the end of the process (exit code 1).
     [[noreturn]] static void Fatal(std::exception_ptr error) noexcept;
+
+    // A module that lives in its client's process (a COM server) is a guest:
+    // an error that escapes one of its window procedures must not end the client.
+    static void SetGuest(bool guest) noexcept;
+    static bool IsGuest() noexcept;
+    // Where Guard sends an escaping error: Fatal, or, in a guest, nowhere.
+    static void Unhandled(std::exception_ptr error) noexcept;
 
     // The text the default handler shows, for a run-time error or any other exception.
     static std::wstring DescribeError(std::exception_ptr error);
@@ -52,15 +60,32 @@ private:
     static void FormUnloaded(Form* form);
 };
 
-// Runs body and sends any exception to Application::Fatal: the guard that
-// every window procedure and event entry point goes through.
-template <typename Body> auto Guard(Body&& body) noexcept -> decltype(body())
+// The one guard of every window procedure of ours (the toolkit's windows, the
+// subclasser's hook, the text-box hooks, the icon control) and of the event
+// entry points that the system or a COM client calls.
+// Policy: no exception leaves a window procedure. An error that escapes the
+// body is unhandled, as an error in an event procedure with no handler is:
+// it goes to Application::Fatal (by default a message box with the error's
+// number and text), and the process ends. A guest module (a library in its
+// client's process) never ends its client: there the error is dropped, with
+// any error info it left on the thread, and the procedure answers with
+// fallback(), as if the body had not run.
+template <typename Body, typename Fallback>
+auto Guard(Body&& body, Fallback&& fallback) noexcept -> decltype(body())
 {
     try {
         return std::forward<Body>(body)();
     } catch (...) {
-        Application::Fatal(std::current_exception());
+        Application::Unhandled(std::current_exception());
     }
+    return std::forward<Fallback>(fallback)();
+}
+
+// The guard whose fallback is the result type's empty value (0, false, nothing).
+template <typename Body> auto Guard(Body&& body) noexcept -> decltype(body())
+{
+    using Result = decltype(body());
+    return Guard(std::forward<Body>(body), [] { return Result(); });
 }
 
 } // namespace toolkit

@@ -5,7 +5,9 @@
 #include "toolkit/application.h"
 
 #include "support/com_object.h"
+#include "support/enumerator.h"
 #include "support/runtime_error.h"
+#include "support/values.h"
 
 namespace toolkit {
 namespace automation {
@@ -14,8 +16,6 @@ namespace {
 using support::ComPtr;
 using support::Variant;
 
-constexpr long kReadOnlyProperty = 383;
-constexpr long kObjectUnloaded = 364;
 // Names a class does not list but its object knows (a form's controls) get DISPIDs from here on.
 constexpr DISPID kFirstChildId = 0x10000;
 // Names passed on to the extended object get DISPIDs from here on; the call is passed on as it came.
@@ -24,24 +24,8 @@ constexpr DISPID kFirstForwardedId = 0x20000;
 constexpr GUID kIidToolkitObject = {
     0x5d1c7e2a, 0x93b4, 0x4f0e, {0x8a, 0x61, 0x2c, 0x7f, 0x0b, 0x45, 0xd9, 0x13}};
 
-std::wstring Folded(std::wstring_view name)
-{
-    std::wstring folded(name);
-    for (wchar_t& c : folded)
-        c = static_cast<wchar_t>(std::towlower(c));
-    return folded;
-}
-
-// How deep a by-reference argument may point to another before it counts as malformed.
-constexpr int kMaxReferenceDepth = 16;
-
-const VARIANT& Followed(const VARIANT& value)
-{
-    const VARIANT* v = &value;
-    while (v->vt == (VT_BYREF | VT_VARIANT) && v->pvarVal)
-        v = v->pvarVal;
-    return *v;
-}
+using support::Deref;
+using support::FoldedName;
 
 // A caller's parameters are checked before any is read: counts that point
 // nowhere, null references and reference loops are refused.
@@ -50,39 +34,17 @@ bool AreWellFormed(const DISPPARAMS& params)
     if (params.cNamedArgs > params.cArgs || (params.cArgs && !params.rgvarg) ||
         (params.cNamedArgs && !params.rgdispidNamedArgs))
         return false;
-    for (UINT i = 0; i < params.cArgs; ++i) {
-        const VARIANT* v = &params.rgvarg[i];
-        for (int depth = 0; v->vt & VT_BYREF; ++depth) {
-            if (!v->byref || depth == kMaxReferenceDepth) return false;
-            if (v->vt != (VT_BYREF | VT_VARIANT)) break;
-            v = v->pvarVal;
-        }
-    }
+    for (UINT i = 0; i < params.cArgs; ++i)
+        if (!support::IsWellFormedArgument(params.rgvarg[i])) return false;
     return true;
-}
-
-bool IsOmitted(const VARIANT& value)
-{
-    return value.vt == VT_ERROR && value.scode == DISP_E_PARAMNOTFOUND;
-}
-
-Variant Converted(const VARIANT& value, VARTYPE type)
-{
-    Variant result;
-    HRESULT hr = ::VariantChangeType(result.get(), const_cast<VARIANT*>(&Followed(value)), 0, type);
-    if (hr == DISP_E_OVERFLOW) support::Raise(support::err::Overflow);
-    if (FAILED(hr)) support::Raise(support::err::TypeMismatch);
-    return result;
 }
 
 // The one place where an error of a member becomes what IDispatch::Invoke reports.
 HRESULT Report(EXCEPINFO* exception, long number, const std::wstring& description)
 {
-    if (!exception) return MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, number & 0xFFFF);
-    *exception = EXCEPINFO{};
-    exception->scode = MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, number & 0xFFFF);
-    exception->bstrDescription = ::SysAllocString(description.c_str());
-    exception->bstrSource = ::SysAllocString(Application::Title().c_str());
+    HRESULT scode = support::HresultOfErrorNumber(number);
+    if (!exception) return scode;
+    support::FillExcepInfo(*exception, scode, Application::Title(), description);
     return DISP_E_EXCEPTION;
 }
 
@@ -135,7 +97,7 @@ public:
                 ids[i] = DISPID_UNKNOWN;
             ids[0] = target_->AutomationClass().Find(names[0]);
             if (ids[0] == DISPID_UNKNOWN && target_->NamedChild(names[0])) {
-                std::wstring name = Folded(names[0]);
+                std::wstring name = FoldedName(names[0]);
                 auto found = std::find(children_.begin(), children_.end(), name);
                 if (found == children_.end()) found = children_.insert(children_.end(), name);
                 ids[0] = kFirstChildId + static_cast<DISPID>(found - children_.begin());
@@ -144,7 +106,7 @@ public:
                 if (ComPtr<IDispatch> inner = target_->ExtendedObject()) {
                     HRESULT hr = inner->GetIDsOfNames(IID_NULL, names, count, LOCALE_USER_DEFAULT, ids);
                     if (FAILED(hr)) return hr;
-                    std::wstring name = Folded(names[0]);
+                    std::wstring name = FoldedName(names[0]);
                     auto found = std::find(forwarded_.begin(), forwarded_.end(), name);
                     if (found == forwarded_.end()) found = forwarded_.insert(forwarded_.end(), name);
                     ids[0] = kFirstForwardedId + static_cast<DISPID>(found - forwarded_.begin());
@@ -164,8 +126,8 @@ public:
         // The member may end the last outside reference (a form that unloads itself).
         ComPtr<IDispatch> keepAlive(this);
         if (!target_)
-            return Report(exception, kObjectUnloaded,
-                          std::wstring(support::StandardErrorText(kObjectUnloaded)));
+            return Report(exception, support::err::ObjectUnloaded,
+                          std::wstring(support::StandardErrorText(support::err::ObjectUnloaded)));
         if (member >= kFirstForwardedId)
             return Forward(member, lcid, flags, params, result, exception, argumentError);
         try {
@@ -176,14 +138,14 @@ public:
                 if (params->cNamedArgs != 1 || params->rgdispidNamedArgs[0] != DISPID_PROPERTYPUT ||
                     params->cArgs < 1)
                     return DISP_E_PARAMNOTOPTIONAL;
-                call.value = &Followed(params->rgvarg[0]);
+                call.value = &Deref(params->rgvarg[0]);
                 positional = params->cArgs - 1;
                 for (UINT i = positional; i > 0; --i)
-                    call.arguments.push_back(&Followed(params->rgvarg[i]));
+                    call.arguments.push_back(&Deref(params->rgvarg[i]));
             } else {
                 if (params->cNamedArgs != 0) return DISP_E_NONAMEDARGS;
                 for (UINT i = positional; i > 0; --i)
-                    call.arguments.push_back(&Followed(params->rgvarg[i - 1]));
+                    call.arguments.push_back(&Deref(params->rgvarg[i - 1]));
             }
             Variant value;
             if (member >= kFirstChildId) {
@@ -245,65 +207,17 @@ private:
         HRESULT hr =
             child->Invoke(DISPID_VALUE, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET | DISPATCH_METHOD,
                           &params, result.get(), &inner, nullptr);
-        if (FAILED(hr)) {
-            std::wstring description(support::BstrView(inner.bstrDescription));
-            ::SysFreeString(inner.bstrDescription);
-            ::SysFreeString(inner.bstrSource);
-            ::SysFreeString(inner.bstrHelpFile);
-            long number = HRESULT_FACILITY(inner.scode) == FACILITY_CONTROL ? HRESULT_CODE(inner.scode) : 5;
-            support::Raise(number, description);
+        if (hr == DISP_E_EXCEPTION) {
+            support::RuntimeError error = support::TakeExcepInfo(inner);
+            support::Raise(error.Number(), error.Description());
         }
+        if (FAILED(hr)) support::Raise(support::err::InvalidProcedureCall);
         return result;
     }
 
     Automatable* target_;
     std::vector<std::wstring> children_;
     std::vector<std::wstring> forwarded_;
-};
-
-class VariantEnumerator final : public support::ComObjectBase<IEnumVARIANT> {
-public:
-    VariantEnumerator(std::vector<Variant> items, size_t position)
-        : items_(std::move(items)), position_(position)
-    {}
-
-    HRESULT STDMETHODCALLTYPE Next(ULONG count, VARIANT* items, ULONG* fetched) override
-    {
-        if (!items) return E_POINTER;
-        ULONG done = 0;
-        for (; done < count && position_ < items_.size(); ++done, ++position_) {
-            ::VariantInit(&items[done]);
-            if (FAILED(::VariantCopy(&items[done], items_[position_].get()))) break;
-        }
-        if (fetched) *fetched = done;
-        return done == count ? S_OK : S_FALSE;
-    }
-    HRESULT STDMETHODCALLTYPE Skip(ULONG count) override
-    {
-        size_t left = items_.size() - position_;
-        position_ += count < left ? count : left;
-        return count <= left ? S_OK : S_FALSE;
-    }
-    HRESULT STDMETHODCALLTYPE Reset() override
-    {
-        position_ = 0;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE Clone(IEnumVARIANT** copy) override
-    {
-        if (!copy) return E_POINTER;
-        try {
-            *copy = new VariantEnumerator(items_, position_);
-            return S_OK;
-        } catch (...) {
-            *copy = nullptr;
-            return E_OUTOFMEMORY;
-        }
-    }
-
-private:
-    std::vector<Variant> items_;
-    size_t position_;
 };
 
 // One type library in memory for the process: a dispatch interface per class name.
@@ -390,7 +304,7 @@ void WriteFont(IFont* font, const FontSpec& wanted)
 
 const VARIANT* Call::Optional(size_t index) const noexcept
 {
-    if (index >= arguments.size() || IsOmitted(*arguments[index])) return nullptr;
+    if (index >= arguments.size() || support::IsMissing(*arguments[index])) return nullptr;
     return arguments[index];
 }
 
@@ -403,25 +317,25 @@ const VARIANT& Call::Required(size_t index) const
 
 LONG ToLong(const VARIANT& value)
 {
-    return Converted(value, VT_I4).get()->lVal;
+    return support::ChangedType(value, VT_I4).get()->lVal;
 }
 double ToDouble(const VARIANT& value)
 {
-    return Converted(value, VT_R8).get()->dblVal;
+    return support::ChangedType(value, VT_R8).get()->dblVal;
 }
 bool ToBool(const VARIANT& value)
 {
-    return Converted(value, VT_BOOL).get()->boolVal != VARIANT_FALSE;
+    return support::ChangedType(value, VT_BOOL).get()->boolVal != VARIANT_FALSE;
 }
 std::wstring ToText(const VARIANT& value)
 {
-    Variant text = Converted(value, VT_BSTR);
+    Variant text = support::ChangedType(value, VT_BSTR);
     return std::wstring(support::BstrView(text.get()->bstrVal));
 }
 
 ComPtr<IDispatch> ToObject(const VARIANT& value)
 {
-    const VARIANT& v = Followed(value);
+    const VARIANT& v = Deref(value);
     IUnknown* unknown = nullptr;
     switch (v.vt) {
     case VT_DISPATCH:
@@ -439,7 +353,7 @@ ComPtr<IDispatch> ToObject(const VARIANT& value)
 
 void RaiseReadOnlyProperty()
 {
-    support::Raise(kReadOnlyProperty, L"Can't set read-only property");
+    support::Raise(support::err::ReadOnlyProperty, L"Can't set read-only property");
 }
 void RaiseWrongArgumentCount()
 {
@@ -448,7 +362,7 @@ void RaiseWrongArgumentCount()
 
 void ClassInfo::Add(std::wstring_view name, Handler handler, bool isMethod)
 {
-    std::wstring folded = Folded(name);
+    std::wstring folded = FoldedName(name);
     if (auto found = ids_.find(folded); found != ids_.end()) {
         members_[static_cast<size_t>(found->second - 1)] = {std::wstring(name), std::move(handler), isMethod};
         return;
@@ -459,7 +373,7 @@ void ClassInfo::Add(std::wstring_view name, Handler handler, bool isMethod)
 
 DISPID ClassInfo::Find(std::wstring_view name) const
 {
-    auto found = ids_.find(Folded(name));
+    auto found = ids_.find(FoldedName(name));
     return found == ids_.end() ? DISPID_UNKNOWN : found->second;
 }
 
@@ -481,10 +395,9 @@ ITypeInfo* ClassInfo::TypeInfo() const
 
 Variant Enumerator(std::vector<Variant> items)
 {
-    auto* enumerator = new VariantEnumerator(std::move(items), 0);
-    Variant result = Variant::Unknown(enumerator);
-    enumerator->Release();
-    return result;
+    ComPtr<IEnumVARIANT> enumerator =
+        support::MakeSnapshotEnumerator<IEnumVARIANT, VARIANT, Variant>(std::move(items));
+    return Variant::Unknown(enumerator.get());
 }
 
 OleFontLink::~OleFontLink()

@@ -7,8 +7,6 @@
 namespace toolkit {
 namespace {
 
-constexpr long kReadOnlyAtRunTime = 382;
-constexpr long kTextReadOnly = 383;
 // Room for the drop-down list below the edit part, in pixels.
 constexpr int kDropDownHeight = 160;
 
@@ -41,7 +39,7 @@ int ComboBox::WindowHeight(int pixels) const
 
 void ComboBox::Style(int style)
 {
-    if (hWnd()) support::Raise(kReadOnlyAtRunTime, L"Property is read-only at run time");
+    if (hWnd()) support::Raise(support::err::ReadOnlyAtRunTime, L"Property is read-only at run time");
     if (style < vbComboDropdown || style > vbComboDropdownList)
         support::Raise(support::err::InvalidPropertyValue);
     style_ = style;
@@ -136,7 +134,7 @@ void ComboBox::Text(const std::wstring& text)
                 ListIndex(static_cast<int>(i));
                 return;
             }
-        support::Raise(kTextReadOnly, L"'Text' property is read-only");
+        support::Raise(support::err::ReadOnlyProperty, L"'Text' property is read-only");
     }
     text_ = text;
     if (hWnd()) ::SetWindowTextW(hWnd(), text.c_str());

@@ -39,7 +39,8 @@ void Control::DescribeMembers(automation::ClassInfo& info)
         .Property(L"Name", [](Control& c) { return Variant::Text(c.Name()); })
         .Property(L"Index",
                   [](Control& c) {
-                      if (c.Index() < 0) support::Raise(343, L"Object not an array");
+                      if (c.Index() < 0)
+                          support::Raise(support::err::ObjectNotAnArray, L"Object not an array");
                       return Variant::Long(c.Index());
                   })
         .Property(L"Parent", [](Control& c) { return Variant::Object(c.Parent().Dispatch().get()); })

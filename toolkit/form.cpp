@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <utility>
-#include <cwctype>
 
 #include "toolkit/application.h"
 #include "toolkit/combo_box.h"
@@ -12,6 +11,7 @@
 
 #include "support/keyboard.h"
 #include "support/runtime_error.h"
+#include "support/values.h"
 
 namespace toolkit {
 namespace {
@@ -28,17 +28,8 @@ using automation::Members;
 using automation::ToBool;
 using automation::ToDouble;
 using automation::ToLong;
+using support::SameName;
 using support::Variant;
-
-constexpr long kFormAlreadyDisplayed = 400;
-constexpr long kControlNotFound = 730;
-
-bool SameName(std::wstring_view a, std::wstring_view b)
-{
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](wchar_t x, wchar_t y) {
-               return std::towlower(x) == std::towlower(y);
-           });
-}
 
 } // namespace
 
@@ -183,7 +174,7 @@ void Form::Show(int style, Form* owner)
 {
     if (style != vbModeless && style != vbModal) support::Raise(support::err::InvalidProcedureCall);
     if (style == vbModal && Visible() && !modal_)
-        support::Raise(kFormAlreadyDisplayed, L"Form already displayed; can't show modally");
+        support::Raise(support::err::FormAlreadyDisplayed, L"Form already displayed; can't show modally");
     Load();
     if (!IsLoaded()) return;
     if (owner && owner != this && owner->IsLoaded())
@@ -684,7 +675,7 @@ const automation::ClassInfo& ControlCollection::AutomationClass() const
                             for (Control* control : controls)
                                 if (SameName(control->Name(), support::BstrView(key.bstrVal)))
                                     return Variant::Object(control->Dispatch().get());
-                            support::Raise(kControlNotFound,
+                            support::Raise(support::err::ControlNotFound,
                                            L"Control '" + std::wstring(support::BstrView(key.bstrVal)) +
                                                L"' not found");
                         }

@@ -2,7 +2,6 @@
 
 #include <olectl.h>
 
-#include <atomic>
 #include <cmath>
 #include <map>
 
@@ -10,6 +9,7 @@
 #include "toolkit/form.h"
 #include "toolkit/twips.h"
 
+#include "support/com_object.h"
 #include "support/runtime_error.h"
 
 namespace toolkit {
@@ -24,7 +24,6 @@ using support::Variant;
 
 namespace {
 
-constexpr long kCannotCreateObject = 429;
 constexpr double kHimetricPerTwip = 2540.0 / 1440.0;
 
 const wchar_t* HostClass()
@@ -39,42 +38,20 @@ void Check(HRESULT hr, const wchar_t* what)
     if (FAILED(hr)) support::Raise(static_cast<long>(hr), what);
 }
 
-// The reference count and QueryInterface of the host's small COM objects.
-template <typename Derived> class Counted {
-public:
-    ULONG AddRefCount() noexcept { return ++references_; }
-    ULONG ReleaseCount() noexcept
-    {
-        ULONG left = --references_;
-        if (left == 0) delete static_cast<Derived*>(this);
-        return left;
-    }
-
-private:
-    std::atomic<ULONG> references_{1};
-};
-
 } // namespace
 
 // The in-place frame: the form's window, with no menus, tools or status line.
-class OleControlHost::Frame final : public IOleInPlaceFrame, private Counted<Frame> {
+class OleControlHost::Frame final : public support::ComObjectBase<IOleInPlaceFrame> {
 public:
     explicit Frame(HWND form) : form_(form) {}
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
+    // The interfaces it derives from answer with it.
+    bool QueryExtra(REFIID iid, void** object) noexcept override
     {
-        if (!object) return E_POINTER;
-        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IOleWindow) ||
-            IsEqualIID(iid, IID_IOleInPlaceUIWindow) || IsEqualIID(iid, IID_IOleInPlaceFrame)) {
-            *object = static_cast<IOleInPlaceFrame*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
+        if (!IsEqualIID(iid, IID_IOleWindow) && !IsEqualIID(iid, IID_IOleInPlaceUIWindow)) return false;
+        *object = static_cast<IOleInPlaceFrame*>(this);
+        return true;
     }
-    ULONG STDMETHODCALLTYPE AddRef() override { return AddRefCount(); }
-    ULONG STDMETHODCALLTYPE Release() override { return ReleaseCount(); }
 
     HRESULT STDMETHODCALLTYPE GetWindow(HWND* window) override
     {
@@ -95,44 +72,26 @@ public:
     HRESULT STDMETHODCALLTYPE TranslateAccelerator(LPMSG, WORD) override { return S_FALSE; }
 
 private:
-    friend class Counted<Frame>;
-    ~Frame() = default;
+    ~Frame() override = default;
     HWND form_;
 };
 
 // The control's client site, in-place site, control site, property sink and
 // ambient properties. It outlives the host only as a shell that does nothing.
-class OleControlHost::Site final : public IOleClientSite,
-                                   public IOleInPlaceSiteEx,
-                                   public IOleControlSite,
-                                   public IPropertyNotifySink,
-                                   public IDispatch,
-                                   private Counted<Site> {
+class OleControlHost::Site final
+    : public support::ComObjectBase<IOleClientSite, IOleInPlaceSiteEx, IOleControlSite, IPropertyNotifySink,
+                                    IDispatch> {
 public:
     explicit Site(OleControlHost* host) : host_(host) {}
     void Orphan() noexcept { host_ = nullptr; }
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
+    // The interfaces the in-place site derives from answer with it.
+    bool QueryExtra(REFIID iid, void** object) noexcept override
     {
-        if (!object) return E_POINTER;
-        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IOleClientSite))
-            *object = static_cast<IOleClientSite*>(this);
-        else if (IsEqualIID(iid, IID_IOleWindow) || IsEqualIID(iid, IID_IOleInPlaceSite) ||
-                 IsEqualIID(iid, IID_IOleInPlaceSiteEx))
-            *object = static_cast<IOleInPlaceSiteEx*>(this);
-        else if (IsEqualIID(iid, IID_IOleControlSite))
-            *object = static_cast<IOleControlSite*>(this);
-        else if (IsEqualIID(iid, IID_IPropertyNotifySink))
-            *object = static_cast<IPropertyNotifySink*>(this);
-        else if (IsEqualIID(iid, IID_IDispatch))
-            *object = static_cast<IDispatch*>(this);
-        else
-            return *object = nullptr, E_NOINTERFACE;
-        AddRef();
-        return S_OK;
+        if (!IsEqualIID(iid, IID_IOleWindow) && !IsEqualIID(iid, IID_IOleInPlaceSite)) return false;
+        *object = static_cast<IOleInPlaceSiteEx*>(this);
+        return true;
     }
-    ULONG STDMETHODCALLTYPE AddRef() override { return AddRefCount(); }
-    ULONG STDMETHODCALLTYPE Release() override { return ReleaseCount(); }
 
     // IOleClientSite
     HRESULT STDMETHODCALLTYPE SaveObject() override { return S_OK; }
@@ -278,8 +237,7 @@ public:
     }
 
 private:
-    friend class Counted<Site>;
-    ~Site() = default;
+    ~Site() override = default;
 
     Variant Ambient(DISPID member) const
     {
@@ -322,24 +280,18 @@ private:
 };
 
 // The control's events: its default source interface, served by one Invoke.
-class OleControlHost::EventSink final : public IDispatch, private Counted<EventSink> {
+class OleControlHost::EventSink final : public support::ComObjectBase<IDispatch> {
 public:
     EventSink(OleControlHost* host, const IID& events) : host_(host), events_(events) {}
     void Orphan() noexcept { host_ = nullptr; }
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
+    // The control's event dispinterface is answered by this IDispatch.
+    bool QueryExtra(REFIID iid, void** object) noexcept override
     {
-        if (!object) return E_POINTER;
-        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDispatch) || IsEqualIID(iid, events_)) {
-            *object = static_cast<IDispatch*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
+        if (!IsEqualIID(iid, events_)) return false;
+        *object = static_cast<IDispatch*>(this);
+        return true;
     }
-    ULONG STDMETHODCALLTYPE AddRef() override { return AddRefCount(); }
-    ULONG STDMETHODCALLTYPE Release() override { return ReleaseCount(); }
 
     HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override
     {
@@ -371,8 +323,7 @@ public:
     }
 
 private:
-    friend class Counted<EventSink>;
-    ~EventSink() = default;
+    ~EventSink() override = default;
     OleControlHost* host_;
     IID events_;
 };
@@ -400,7 +351,8 @@ CLSID OleControlHost::ClassId() const
     if (progId_.empty()) return clsid_;
     CLSID clsid{};
     if (FAILED(::CLSIDFromProgID(progId_.c_str(), &clsid)))
-        support::Raise(kCannotCreateObject, L"ActiveX component can't create object: " + progId_);
+        support::Raise(support::err::CannotCreateObject,
+                       L"ActiveX component can't create object: " + progId_);
     return clsid;
 }
 
@@ -436,7 +388,8 @@ void OleControlHost::Activate()
     CLSID clsid = ClassId();
     HRESULT hr = ::CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER,
                                     IID_IOleObject, object_.put_void());
-    if (FAILED(hr)) support::Raise(kCannotCreateObject, L"ActiveX component can't create object");
+    if (FAILED(hr))
+        support::Raise(support::err::CannotCreateObject, L"ActiveX component can't create object");
     site_ = ComPtr<Site>::Attach(new Site(this));
     frame_ = ComPtr<Frame>::Attach(new Frame(Parent().hWnd()));
     IOleClientSite* site = site_.get();

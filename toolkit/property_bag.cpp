@@ -1,20 +1,12 @@
 #include "toolkit/property_bag.h"
 
-#include <cwctype>
 #include <new>
 
 #include "support/com_object.h"
+#include "support/values.h"
 
 namespace toolkit {
 namespace {
-
-std::wstring Folded(std::wstring_view name)
-{
-    std::wstring folded(name);
-    for (wchar_t& c : folded)
-        c = static_cast<wchar_t>(std::towlower(c));
-    return folded;
-}
 
 class BagAdapter final : public support::ComObjectBase<IPropertyBag> {
 public:
@@ -59,18 +51,18 @@ private:
 
 bool PropertyBag::Contains(std::wstring_view name) const
 {
-    return values_.contains(Folded(name));
+    return values_.contains(support::FoldedName(name));
 }
 
 support::Variant PropertyBag::Read(std::wstring_view name) const
 {
-    auto found = values_.find(Folded(name));
+    auto found = values_.find(support::FoldedName(name));
     return found == values_.end() ? support::Variant() : found->second;
 }
 
 void PropertyBag::Write(std::wstring_view name, const VARIANT& value)
 {
-    values_[Folded(name)] = support::Variant::CopyOf(value);
+    values_[support::FoldedName(name)] = support::Variant::CopyOf(value);
 }
 
 PropertyBag::Lent::Lent(PropertyBag& bag)

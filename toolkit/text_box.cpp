@@ -6,11 +6,7 @@
 #include "support/runtime_error.h"
 
 namespace toolkit {
-namespace {
-
-constexpr long kReadOnlyAtRunTime = 382;
-
-} // namespace
+namespace {} // namespace
 
 TextBox::TextBox(Form& parent, std::wstring name) : WindowedControl(parent, std::move(name)) {}
 
@@ -68,13 +64,13 @@ void TextBox::Text(const std::wstring& text)
 
 void TextBox::MultiLine(bool multiLine)
 {
-    if (hWnd()) support::Raise(kReadOnlyAtRunTime, L"Property is read-only at run time");
+    if (hWnd()) support::Raise(support::err::ReadOnlyAtRunTime, L"Property is read-only at run time");
     multiLine_ = multiLine;
 }
 
 void TextBox::ScrollBars(int scrollBars)
 {
-    if (hWnd()) support::Raise(kReadOnlyAtRunTime, L"Property is read-only at run time");
+    if (hWnd()) support::Raise(support::err::ReadOnlyAtRunTime, L"Property is read-only at run time");
     if (scrollBars < vbSBNone || scrollBars > vbBoth) support::Raise(support::err::InvalidPropertyValue);
     scrollBars_ = scrollBars;
 }

@@ -5,7 +5,6 @@
 #include <commctrl.h>
 #include <objbase.h>
 
-#include "components/fatal_error.h"
 #include "toolkit/application.h"
 #include "vorlan/frmMain.h"
 #include "vorlan/verrick_client.h"
@@ -53,7 +52,6 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
         vorlan::ComApartment com;
         vorlan::AppDescriptor app = vorlan::AppDescriptor::ForThisProgram();
         Application::SetTitle(app.Title);
-        components::SetFatalErrorHandler([](std::exception_ptr error) { Application::Fatal(error); });
         Application::ProgramWindow();
         vorlan::frmMain main(app);
         vorlan::Main(main);

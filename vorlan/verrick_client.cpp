@@ -22,8 +22,7 @@ support::ComPtr<_tlvMain>& Instance()
         support::Bstr text;
         if (SUCCEEDED(info->GetDescription(text.put()))) description = text.view();
     }
-    long number = HRESULT_FACILITY(hr) == FACILITY_CONTROL ? HRESULT_CODE(hr) : static_cast<long>(hr);
-    support::Raise(number, description, member);
+    support::Raise(support::ErrorNumberOfHresult(hr), description, member);
 }
 
 void Check(HRESULT hr, const wchar_t* member)
@@ -42,7 +41,8 @@ _tlvMain& tlvMain()
                                         instance.put_void());
         if (FAILED(hr) || !instance) {
             instance.reset();
-            support::Raise(429, L"ActiveX component can't create object", L"Velmora.tlvMain");
+            support::Raise(support::err::CannotCreateObject, L"ActiveX component can't create object",
+                           L"Velmora.tlvMain");
         }
     }
     return *instance.get();

@@ -1,7 +1,9 @@
 #include <doctest.h>
 
-#include "components/fatal_error.h"
 #include "components/subclasser.h"
+#include "support/test_helpers.h"
+#include "toolkit/application.h"
+
 #include "support/handles.h"
 #include "support/runtime_error.h"
 
@@ -97,15 +99,47 @@ LONG_PTR WindowProcOf(HWND window)
     return ::GetWindowLongPtrW(window, GWLP_WNDPROC);
 }
 
-// Puts back the process's fatal-error handler at the end of a test.
-class HandlerScope {
+// Makes the process a guest module for one test, as the COM server is.
+class GuestScope {
 public:
-    explicit HandlerScope(FatalErrorHandler handler) : previous_(SetFatalErrorHandler(std::move(handler))) {}
-    ~HandlerScope() { SetFatalErrorHandler(std::move(previous_)); }
+    GuestScope() : previous_(toolkit::Application::IsGuest()) { toolkit::Application::SetGuest(true); }
+    ~GuestScope() { toolkit::Application::SetGuest(previous_); }
 
 private:
-    FatalErrorHandler previous_;
+    bool previous_;
 };
+
+constexpr UINT kFatalExit = 42;
+
+// A program's hook whose callback fails ends the program through
+// Application::Fatal; it runs in a copy of this program started with --fatal-hook.
+const bool isFatalChild = [] {
+    if (!std::wstring_view(::GetCommandLineW()).ends_with(L"--fatal-hook")) return false;
+    ::SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
+    toolkit::Application::SetFatalHandler([](std::exception_ptr error) {
+        bool expected = toolkit::Application::DescribeError(error) ==
+                        L"Run-time error '5':\n\nInvalid procedure call or argument";
+        ::ExitProcess(expected ? kFatalExit : kFatalExit + 1);
+    });
+    // No test runs here: nothing below may use the test framework's checks.
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = TestWindowProc;
+    windowClass.hInstance = ::GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"ComponentsFatalWindow";
+    ::RegisterClassW(&windowClass);
+    support::UniqueWindow window(::CreateWindowExW(0, L"ComponentsFatalWindow", L"fatal", WS_OVERLAPPEDWINDOW,
+                                                   0, 0, 200, 100, nullptr, nullptr,
+                                                   ::GetModuleHandleW(nullptr), nullptr));
+    RecordingCallback callback;
+    callback.onMessage = [](HWND, UINT& uMsg, WPARAM&, LPARAM&, LRESULT&, bool&) {
+        if (uMsg == WM_PROBE) support::Raise(support::err::InvalidProcedureCall);
+    };
+    Subclasser sbc;
+    sbc.SetCallback(&callback);
+    sbc.SetHWnd(window.get());
+    ::SendMessageW(window.get(), WM_PROBE, 1, 0);
+    ::ExitProcess(0);
+}();
 
 } // namespace
 
@@ -292,33 +326,44 @@ TEST_CASE("Subclasser::CallbackMayMoveTheWindowItHooks")
     CHECK((::GetWindowLongW(window.get(), GWL_EXSTYLE) & WS_EX_TOPMOST) != 0);
 }
 
-TEST_CASE("Subclasser::CallbackErrorsGoToTheFatalHandler")
+TEST_CASE("Subclasser::CallbackErrors")
 {
-    std::vector<std::wstring> reported;
-    HandlerScope scope([&](std::exception_ptr error) { reported.push_back(FatalErrorText(error)); });
-    auto window = CreateTestWindow();
-    RecordingCallback callback;
-    Subclasser sbc;
-    sbc.SetCallback(&callback);
-    sbc.SetHWnd(window.get());
+    SUBCASE("in a program they end it through the fatal-error path")
+    {
+        std::wstring commandLine = L"\"" + support_test::ProgramPath() + L"\" --fatal-hook";
+        STARTUPINFOW startup{sizeof startup};
+        PROCESS_INFORMATION process{};
+        REQUIRE(::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                                 &startup, &process));
+        support::UniqueKernelHandle processHandle(process.hProcess), threadHandle(process.hThread);
+        REQUIRE(::WaitForSingleObject(process.hProcess, 30000) == WAIT_OBJECT_0);
+        DWORD exitCode = 0;
+        ::GetExitCodeProcess(process.hProcess, &exitCode);
+        CHECK(exitCode == kFatalExit);
+    }
+    SUBCASE("in a guest the window handles the message as it was sent")
+    {
+        GuestScope guest;
+        auto window = CreateTestWindow();
+        RecordingCallback callback;
+        Subclasser sbc;
+        sbc.SetCallback(&callback);
+        sbc.SetHWnd(window.get());
 
-    callback.onMessage = [](HWND, UINT& uMsg, WPARAM&, LPARAM&, LRESULT& retVal, bool& noDef) {
-        if (uMsg != WM_PROBE) return;
-        uMsg = WM_REWRITTEN;
-        retVal = 42;
-        noDef = true;
-        throw support::RuntimeError(support::err::InvalidProcedureCall);
-    };
-    // The window handles the message as it was sent, as if nothing had hooked it.
-    CHECK(::SendMessageW(window.get(), WM_PROBE, 1, 0) == WindowAnswer);
-    CHECK(Events() == std::vector<Event>{{'H', WM_PROBE, 1}, {'W', WM_PROBE, 1}});
-    REQUIRE(reported.size() == 1);
-    CHECK(reported[0] == L"Run-time error '5':\n\nInvalid procedure call or argument");
+        callback.onMessage = [](HWND, UINT& uMsg, WPARAM&, LPARAM&, LRESULT& retVal, bool& noDef) {
+            if (uMsg != WM_PROBE) return;
+            uMsg = WM_REWRITTEN;
+            retVal = 42;
+            noDef = true;
+            throw support::RuntimeError(support::err::InvalidProcedureCall);
+        };
+        CHECK(::SendMessageW(window.get(), WM_PROBE, 1, 0) == WindowAnswer);
+        CHECK(Events() == std::vector<Event>{{'H', WM_PROBE, 1}, {'W', WM_PROBE, 1}});
 
-    callback.onMessage = [](HWND, UINT& uMsg, WPARAM&, LPARAM&, LRESULT&, bool&) {
-        if (uMsg == WM_PROBE) throw 1;
-    };
-    ::SendMessageW(window.get(), WM_PROBE, 2, 0);
-    REQUIRE(reported.size() == 2);
-    CHECK(reported[1] == L"Run-time error '51':\n\nInternal error");
+        callback.onMessage = [](HWND, UINT& uMsg, WPARAM&, LPARAM&, LRESULT&, bool&) {
+            if (uMsg == WM_PROBE) throw 1;
+        };
+        CHECK(::SendMessageW(window.get(), WM_PROBE, 2, 0) == WindowAnswer);
+        CHECK(sbc.HWnd() == window.get());
+    }
 }

@@ -7,6 +7,8 @@
 #include <string>
 
 #include "support/runtime_error.h"
+#include "support/values.h"
+#include "toolkit/application.h"
 #include "verrick/frame/module.h"
 
 namespace verrick {
@@ -99,8 +101,7 @@ bool ReadKey(IPropertyBag* bag, const wchar_t* name, VARTYPE wanted, Variant& va
     value = Variant();
     value.get()->vt = wanted;
     if (FAILED(bag->Read(name, value.get(), nullptr))) {
-        std::wstring lower(name);
-        std::transform(lower.begin(), lower.end(), lower.begin(), [](wchar_t c) { return std::towlower(c); });
+        std::wstring lower = support::FoldedName(name);
         value = Variant();
         value.get()->vt = wanted;
         if (FAILED(bag->Read(lower.c_str(), value.get(), nullptr))) return false;
@@ -204,93 +205,9 @@ private:
 
 } // namespace
 
-// The container's IPropertyNotifySink connections. It lives inside the control
-// and shares its reference count.
-class ucIconControl::PropertyNotifyPoint final : public IConnectionPoint {
-public:
-    explicit PropertyNotifyPoint(ucIconControl& control) noexcept : control_(control) {}
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
-    {
-        if (!object) return E_POINTER;
-        *object = nullptr;
-        if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IConnectionPoint)) return E_NOINTERFACE;
-        *object = static_cast<IConnectionPoint*>(this);
-        AddRef();
-        return S_OK;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return control_.AddRef(); }
-    ULONG STDMETHODCALLTYPE Release() override { return control_.Release(); }
-
-    HRESULT STDMETHODCALLTYPE GetConnectionInterface(IID* iid) override
-    {
-        if (!iid) return E_POINTER;
-        *iid = IID_IPropertyNotifySink;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE GetConnectionPointContainer(IConnectionPointContainer** container) override
-    {
-        if (!container) return E_POINTER;
-        return control_.QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(container));
-    }
-    HRESULT STDMETHODCALLTYPE Advise(IUnknown* sink, DWORD* cookie) override
-    {
-        if (!cookie) return E_POINTER;
-        *cookie = 0;
-        if (!sink) return E_POINTER;
-        ComPtr<IPropertyNotifySink> notify;
-        if (FAILED(sink->QueryInterface(IID_IPropertyNotifySink, notify.put_void())))
-            return CONNECT_E_CANNOTCONNECT;
-        try {
-            sinks_.push_back({nextCookie_, std::move(notify)});
-        } catch (const std::bad_alloc&) {
-            return E_OUTOFMEMORY;
-        }
-        *cookie = nextCookie_++;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE Unadvise(DWORD cookie) override
-    {
-        auto found = std::find_if(sinks_.begin(), sinks_.end(),
-                                  [&](const Sink& sink) { return sink.cookie == cookie; });
-        if (found == sinks_.end()) return CONNECT_E_NOCONNECTION;
-        // Released only after it left the list: its release may call back.
-        ComPtr<IPropertyNotifySink> leaving = std::move(found->notify);
-        sinks_.erase(found);
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE EnumConnections(IEnumConnections** connections) override
-    {
-        if (connections) *connections = nullptr;
-        return E_NOTIMPL;
-    }
-
-    void Changed(DISPID property) noexcept
-    {
-        std::vector<Sink> sinks;
-        try {
-            sinks = sinks_;
-        } catch (const std::bad_alloc&) {
-            return;
-        }
-        for (const Sink& sink : sinks)
-            sink.notify->OnChanged(property);
-    }
-
-private:
-    struct Sink {
-        DWORD cookie;
-        ComPtr<IPropertyNotifySink> notify;
-    };
-
-    ucIconControl& control_;
-    std::vector<Sink> sinks_;
-    DWORD nextCookie_ = 1;
-};
-
 ucIconControl::ucIconControl()
     : EventSourceObject(CLSID_ucIconControl, DIID___ucIconControl),
-      notifyPoint_(std::make_unique<PropertyNotifyPoint>(*this))
+      notifyPoint_(static_cast<IConnectionPointContainer&>(*this), IID_IPropertyNotifySink)
 {
     // Until the container says otherwise, the control is one standard icon large.
     extent_ = HimetricOf({::GetSystemMetrics(SM_CXICON), ::GetSystemMetrics(SM_CYICON)});
@@ -431,7 +348,7 @@ void ucIconControl::PropertyChanged(DISPID property) noexcept
 {
     dirty_ = true;
     ComPtr<IUnknown> keepAlive(static_cast<_ucIconControl*>(this));
-    notifyPoint_->Changed(property);
+    notifyPoint_.Notify([&](IPropertyNotifySink* sink) { sink->OnChanged(property); });
 }
 
 // --- _ucIconControl ---
@@ -527,7 +444,7 @@ HRESULT ucIconControl::EnumConnectionPoints(IEnumConnectionPoints** points)
     ComPtr<IConnectionPoint> events;
     HRESULT hr = EventSourceObject::FindConnectionPoint(DIID___ucIconControl, events.put());
     if (FAILED(hr)) return hr;
-    return EnumerateConnectionPoints({events.get(), notifyPoint_.get()}, points);
+    return EnumerateConnectionPoints({events.get(), &notifyPoint_}, points);
 }
 
 HRESULT ucIconControl::FindConnectionPoint(REFIID iid, IConnectionPoint** point)
@@ -535,7 +452,7 @@ HRESULT ucIconControl::FindConnectionPoint(REFIID iid, IConnectionPoint** point)
     if (!point) return E_POINTER;
     *point = nullptr;
     if (!IsEqualIID(iid, IID_IPropertyNotifySink)) return EventSourceObject::FindConnectionPoint(iid, point);
-    *point = notifyPoint_.get();
+    *point = &notifyPoint_;
     (*point)->AddRef();
     return S_OK;
 }
@@ -1022,13 +939,13 @@ LRESULT CALLBACK ucIconControl::WindowProc(HWND window, UINT message, WPARAM wPa
     }
     auto* dual = reinterpret_cast<_ucIconControl*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
     if (!dual) return ::DefWindowProcW(window, message, wParam, lParam);
-    try {
-        // An event handler may drop the container's last reference to the control.
-        ComPtr<_ucIconControl> keepAlive(dual);
-        return static_cast<ucIconControl*>(dual)->OnMessage(window, message, wParam, lParam);
-    } catch (...) {
-        return ::DefWindowProcW(window, message, wParam, lParam);
-    }
+    return toolkit::Guard(
+        [&] {
+            // An event handler may drop the container's last reference to the control.
+            ComPtr<_ucIconControl> keepAlive(dual);
+            return static_cast<ucIconControl*>(dual)->OnMessage(window, message, wParam, lParam);
+        },
+        [&] { return ::DefWindowProcW(window, message, wParam, lParam); });
 }
 
 LRESULT ucIconControl::OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)

@@ -125,9 +125,6 @@ public:
     HRESULT STDMETHODCALLTYPE GetSizeMax(ULARGE_INTEGER* size) override;
 
 private:
-    class PropertyNotifyPoint;
-    friend class PropertyNotifyPoint;
-
     bool QueryExtra(REFIID iid, void** object) noexcept override;
 
     // The surface: back colour, persistent image and window.
@@ -166,7 +163,8 @@ private:
     LONG frozenEvents_ = 0;
     bool leftPressed_ = false, afterDoubleClick_ = false;
 
-    std::unique_ptr<PropertyNotifyPoint> notifyPoint_;
+    // The container's IPropertyNotifySink connections.
+    ConnectionPoint<IPropertyNotifySink> notifyPoint_;
 };
 
 } // namespace verrick

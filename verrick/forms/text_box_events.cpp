@@ -7,16 +7,11 @@
 #include "support/keyboard.h"
 #include "support/runtime_error.h"
 #include "support/window_subclass.h"
-#include "verrick/frame/boundary.h"
+#include "toolkit/application.h"
 #include "verrick/frame/late_bound.h"
 #include "verrick/frame/vb_values.h"
 
 namespace verrick::forms {
-namespace {
-
-constexpr std::wstring_view kEventSource = L"Velmora";
-
-} // namespace
 
 // What the window procedure reaches: it outlives a Disconnect made from
 // inside one of the handlers, until that handler has returned.
@@ -82,10 +77,8 @@ LRESULT CALLBACK TextBoxEvents::SubclassProc(HWND window, UINT message, WPARAM w
         if (!link->owner) return;
         ++link->running;
         // A failing handler lets the message through as if it had not been there,
-        // and leaves no error info behind: no caller is there to read it, and a
-        // later failure elsewhere on this thread would report it as its own.
-        if (FAILED(Guarded(IID_NULL, kEventSource, [&] { handler(*link->owner); })))
-            ::SetErrorInfo(0, nullptr);
+        // and leaves no error info behind (the guard's policy for a guest).
+        toolkit::Guard([&] { handler(*link->owner); }, [] {});
         --link->running;
     };
     auto finish = [&](LRESULT result) {

@@ -13,13 +13,9 @@
 
 namespace verrick {
 
-// The HRESULT that carries a run-time error number: standard numbers as
-// FACILITY_CONTROL codes (0x800A0000 + number), HRESULT-valued numbers as they are.
-HRESULT HresultOfErrorNumber(long number) noexcept;
-// The reverse: the Err.Number a VB client sees for a failed HRESULT.
-long ErrorNumberOfHresult(HRESULT hr) noexcept;
-// A description for an HRESULT without error info.
-std::wstring DescriptionOfHresult(HRESULT hr);
+using support::DescriptionOfHresult;
+using support::ErrorNumberOfHresult;
+using support::HresultOfErrorNumber;
 
 // Sets the thread's error info for a run-time error and returns its HRESULT.
 HRESULT ReportError(REFIID iid, std::wstring_view defaultSource, const support::RuntimeError& error) noexcept;
@@ -39,7 +35,7 @@ template <typename Body> HRESULT Guarded(REFIID iid, std::wstring_view source, B
     }
 }
 
-// Raised by members whose implementation is not part of this build.
+// Raised by members this library does not provide.
 [[noreturn]] void RaiseNotImplemented(std::wstring_view member);
 
 } // namespace verrick

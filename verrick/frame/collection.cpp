@@ -1,14 +1,15 @@
 #include "verrick/frame/collection.h"
 
+#include "support/enumerator.h"
+
 #include "support/runtime_error.h"
+#include "support/values.h"
 #include "verrick/frame/vb_values.h"
 
 namespace verrick {
 namespace {
 
 using support::Variant;
-
-constexpr long kKeyTaken = 457;
 
 // A private identity: lets the library reach its own collections without IDispatch.
 // {5B7E02B4-6C1D-4E2A-9A51-0C3A8F7D2E61}
@@ -17,9 +18,7 @@ constexpr IID IID_NativeCollection = {
 
 std::wstring FoldKey(std::wstring_view key)
 {
-    std::wstring folded(key);
-    if (!folded.empty()) ::CharUpperBuffW(folded.data(), static_cast<DWORD>(folded.size()));
-    return folded;
+    return support::UpperText(key);
 }
 
 bool IsNumeric(VARTYPE type) noexcept
@@ -45,54 +44,25 @@ bool IsNumeric(VARTYPE type) noexcept
     }
 }
 
-// Walks the items from a position; holds the collection while a For Each runs.
-class Enumerator final : public ComObject<IEnumVARIANT> {
+// The items as they are now, from a position: For Each sees what the loop
+// adds or removes; the source holds the collection while the loop runs.
+class LiveItems {
 public:
-    Enumerator(Collection* owner, ULONG position) : owner_(owner), position_(position) {}
+    explicit LiveItems(Collection* owner) noexcept : owner_(owner) {}
 
-    HRESULT STDMETHODCALLTYPE Next(ULONG count, VARIANT* items, ULONG* fetched) override
+    size_t size() const noexcept { return static_cast<size_t>(owner_->Size()); }
+    HRESULT HandOut(size_t index, VARIANT& item) const noexcept
     {
-        if (!items) return E_POINTER;
-        ULONG done = 0;
-        for (; done < count && position_ < static_cast<ULONG>(owner_->Size()); ++done, ++position_) {
-            ::VariantInit(&items[done]);
-            HRESULT hr = ::VariantCopy(&items[done], const_cast<VARIANT*>(&owner_->At(position_ + 1)));
-            if (FAILED(hr)) {
-                for (ULONG i = 0; i < done; ++i)
-                    ::VariantClear(&items[i]);
-                if (fetched) *fetched = 0;
-                return hr;
-            }
-        }
-        if (fetched) *fetched = done;
-        return done == count ? S_OK : S_FALSE;
+        ::VariantInit(&item);
+        return ::VariantCopy(&item, const_cast<VARIANT*>(&owner_->At(static_cast<long>(index) + 1)));
     }
-    HRESULT STDMETHODCALLTYPE Skip(ULONG count) override
-    {
-        position_ += count;
-        return position_ <= static_cast<ULONG>(owner_->Size()) ? S_OK : S_FALSE;
-    }
-    HRESULT STDMETHODCALLTYPE Reset() override
-    {
-        position_ = 0;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE Clone(IEnumVARIANT** copy) override
-    {
-        if (!copy) return E_POINTER;
-        try {
-            *copy = MakeObject<Enumerator>(owner_.get(), position_).release();
-            return S_OK;
-        } catch (...) {
-            *copy = nullptr;
-            return E_OUTOFMEMORY;
-        }
-    }
+    static void Free(VARIANT& item) noexcept { ::VariantClear(&item); }
 
 private:
     support::ComPtr<Collection> owner_;
-    ULONG position_;
 };
+
+using Enumerator = support::Enumerator<IEnumVARIANT, VARIANT, LiveItems, ComObject<IEnumVARIANT>>;
 
 } // namespace
 
@@ -143,7 +113,8 @@ void Collection::Insert(size_t slot, Variant value, const VARIANT& key)
         entry->foldedKey = FoldKey(vb::ToText(key));
         entry->hasKey = true;
         if (keys_.count(entry->foldedKey))
-            support::Raise(kKeyTaken, L"This key is already associated with an element of this collection");
+            support::Raise(support::err::KeyAlreadyAssociated,
+                           L"This key is already associated with an element of this collection");
     }
     if (entries_.size() >= 0x7FFFFFFF) support::Raise(support::err::OutOfMemory);
     entries_.insert(entries_.begin() + static_cast<ptrdiff_t>(slot), nullptr);
@@ -179,7 +150,7 @@ HRESULT Collection::Item(VARIANT Index, VARIANT* Result)
 {
     return Guard([&] {
         if (!Result) support::Raise(support::err::InvalidProcedureCall);
-        if (vb::IsMissing(Index)) support::Raise(449, L"Argument not optional");
+        if (vb::IsMissing(Index)) support::Raise(support::err::ArgumentNotOptional);
         Variant copy(entries_[Locate(Index)]->value);
         copy.move_to(Result);
     });
@@ -219,7 +190,7 @@ HRESULT Collection::_NewEnum(IUnknown** Result)
 {
     return Guard([&] {
         if (!Result) support::Raise(support::err::InvalidProcedureCall);
-        *Result = MakeObject<Enumerator>(this, 0UL).release();
+        *Result = MakeObject<Enumerator>(LiveItems(this)).release();
     });
 }
 

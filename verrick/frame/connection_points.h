@@ -14,46 +14,18 @@
 #include <vector>
 
 #include "support/com.h"
+#include "support/connection_point.h"
 #include "verrick/frame/com_object.h"
 
 namespace verrick {
 
-// The sinks of one outgoing dispinterface. It lives inside its container and
-// shares the container's reference count, so a client holding the point keeps
-// the whole object alive.
-class ConnectionPoint final : public IConnectionPoint {
-public:
-    ConnectionPoint(IConnectionPointContainer& container, REFIID events) noexcept;
-    ~ConnectionPoint();
-    ConnectionPoint(const ConnectionPoint&) = delete;
-    ConnectionPoint& operator=(const ConnectionPoint&) = delete;
+// The one connection point, generic over its sink interface; its connection
+// enumerators keep the library loaded as every object of it does.
+template <typename Sink> using ConnectionPoint = support::ConnectionPoint<Sink, ComObject>;
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
-    ULONG STDMETHODCALLTYPE AddRef() override;
-    ULONG STDMETHODCALLTYPE Release() override;
-
-    HRESULT STDMETHODCALLTYPE GetConnectionInterface(IID* iid) override;
-    HRESULT STDMETHODCALLTYPE GetConnectionPointContainer(IConnectionPointContainer** container) override;
-    HRESULT STDMETHODCALLTYPE Advise(IUnknown* sink, DWORD* cookie) override;
-    HRESULT STDMETHODCALLTYPE Unadvise(DWORD cookie) override;
-    HRESULT STDMETHODCALLTYPE EnumConnections(IEnumConnections** connections) override;
-
-    REFIID Events() const noexcept { return events_; }
-    // Calls the event on every sink connected when it starts, arguments in
-    // source order. A sink that fails or disconnects meanwhile does not stop the others.
-    void Raise(DISPID member, std::initializer_list<VARIANT> arguments) noexcept;
-
-private:
-    struct Sink {
-        DWORD cookie;
-        support::ComPtr<IDispatch> dispatch;
-    };
-
-    IConnectionPointContainer& container_;
-    IID events_;
-    std::vector<Sink> sinks_;
-    DWORD nextCookie_ = 1;
-};
+// Calls an event on every sink of a dispinterface point, arguments in source order.
+void RaiseEvent(ConnectionPoint<IDispatch>& point, DISPID member,
+                std::initializer_list<VARIANT> arguments) noexcept;
 
 // A container's enumeration of its connection points, as they are now.
 HRESULT EnumerateConnectionPoints(std::initializer_list<IConnectionPoint*> all,
@@ -96,7 +68,7 @@ protected:
     // object: make it the last thing a method does.
     void RaiseEvent(DISPID member, std::initializer_list<VARIANT> arguments) noexcept
     {
-        point_.Raise(member, arguments);
+        verrick::RaiseEvent(point_, member, arguments);
     }
 
     bool QueryExtra(REFIID iid, void** object) noexcept override
@@ -108,7 +80,7 @@ protected:
 
 private:
     CLSID clsid_;
-    ConnectionPoint point_;
+    ConnectionPoint<IDispatch> point_;
 };
 
 } // namespace verrick

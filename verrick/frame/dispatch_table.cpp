@@ -1,8 +1,11 @@
 #include "verrick/frame/dispatch_table.h"
 
+#include "support/values.h"
+
 #include <cstdint>
 #include <cstring>
 #include <optional>
+#include <utility>
 
 #include "verrick/frame/boundary.h"
 
@@ -122,29 +125,13 @@ std::optional<ParamType> ResolveParam(ITypeInfo* info, const TYPEDESC& type)
     return std::nullopt;
 }
 
-// How many VT_BYREF|VT_VARIANT references a caller may chain; more is taken for a loop.
-constexpr int kMaxReferenceDepth = 16;
+using support::Deref;
+using support::IsMissing;
+using support::kMaxReferenceDepth;
 
-// The variable a chain of VT_BYREF|VT_VARIANT references ends at.
-VARIANT* Deref(VARIANT* value) noexcept
-{
-    while (value->vt == (VT_BYREF | VT_VARIANT) && value->pvarVal)
-        value = value->pvarVal;
-    return value;
-}
-
-// An argument a callee can follow safely: a by-reference one points somewhere,
-// and a chain of references ends.
 bool IsWellFormed(const VARIANT& argument) noexcept
 {
-    const VARIANT* value = &argument;
-    for (int depth = 0; depth <= kMaxReferenceDepth; ++depth) {
-        if (!(value->vt & VT_BYREF)) return true;
-        if (!value->byref) return false;
-        if (value->vt != (VT_BYREF | VT_VARIANT)) return true;
-        value = value->pvarVal;
-    }
-    return false;
+    return support::IsWellFormedArgument(argument);
 }
 
 // Whether a pointer handed to the callee points into the given variable.
@@ -153,11 +140,6 @@ bool PointsInto(const void* pointer, const VARIANT* variable) noexcept
     auto address = reinterpret_cast<std::uintptr_t>(pointer);
     auto start = reinterpret_cast<std::uintptr_t>(variable);
     return address >= start && address < start + sizeof(VARIANT);
-}
-
-bool IsMissing(const VARIANT& value) noexcept
-{
-    return value.vt == VT_ERROR && value.scode == DISP_E_PARAMNOTFOUND;
 }
 
 // Where the value of a VARIANT of the given type lives, for a by-reference parameter.
@@ -637,23 +619,28 @@ try {
 void FillExceptionInfo(HRESULT failure, EXCEPINFO* exception) noexcept
 {
     if (!exception) return;
-    std::memset(exception, 0, sizeof(*exception));
+    support::Bstr source, description, helpFile;
+    DWORD helpContext = 0;
     ComPtr<IErrorInfo> info;
     if (::GetErrorInfo(0, info.put()) == S_OK && info) {
-        info->GetSource(&exception->bstrSource);
-        info->GetDescription(&exception->bstrDescription);
-        info->GetHelpFile(&exception->bstrHelpFile);
-        info->GetHelpContext(&exception->dwHelpContext);
+        info->GetSource(source.put());
+        info->GetDescription(description.put());
+        info->GetHelpFile(helpFile.put());
+        info->GetHelpContext(&helpContext);
     }
-    if (!exception->bstrDescription || !*exception->bstrDescription) {
-        ::SysFreeString(exception->bstrDescription);
-        try {
-            exception->bstrDescription = support::Bstr(DescriptionOfHresult(failure)).release();
-        } catch (...) {
-            exception->bstrDescription = nullptr;
-        }
+    std::wstring text;
+    try {
+        text = description.view();
+        if (text.empty()) text = DescriptionOfHresult(failure);
+    } catch (...) {
+        text.clear();
     }
-    exception->scode = failure;
+    support::FillExcepInfo(*exception, failure, source.view(), text);
+    // What the error info did not give stays null, as a client expects of an absent string.
+    if (!source.get()) support::Bstr::Attach(std::exchange(exception->bstrSource, nullptr));
+    if (text.empty()) support::Bstr::Attach(std::exchange(exception->bstrDescription, nullptr));
+    exception->bstrHelpFile = helpFile.release();
+    exception->dwHelpContext = helpContext;
 }
 
 } // namespace verrick

@@ -9,6 +9,7 @@
 #include "verrick/frame/class_table.h"
 #include "verrick/frame/module.h"
 #include "verrick/frame/registration.h"
+#include "toolkit/application.h"
 #include "toolkit/window.h"
 
 namespace verrick {
@@ -77,6 +78,8 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved
     if (reason == DLL_PROCESS_ATTACH) {
         ::DisableThreadLibraryCalls(instance);
         InitializeModule(instance);
+        // A guest in its client's process: an error in one of our windows must not end the client.
+        toolkit::Application::SetGuest(true);
         auto classes = PublicClasses();
         for (size_t i = 0; i < classes.size() && i < g_factories.size(); ++i)
             g_factories[i].Bind(&classes[i]);

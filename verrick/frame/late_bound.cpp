@@ -8,6 +8,8 @@
 
 #include "verrick/frame/boundary.h"
 
+#include "support/values.h"
+
 namespace verrick::late {
 
 using support::ComPtr;
@@ -15,19 +17,7 @@ using support::Variant;
 
 void RaiseInvokeFailure(HRESULT hr, EXCEPINFO& exception, std::wstring_view member)
 {
-    if (hr == DISP_E_EXCEPTION) {
-        if (exception.pfnDeferredFillIn) exception.pfnDeferredFillIn(&exception);
-        HRESULT code = exception.scode ? exception.scode : HresultOfErrorNumber(exception.wCode);
-        std::wstring description(support::BstrView(exception.bstrDescription));
-        std::wstring source(support::BstrView(exception.bstrSource));
-        ::SysFreeString(exception.bstrDescription);
-        ::SysFreeString(exception.bstrSource);
-        ::SysFreeString(exception.bstrHelpFile);
-        exception = EXCEPINFO{};
-        long number = ErrorNumberOfHresult(code);
-        if (description.empty()) description = DescriptionOfHresult(code);
-        support::Raise(number, std::move(description), std::move(source));
-    }
+    if (hr == DISP_E_EXCEPTION) throw support::TakeExcepInfo(exception);
     long number = ErrorNumberOfHresult(hr);
     std::wstring description = DescriptionOfHresult(hr);
     if (number == support::err::MethodNotSupported && !member.empty())
@@ -121,9 +111,7 @@ Variant GetDefault(IDispatch* object, std::initializer_list<VARIANT> arguments)
 
 ComPtr<IDispatch> ObjectOf(const VARIANT& value)
 {
-    const VARIANT* v = &value;
-    while (v->vt == (VT_BYREF | VT_VARIANT) && v->pvarVal)
-        v = v->pvarVal;
+    const VARIANT* v = &support::Deref(value);
     IUnknown* unknown = nullptr;
     switch (v->vt) {
     case VT_DISPATCH:
@@ -162,9 +150,7 @@ std::wstring TypeNameOf(IDispatch* object)
 
 void ForEach(const VARIANT& items, const std::function<void(const VARIANT&)>& visit)
 {
-    const VARIANT* v = &items;
-    while (v->vt == (VT_BYREF | VT_VARIANT) && v->pvarVal)
-        v = v->pvarVal;
+    const VARIANT* v = &support::Deref(items);
     if (v->vt & VT_ARRAY) {
         SAFEARRAY* array = (v->vt & VT_BYREF) ? *v->pparray : v->parray;
         if (!array || ::SafeArrayGetDim(array) == 0) support::Raise(support::err::SubscriptOutOfRange);

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "support/values.h"
 #include "support/com.h"
 #include "support/runtime_error.h"
 #include "verrick/frame/collection.h"
@@ -65,10 +66,8 @@ std::vector<std::wstring> SplitText(std::wstring_view text, std::wstring_view de
     std::wstring foldedText, foldedDelimiter;
     std::wstring_view haystack = text, needle = delimiter;
     if (compare == 1) {
-        foldedText.assign(text);
-        foldedDelimiter.assign(delimiter);
-        ::CharUpperBuffW(foldedText.data(), static_cast<DWORD>(foldedText.size()));
-        ::CharUpperBuffW(foldedDelimiter.data(), static_cast<DWORD>(foldedDelimiter.size()));
+        foldedText = support::UpperText(text);
+        foldedDelimiter = support::UpperText(delimiter);
         haystack = foldedText;
         needle = foldedDelimiter;
     }

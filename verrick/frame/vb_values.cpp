@@ -1,31 +1,11 @@
 #include "verrick/frame/vb_values.h"
 
 #include "support/runtime_error.h"
-#include "verrick/frame/boundary.h"
 #include "verrick/frame/late_bound.h"
 
 namespace verrick::vb {
 
 using support::Variant;
-
-const VARIANT& Deref(const VARIANT& value) noexcept
-{
-    const VARIANT* v = &value;
-    while (v->vt == (VT_BYREF | VT_VARIANT) && v->pvarVal)
-        v = v->pvarVal;
-    return *v;
-}
-
-bool IsMissing(const VARIANT& value) noexcept
-{
-    const VARIANT& v = Deref(value);
-    return v.vt == VT_ERROR && v.scode == DISP_E_PARAMNOTFOUND;
-}
-
-void RaiseConversion(HRESULT hr)
-{
-    support::Raise(ErrorNumberOfHresult(hr == DISP_E_BADVARTYPE ? DISP_E_TYPEMISMATCH : hr));
-}
 
 Variant ValueOf(const VARIANT& value)
 {
@@ -43,13 +23,9 @@ namespace {
 Variant Convert(const VARIANT& value, VARTYPE type)
 {
     Variant plain = ValueOf(value);
-    if (plain.vt() == VT_NULL) support::Raise(kInvalidUseOfNull, L"Invalid use of Null");
+    if (plain.vt() == VT_NULL) support::Raise(support::err::InvalidUseOfNull, L"Invalid use of Null");
     if (plain.vt() == type) return plain;
-    Variant result;
-    USHORT flags = type == VT_BSTR ? VARIANT_ALPHABOOL : 0;
-    HRESULT hr = ::VariantChangeTypeEx(result.put(), plain.get(), LOCALE_USER_DEFAULT, flags, type);
-    if (FAILED(hr)) RaiseConversion(hr);
-    return result;
+    return support::ChangedType(*plain.get(), type, type == VT_BSTR ? VARIANT_ALPHABOOL : 0);
 }
 
 } // namespace

@@ -9,15 +9,13 @@
 #include <string_view>
 
 #include "support/com.h"
+#include "support/values.h"
 
 namespace verrick::vb {
 
-inline constexpr long kInvalidUseOfNull = 94;
-
-// The variable a chain of by-reference variants ends at.
-const VARIANT& Deref(const VARIANT& value) noexcept;
-// An omitted Optional argument.
-bool IsMissing(const VARIANT& value) noexcept;
+using support::Deref;
+using support::IsMissing;
+using support::RaiseConversion;
 
 // The value itself, or an object's default value (raises 91 for Nothing).
 support::Variant ValueOf(const VARIANT& value);
@@ -37,8 +35,5 @@ bool SameText(std::wstring_view left, std::wstring_view right, bool ignoreCase);
 
 // Stores a Boolean into a ByRef Variant argument.
 void AssignBool(VARIANT* target, bool value) noexcept;
-
-// Raises the run-time error of a failed conversion HRESULT.
-[[noreturn]] void RaiseConversion(HRESULT hr);
 
 } // namespace verrick::vb
