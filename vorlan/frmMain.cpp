@@ -326,11 +326,19 @@ void frmMain::RebuildBars()
 void frmMain::CreateRow(int index)
 {
     if (index > 0) {
-        double top = index * kRowPitch;
-        lblDiskInfo.Load(index).Top(lblDiskInfo(0).Top() + top);
-        picDiskIcon.Load(index).Top(picDiskIcon(0).Top() + top);
-        picSizeBar.Load(index).Top(picSizeBar(0).Top() + top);
-        lblDiskSize.Load(index).Top(lblDiskSize(0).Top() + top);
+        // Each new element's window is placed and shown in one step.
+        auto load = [index](auto& array) {
+            const double top = array(0).Top() + index * kRowPitch;
+            array.Load(index, [top](auto& element) {
+                element.Top(top);
+                element.Visible(true);
+            });
+        };
+        load(lblDiskInfo);
+        load(picDiskIcon);
+        load(picSizeBar);
+        load(lblDiskSize);
+        return;
     }
     lblDiskInfo(index).Visible(true);
     picDiskIcon(index).Visible(true);
