@@ -147,7 +147,9 @@ void WindowedControl::Move(double left, double top, double width, double height)
 void WindowedControl::Visible(bool visible)
 {
     visible_ = visible;
-    if (hWnd()) ::ShowWindow(hWnd(), visible ? SW_SHOWNA : SW_HIDE);
+    // Showing a shown window again costs the window system a request and changes nothing.
+    if (hWnd() && ((::GetWindowLongPtrW(hWnd(), GWL_STYLE) & WS_VISIBLE) != 0) != visible)
+        ::ShowWindow(hWnd(), visible ? SW_SHOWNA : SW_HIDE);
 }
 
 void WindowedControl::Enabled(bool enabled)
@@ -188,18 +190,23 @@ void WindowedControl::RebuildFont()
 void WindowedControl::ForeColor(OleColor color)
 {
     foreColor_ = color;
-    if (hWnd()) ::InvalidateRect(hWnd(), nullptr, TRUE);
+    Invalidate(true);
 }
 
 void WindowedControl::BackColor(OleColor color)
 {
     backColor_ = color;
-    if (hWnd()) ::InvalidateRect(hWnd(), nullptr, TRUE);
+    Invalidate(true);
+}
+
+void WindowedControl::Invalidate(bool erase) const
+{
+    if (hWnd() && ::IsWindowVisible(hWnd())) ::InvalidateRect(hWnd(), nullptr, erase);
 }
 
 void WindowedControl::Refresh()
 {
-    if (!hWnd()) return;
+    if (!hWnd() || !::IsWindowVisible(hWnd())) return;
     ::InvalidateRect(hWnd(), nullptr, FALSE);
     ::UpdateWindow(hWnd());
 }

@@ -180,6 +180,10 @@ protected:
     static void DescribePlacement(automation::ClassInfo& info);
 
     HFONT FontHandle() const noexcept { return font_.get(); }
+    // Marks the whole window for repainting. A window that does not show now
+    // (hidden, or its form hidden or frozen) is painted whole when it shows:
+    // it is left alone, which spares the window system a request.
+    void Invalidate(bool erase) const;
     int PixelWidth() const;
     int PixelHeight() const;
     // Sets the size from a measured pixel size (auto-sizing controls).

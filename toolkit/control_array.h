@@ -57,9 +57,17 @@ public:
     // A new, hidden element copied from the lowest one; error 360 if it exists.
     T& Load(int index)
     {
+        return Load(index, [](T&) {});
+    }
+    // The same, with properties set by prepare before the element's window is
+    // made or taken over: the window then starts out in its place, shown or
+    // not, in one step instead of one per property.
+    template <typename Prepare> T& Load(int index, Prepare&& prepare)
+    {
         if (index < 0 || index > 32767) support::Raise(support::err::ControlArrayElementMissing);
         if (Exists(index)) support::Raise(support::err::ObjectAlreadyLoaded);
         auto element = std::make_unique<T>(*elements_.begin()->second, index);
+        prepare(*element);
         if (element->Parent().IsLoaded()) {
             if constexpr (std::is_base_of_v<WindowedControl, T>) {
                 auto spare = spareWindows_.extract(index);

@@ -39,7 +39,7 @@ void Label::Caption(std::wstring caption)
     caption_ = std::move(caption);
     if (!hWnd()) return;
     if (autoSize_) FitToText();
-    ::InvalidateRect(hWnd(), nullptr, TRUE);
+    Invalidate(true);
 }
 
 void Label::AutoSize(bool autoSize)
@@ -51,13 +51,13 @@ void Label::AutoSize(bool autoSize)
 void Label::Alignment(toolkit::Alignment alignment)
 {
     alignment_ = alignment;
-    if (hWnd()) ::InvalidateRect(hWnd(), nullptr, TRUE);
+    Invalidate(true);
 }
 
 void Label::UseMnemonic(bool useMnemonic)
 {
     useMnemonic_ = useMnemonic;
-    if (hWnd()) ::InvalidateRect(hWnd(), nullptr, TRUE);
+    Invalidate(true);
 }
 
 void Label::WordWrap(bool wordWrap)
@@ -78,7 +78,7 @@ void Label::OnCreated()
 void Label::OnFontChanged()
 {
     if (autoSize_) FitToText();
-    ::InvalidateRect(hWnd(), nullptr, TRUE);
+    Invalidate(true);
 }
 
 UINT Label::TextFormat() const

@@ -211,7 +211,7 @@ void PictureBox::Cls()
 
 void PictureBox::Invalidate()
 {
-    if (hWnd()) ::InvalidateRect(hWnd(), nullptr, FALSE);
+    WindowedControl::Invalidate(false);
 }
 
 void PictureBox::FilledBox(double x1, double y1, double x2, double y2, OleColor color)

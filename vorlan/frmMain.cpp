@@ -1,5 +1,7 @@
 #include "vorlan/frmMain.h"
 
+#include <dbt.h>
+
 #include <algorithm>
 #include <cmath>
 #include <tuple>
@@ -36,6 +38,10 @@ constexpr wchar_t kAutorefresh[] = L"Autorefresh";
 
 constexpr long kDefaultOpacity = 75;
 constexpr long kDefaultInterval = 2500;
+// The system sends one notice per volume, each waiting for every window's
+// answer: the notices of one device can come some way apart, and all of them
+// should make a single refresh.
+constexpr long kVolumesSettleInterval = 250;
 
 support::Variant Integer(SHORT number)
 {
@@ -140,11 +146,19 @@ std::wstring PercentText(double percent)
     return std::to_wstring(static_cast<long long>(toolkit::RoundHalfEven(percent))) + L"%";
 }
 
+bool IsVolumeArrivalOrRemoval(WPARAM event, LPARAM data) noexcept
+{
+    if (event != DBT_DEVICEARRIVAL && event != DBT_DEVICEREMOVECOMPLETE) return false;
+    const auto* header = reinterpret_cast<const DEV_BROADCAST_HDR*>(data);
+    return header && header->dbch_size >= sizeof(DEV_BROADCAST_HDR) &&
+           header->dbch_devicetype == DBT_DEVTYP_VOLUME;
+}
+
 frmMain::frmMain(const AppDescriptor& app, DriveQueries& drives)
-    : Form(L"frmMain"), tmrRefresh(*this, L"tmrRefresh"), lblDiskInfo(*this, L"lblDiskInfo"),
-      picDiskIcon(*this, L"picDiskIcon"), picSizeBar(*this, L"picSizeBar"),
-      lblDiskSize(*this, L"lblDiskSize"), lblDisksNotFound(*this, L"lblDisksNotFound"), app_(app),
-      drives_(drives)
+    : Form(L"frmMain"), tmrRefresh(*this, L"tmrRefresh"), tmrVolumesChanged(*this, L"tmrVolumesChanged"),
+      lblDiskInfo(*this, L"lblDiskInfo"), picDiskIcon(*this, L"picDiskIcon"),
+      picSizeBar(*this, L"picSizeBar"), lblDiskSize(*this, L"lblDiskSize"),
+      lblDisksNotFound(*this, L"lblDisksNotFound"), app_(app), drives_(drives)
 {
     BorderStyle(toolkit::FormBorderStyle::FixedToolWindow);
     StartUpPosition(toolkit::StartUpPosition::CenterScreen);
@@ -156,6 +170,9 @@ frmMain::frmMain(const AppDescriptor& app, DriveQueries& drives)
     tmrRefresh.Enabled(false);
     tmrRefresh.Interval(2500);
     tmrRefresh.OnTimer = [this] { tmrRefresh_Timer(); };
+    tmrVolumesChanged.Enabled(false);
+    tmrVolumesChanged.Interval(kVolumesSettleInterval);
+    tmrVolumesChanged.OnTimer = [this] { tmrVolumesChanged_Timer(); };
 
     lblDiskInfo(0).Move(60, 120, 2235, 255);
     lblDiskInfo(0).UseMnemonic(false);
@@ -206,6 +223,21 @@ void frmMain::Form_Unload(int& cancel)
 void frmMain::tmrRefresh_Timer()
 {
     RefreshBars();
+}
+
+void frmMain::tmrVolumesChanged_Timer()
+{
+    tmrVolumesChanged.Enabled(false);
+    RefreshBars();
+}
+
+LRESULT frmMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    // A drive came or went: the rows change now, whether or not the refresh timer runs.
+    // Notices that come while the one-shot waits add nothing to it.
+    if (message == WM_DEVICECHANGE && IsVolumeArrivalOrRemoval(wParam, lParam))
+        tmrVolumesChanged.Enabled(true);
+    return Form::HandleMessage(message, wParam, lParam);
 }
 
 void frmMain::ISubclasserCallback_WindowProc(components::Subclasser& subclasserObject, HWND hWnd, UINT& uMsg,
@@ -294,11 +326,19 @@ void frmMain::RebuildBars()
 void frmMain::CreateRow(int index)
 {
     if (index > 0) {
-        double top = index * kRowPitch;
-        lblDiskInfo.Load(index).Top(lblDiskInfo(0).Top() + top);
-        picDiskIcon.Load(index).Top(picDiskIcon(0).Top() + top);
-        picSizeBar.Load(index).Top(picSizeBar(0).Top() + top);
-        lblDiskSize.Load(index).Top(lblDiskSize(0).Top() + top);
+        // Each new element's window is placed and shown in one step.
+        auto load = [index](auto& array) {
+            const double top = array(0).Top() + index * kRowPitch;
+            array.Load(index, [top](auto& element) {
+                element.Top(top);
+                element.Visible(true);
+            });
+        };
+        load(lblDiskInfo);
+        load(picDiskIcon);
+        load(picSizeBar);
+        load(lblDiskSize);
+        return;
     }
     lblDiskInfo(index).Visible(true);
     picDiskIcon(index).Visible(true);

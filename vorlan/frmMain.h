@@ -33,6 +33,8 @@ inline constexpr double kRowPitch = 360;
 COLORREF BarColor(double percent, bool showFreeSpace);
 // The percentage text drawn on a bar: whole percent, halves to even.
 std::wstring PercentText(double percent);
+// True for a WM_DEVICECHANGE notice that a volume arrived or left.
+bool IsVolumeArrivalOrRemoval(WPARAM event, LPARAM data) noexcept;
 
 class frmMain : public toolkit::Form, public components::ISubclasserCallback {
 public:
@@ -55,6 +57,8 @@ public:
     const AppDescriptor& App() const noexcept { return app_; }
 
     toolkit::Timer tmrRefresh;
+    // One-shot: the refresh after volumes arrived or left.
+    toolkit::Timer tmrVolumesChanged;
     toolkit::ControlArray<toolkit::Label> lblDiskInfo;
     toolkit::ControlArray<toolkit::PictureBox> picDiskIcon;
     toolkit::ControlArray<toolkit::PictureBox> picSizeBar;
@@ -66,6 +70,8 @@ protected:
     void Form_Unload(int& cancel) override;
     void Form_KeyDown(int& keyCode, int shift) override;
     void tmrRefresh_Timer();
+    void tmrVolumesChanged_Timer();
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
     void ISubclasserCallback_WindowProc(components::Subclasser& subclasserObject, HWND hWnd, UINT& uMsg,
                                         WPARAM& wParam, LPARAM& lParam, LRESULT& retVal,

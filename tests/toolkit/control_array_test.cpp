@@ -150,6 +150,66 @@ TEST_CASE("ControlArray::AReloadedElementIsNewInTheSameWindow")
     CHECK_FALSE(::IsWindow(window));
 }
 
+namespace {
+
+// Position changes that reach the form's child windows while it is watched.
+HWND watchedForm = nullptr;
+int childPositionChanges = 0;
+LRESULT CALLBACK CountChildPositionChanges(int code, WPARAM wParam, LPARAM lParam)
+{
+    const auto* message = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (code == HC_ACTION && message->message == WM_WINDOWPOSCHANGED &&
+        ::GetParent(message->hwnd) == watchedForm)
+        ++childPositionChanges;
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+} // namespace
+
+TEST_CASE("ControlArray::APreparedElementStartsInPlaceInOneStep")
+{
+    LabelsForm f;
+    f.form.Show();
+    watchedForm = f.form.hWnd();
+    HHOOK hook =
+        ::SetWindowsHookExW(WH_CALLWNDPROC, CountChildPositionChanges, nullptr, ::GetCurrentThreadId());
+    REQUIRE(hook);
+    auto prepare = [](Label& row) {
+        row.Top(120 + 4 * 360);
+        row.Visible(true);
+    };
+    auto checkPlaced = [&](Label& row) {
+        CHECK(row.Top() == 120 + 4 * 360);
+        CHECK(row.Visible());
+        CHECK(::IsWindowVisible(row.hWnd()));
+        RECT r{};
+        ::GetWindowRect(row.hWnd(), &r);
+        ::MapWindowPoints(nullptr, f.form.hWnd(), reinterpret_cast<POINT*>(&r), 2);
+        CHECK(r.top == (120 + 4 * 360) / 15);
+    };
+
+    SUBCASE("a new window")
+    {
+        checkPlaced(f.labels.Load(4, prepare));
+    }
+    SUBCASE("the window an unloaded element left: one move that shows it")
+    {
+        f.labels.Load(4);
+        f.labels.Unload(4);
+        childPositionChanges = 0;
+        Label& row = f.labels.Load(4, prepare);
+        CHECK(childPositionChanges == 1);
+        checkPlaced(row);
+        // Showing a shown element again asks nothing of the window.
+        childPositionChanges = 0;
+        row.Visible(true);
+        CHECK(childPositionChanges == 0);
+        row.Visible(false);
+        CHECK_FALSE(::IsWindowVisible(row.hWnd()));
+    }
+    ::UnhookWindowsHookEx(hook);
+}
+
 TEST_CASE("ControlArray::AReloadedPictureBoxStartsBlank")
 {
     Form form(L"frmPictures");

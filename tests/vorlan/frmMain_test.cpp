@@ -5,6 +5,7 @@
 #include "fake_drives.h"
 #include "leak_probe.h"
 #include "main_window.h"
+#include "prefix_drive.h"
 #include "toolkit/twips.h"
 #include "vorlan/frmMain.h"
 
@@ -348,6 +349,76 @@ TEST_CASE("frmMain::TimerTicksRefresh")
         PumpMessages();
     }
     CHECK(main.Rows() == 2);
+}
+
+namespace {
+
+// The real drives, counting the refreshes that list them.
+struct CountedDrives : vorlan::DriveQueries {
+    int listings = 0;
+    std::string LogicalDriveStrings() override
+    {
+        ++listings;
+        return DriveQueries::LogicalDriveStrings();
+    }
+};
+
+// Pumps for a while whatever happens: long enough for a refresh after notices.
+void PumpFor(DWORD milliseconds)
+{
+    vorlan_test::PumpUntil([] { return false; }, milliseconds);
+}
+
+} // namespace
+
+TEST_CASE("frmMain::VolumeNoticesRefreshAtOnce")
+{
+    using vorlan_test::VolumeNotice;
+    CountedDrives drives;
+    MainWindow main(drives);
+    frmMain& form = main.form;
+    REQUIRE(main.Rows() == 2); // C: and E:
+
+    SUBCASE("timer stopped") {}
+    SUBCASE("timer running, its next tick far away")
+    {
+        form.tmrRefresh.Interval(65535);
+        form.tmrRefresh.Enabled(true);
+    }
+
+    {
+        vorlan_test::PrefixDrive drive(L'W', L"NEWDRIVE");
+        PumpFor(300);
+        CHECK(main.Rows() == 2); // nothing looks before the system tells
+        VolumeNotice(DBT_DEVICEARRIVAL, drive.UnitMask());
+        CHECK(vorlan_test::PumpUntil([&] { return main.Rows() == 3; }, 2000));
+        CHECK(form.lblDiskInfo(2).Caption() == L" Диск W: [NEWDRIVE] ");
+        CHECK(form.ScaleHeight() == 435 + 2 * 360);
+
+        REQUIRE(drive.Remove());
+        VolumeNotice(DBT_DEVICEREMOVECOMPLETE, drive.UnitMask());
+        CHECK(vorlan_test::PumpUntil([&] { return main.Rows() == 2; }, 2000));
+        CHECK(form.ScaleHeight() == 435 + 360);
+    }
+
+    // The notices of one device, one per volume and some repeated: one refresh.
+    PumpFor(300);
+    const int before = drives.listings;
+    for (DWORD unit : {1u << 2, 1u << 4, 1u << 2, 1u << 4, 1u << 2})
+        VolumeNotice(DBT_DEVICEARRIVAL, unit);
+    VolumeNotice(DBT_DEVICEREMOVECOMPLETE, 1u << 4);
+    CHECK(vorlan_test::PumpUntil([&] { return drives.listings > before; }, 2000));
+    PumpFor(600);
+    CHECK(drives.listings == before + 1);
+
+    // Other notices change no rows: a port, a query before removal, a volume about to go.
+    VolumeNotice(DBT_DEVICEARRIVAL, 0, DBT_DEVTYP_PORT);
+    VolumeNotice(DBT_DEVICEQUERYREMOVE, 1u << 4);
+    VolumeNotice(DBT_DEVICEREMOVEPENDING, 1u << 4);
+    ::SendMessageW(form.hWnd(), WM_DEVICECHANGE, DBT_DEVNODES_CHANGED, 0);
+    ::SendMessageW(form.hWnd(), WM_DEVICECHANGE, DBT_DEVICEARRIVAL, 0);
+    PumpFor(600);
+    CHECK(drives.listings == before + 1);
 }
 
 TEST_CASE("frmMain::TopmostBand")

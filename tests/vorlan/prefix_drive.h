@@ -1,0 +1,103 @@
+#pragma once
+// A drive added to the running test prefix and taken away again, as Wine's own
+// drive settings do it: through the mount manager, which makes the drive's
+// link in the prefix and the system's device at once. The manager is Wine's
+// service, so its own notices go to the services' desktop: a test sends the
+// notice the system sends to applications itself (VolumeNotice).
+
+#include <windows.h>
+#include <dbt.h>
+#include <winioctl.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "verrick_server.h"
+
+#include "support/handles.h"
+
+namespace vorlan_test {
+
+class PrefixDrive {
+public:
+    // A fixed drive at letter, over a new folder of the prefix with that volume label.
+    PrefixDrive(wchar_t letter, const std::wstring& label) : letter_(letter)
+    {
+        Remove(); // left over from a run that ended early
+        const char* prefix = std::getenv("WINEPREFIX");
+        REQUIRE(prefix);
+        std::string folder = std::string(prefix) + "/drives/" + static_cast<char>(letter | 0x20);
+        std::wstring windowsFolder = WindowsPathOf("WINEPREFIX") + L"\\drives\\" + wchar_t(letter | 0x20);
+        ::CreateDirectoryW(windowsFolder.c_str(), nullptr);
+        support::UniqueFileHandle labelFile(::CreateFileW((windowsFolder + L"\\.windows-label").c_str(),
+                                                          GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0,
+                                                          nullptr));
+        std::string text(label.begin(), label.end());
+        DWORD written = 0;
+        ::WriteFile(labelFile.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+        labelFile.reset();
+        REQUIRE(Define(DRIVE_FIXED, folder));
+    }
+    PrefixDrive(const PrefixDrive&) = delete;
+    PrefixDrive& operator=(const PrefixDrive&) = delete;
+    ~PrefixDrive() { Remove(); }
+
+    bool Remove() { return Define(DRIVE_NO_ROOT_DIR, {}); }
+    DWORD UnitMask() const { return 1u << (letter_ - L'A'); }
+
+private:
+    // Wine's mount manager request (its ddk/mountmgr.h): the drive's type and
+    // letter, then the Unix folder it stands for; no folder removes the drive.
+    struct UnixDrive {
+        ULONG size;
+        ULONG type;
+        ULONG fs_type;
+        DWORD serial;
+        ULONGLONG unix_dev;
+        WCHAR letter;
+        USHORT mount_point_offset;
+        USHORT device_offset;
+        USHORT label_offset;
+    };
+    static constexpr DWORD kDefineUnixDrive =
+        CTL_CODE(0x6D, 32, METHOD_BUFFERED, FILE_READ_ACCESS | FILE_WRITE_ACCESS);
+
+    bool Define(UINT type, const std::string& unixFolder)
+    {
+        support::UniqueFileHandle manager(
+            ::CreateFileW(L"\\\\.\\MountPointManager", GENERIC_READ | GENERIC_WRITE,
+                          FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr));
+        if (!manager) return false;
+        std::string request(sizeof(UnixDrive) + (unixFolder.empty() ? 0 : unixFolder.size() + 1), '\0');
+        UnixDrive drive{};
+        drive.size = static_cast<ULONG>(request.size());
+        drive.type = type;
+        drive.letter = static_cast<WCHAR>(letter_ | 0x20);
+        if (!unixFolder.empty()) {
+            drive.mount_point_offset = sizeof(UnixDrive);
+            std::memcpy(request.data() + sizeof(UnixDrive), unixFolder.c_str(), unixFolder.size());
+        }
+        std::memcpy(request.data(), &drive, sizeof drive);
+        DWORD returned = 0;
+        return ::DeviceIoControl(manager.get(), kDefineUnixDrive, request.data(),
+                                 static_cast<DWORD>(request.size()), nullptr, 0, &returned, nullptr) != FALSE;
+    }
+
+    wchar_t letter_;
+};
+
+// What the system broadcasts to applications when volumes arrive or leave
+// (DBT_DEVICEARRIVAL, DBT_DEVICEREMOVECOMPLETE), or another device notice.
+inline void VolumeNotice(WPARAM event, DWORD unitMask, DWORD deviceType = DBT_DEVTYP_VOLUME)
+{
+    DEV_BROADCAST_VOLUME volume{};
+    volume.dbcv_size = sizeof volume;
+    volume.dbcv_devicetype = deviceType;
+    volume.dbcv_unitmask = unitMask;
+    DWORD recipients = BSM_APPLICATIONS;
+    ::BroadcastSystemMessageW(BSF_FORCEIFHUNG | BSF_QUERY, &recipients, WM_DEVICECHANGE, event,
+                              reinterpret_cast<LPARAM>(&volume));
+}
+
+} // namespace vorlan_test
