@@ -9,6 +9,7 @@ packages=(
   xvfb xauth x11-utils xdotool imagemagick doctest-dev clang-format
   clang libclang-rt-14-dev xclip
   nsis file
+  libxinerama1 libxinerama1:i386
 )
 
 need_root() {

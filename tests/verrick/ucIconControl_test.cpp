@@ -3,6 +3,7 @@
 #include <ocidl.h>
 #include <olectl.h>
 
+#include <cstring>
 #include <cwctype>
 #include <map>
 #include <string>
@@ -507,6 +508,135 @@ TEST_CASE("ucIconControl::PropertiesSurviveSaveAndLoad")
         CHECK(color == 0x00808000);
         CHECK(pointer == 5);
         CHECK(DrawnPixel(control.get(), 0, 0) == kRed);
+    }
+}
+
+namespace {
+
+std::string BytesOf(IStream* stream)
+{
+    HGLOBAL memory = nullptr;
+    ULARGE_INTEGER end{};
+    if (FAILED(::GetHGlobalFromStream(stream, &memory)) || FAILED(stream->Seek({}, STREAM_SEEK_CUR, &end)))
+        return {};
+    support::GlobalLock<char> bytes(memory);
+    return bytes ? std::string(bytes.get(), static_cast<size_t>(end.QuadPart)) : std::string();
+}
+
+ComPtr<IStream> StreamOf(const std::string& bytes)
+{
+    ComPtr<IStream> stream;
+    ULONG written = 0;
+    REQUIRE(::CreateStreamOnHGlobal(nullptr, TRUE, stream.put()) == S_OK);
+    REQUIRE(stream->Write(bytes.data(), static_cast<ULONG>(bytes.size()), &written) == S_OK);
+    stream->Seek({}, STREAM_SEEK_SET, nullptr);
+    return stream;
+}
+
+ULONGLONG Position(IStream* stream)
+{
+    ULARGE_INTEGER at{};
+    stream->Seek({}, STREAM_SEEK_CUR, &at);
+    return at.QuadPart;
+}
+
+void PutLength(std::string& record, size_t at, DWORD length)
+{
+    for (int i = 0; i < 4; ++i)
+        record[at + i] = static_cast<char>(length >> (8 * i));
+}
+
+} // namespace
+
+TEST_CASE("ucIconControl::DamagedStreamsLoadWhatTheyHold")
+{
+    Com com;
+    Registration registration;
+    std::string record;
+    {
+        auto control = CreateByProgId();
+        control.as<IPersistStreamInit>()->InitNew();
+        control->putref_Picture(IconPicture(kRed).get());
+        control->put_BackColor(0x00808000);
+        control->putref_MouseIcon(IconPicture(kBlue).get());
+        control->put_MousePointer(3);
+        ComPtr<IStream> stream;
+        REQUIRE(::CreateStreamOnHGlobal(nullptr, TRUE, stream.put()) == S_OK);
+        REQUIRE(control.as<IPersistStreamInit>()->Save(stream.get(), TRUE) == S_OK);
+        record = BytesOf(stream.get());
+    }
+    // tag, colour, pointer, then the picture's length and bytes, the mouse icon's length and bytes
+    REQUIRE(record.size() > 18);
+    CHECK(record.compare(0, 4, "UIC1") == 0);
+    DWORD pictureSize = 0;
+    std::memcpy(&pictureSize, record.data() + 10, 4);
+    REQUIRE(pictureSize > 0);
+    const size_t iconLengthAt = 14 + pictureSize;
+    REQUIRE(iconLengthAt + 4 < record.size());
+
+    auto control = CreateByProgId();
+    control.as<IPersistStreamInit>()->InitNew();
+    auto load = [&](const std::string& bytes) {
+        return control.as<IPersistStreamInit>()->Load(StreamOf(bytes).get());
+    };
+    auto state = [&] {
+        LONG color = 0;
+        short pointer = 0;
+        ComPtr<IPictureDisp> picture, mouseIcon;
+        control->get_BackColor(&color);
+        control->get_MousePointer(&pointer);
+        control->get_Picture(picture.put());
+        control->get_MouseIcon(mouseIcon.put());
+        return std::to_string(color) + " " + std::to_string(pointer) + (picture ? " picture" : " -") +
+               (mouseIcon ? " icon" : " -");
+    };
+
+    SUBCASE("the container's bytes after the record are left to it")
+    {
+        ComPtr<IStream> stream = StreamOf(record + "container");
+        REQUIRE(control.as<IPersistStreamInit>()->Load(stream.get()) == S_OK);
+        CHECK(Position(stream.get()) == record.size());
+        CHECK(state() == "8421376 3 picture icon");
+        CHECK(DrawnPixel(control.get(), 0, 0) == kRed);
+    }
+    SUBCASE("a record cut in its mouse icon keeps the picture")
+    {
+        CHECK(load(record.substr(0, record.size() - 1)) == S_OK);
+        CHECK(state() == "8421376 3 picture -");
+        CHECK(DrawnPixel(control.get(), 0, 0) == kRed);
+    }
+    SUBCASE("a record cut in its picture keeps colour and pointer")
+    {
+        CHECK(load(record.substr(0, 20)) == S_OK);
+        CHECK(state() == "8421376 3 - -");
+    }
+    SUBCASE("a picture length past the limit reads no picture")
+    {
+        std::string damaged = record;
+        PutLength(damaged, 10, 0xFFFFFFF0);
+        CHECK(load(damaged) == S_OK);
+        CHECK(state() == "8421376 3 - -");
+        damaged = record;
+        PutLength(damaged, iconLengthAt, 16 * 1024 * 1024 + 1);
+        CHECK(load(damaged) == S_OK);
+        CHECK(state() == "8421376 3 picture -");
+    }
+    SUBCASE("picture bytes that are no picture give none")
+    {
+        std::string damaged = record;
+        damaged.replace(14, 16, std::string(16, '\x5A'));
+        CHECK(load(damaged) == S_OK);
+        CHECK(state() == "8421376 3 - icon");
+    }
+    SUBCASE("another format or a cut header changes nothing")
+    {
+        REQUIRE(load(record) == S_OK);
+        std::string other = record;
+        other[3] = '2';
+        CHECK(load(other) == STG_E_OLDFORMAT);
+        CHECK(load(record.substr(0, 9)) == STG_E_READFAULT);
+        CHECK(load("") == STG_E_READFAULT);
+        CHECK(state() == "8421376 3 picture icon");
     }
 }
 

@@ -9,6 +9,7 @@
 #include "support/runtime_error.h"
 #include "support/values.h"
 #include "toolkit/application.h"
+#include "verrick/about/icon_stream.h"
 #include "verrick/frame/module.h"
 
 namespace verrick {
@@ -19,10 +20,6 @@ using support::Variant;
 
 constexpr wchar_t kWindowClass[] = L"Velmora.ucIconControl";
 constexpr LONG kHimetricPerInch = 2540;
-// Our stream format: this tag, the back colour, the mouse pointer, then the two pictures.
-constexpr DWORD kStreamTag = 0x31434955; // "UIC1"
-// A picture larger than this in a stream is taken for damage, not for a picture.
-constexpr DWORD kMaxPictureBytes = 16 * 1024 * 1024;
 
 int ScreenPixelsPerInch(int axis) noexcept
 {
@@ -125,54 +122,42 @@ HRESULT WriteBytes(IStream* stream, const void* data, ULONG size) noexcept
     return FAILED(hr) ? hr : written == size ? S_OK : STG_E_MEDIUMFULL;
 }
 
-HRESULT ReadBytes(IStream* stream, void* data, ULONG size) noexcept
-{
-    ULONG read = 0;
-    HRESULT hr = stream->Read(data, size, &read);
-    return FAILED(hr) ? hr : read == size ? S_OK : STG_E_READFAULT;
-}
-
-// A picture as a length and the picture's own stream form, so that a picture
-// that cannot be saved or loaded leaves the rest of the stream readable.
-HRESULT SavePicture(IStream* stream, IPictureDisp* picture) noexcept
+// A picture's own stream form; empty for no picture and for one that cannot
+// be saved, so that the rest of the record stays readable.
+std::string PictureStreamBytes(IPictureDisp* picture)
 {
     ComPtr<IStream> buffer;
-    DWORD size = 0;
     HGLOBAL memory = nullptr;
-    if (auto persist = ComPtr<IPictureDisp>(picture).as<IPersistStream>();
-        persist && SUCCEEDED(::CreateStreamOnHGlobal(nullptr, TRUE, buffer.put())) &&
-        SUCCEEDED(::OleSaveToStream(persist.get(), buffer.get())) &&
-        SUCCEEDED(::GetHGlobalFromStream(buffer.get(), &memory))) {
-        ULARGE_INTEGER end{};
-        if (SUCCEEDED(buffer->Seek({}, STREAM_SEEK_CUR, &end)) && end.QuadPart <= kMaxPictureBytes)
-            size = static_cast<DWORD>(end.QuadPart);
-    }
-    HRESULT hr = WriteBytes(stream, &size, sizeof size);
-    if (FAILED(hr) || size == 0) return hr;
-    support::GlobalLock<BYTE> bytes(memory);
-    if (!bytes) return E_OUTOFMEMORY;
-    return WriteBytes(stream, bytes.get(), size);
+    auto persist = ComPtr<IPictureDisp>(picture).as<IPersistStream>();
+    if (!persist || FAILED(::CreateStreamOnHGlobal(nullptr, TRUE, buffer.put())) ||
+        FAILED(::OleSaveToStream(persist.get(), buffer.get())) ||
+        FAILED(::GetHGlobalFromStream(buffer.get(), &memory)))
+        return {};
+    ULARGE_INTEGER end{};
+    if (FAILED(buffer->Seek({}, STREAM_SEEK_CUR, &end)) || end.QuadPart > about::kMaxStreamPictureBytes)
+        return {};
+    support::GlobalLock<char> bytes(memory);
+    if (!bytes) return {};
+    return std::string(bytes.get(), static_cast<std::size_t>(end.QuadPart));
 }
 
-HRESULT LoadPicture(IStream* stream, ComPtr<IPictureDisp>& picture) noexcept
+// A picture from its stream form: none for no bytes or bytes that do not load.
+ComPtr<IPictureDisp> PictureFromStreamBytes(std::string_view bytes) noexcept
 {
-    DWORD size = 0;
-    HRESULT hr = ReadBytes(stream, &size, sizeof size);
-    if (FAILED(hr) || size == 0) return hr;
-    if (size > kMaxPictureBytes) return STG_E_READFAULT;
-    support::UniqueGlobal memory(::GlobalAlloc(GMEM_MOVEABLE, size));
-    if (!memory) return E_OUTOFMEMORY;
+    ComPtr<IPictureDisp> picture;
+    if (bytes.empty()) return picture;
+    support::UniqueGlobal memory(::GlobalAlloc(GMEM_MOVEABLE, bytes.size()));
+    if (!memory) return picture;
     {
-        support::GlobalLock<BYTE> bytes(memory.get());
-        if (!bytes) return E_OUTOFMEMORY;
-        hr = ReadBytes(stream, bytes.get(), size);
-        if (FAILED(hr)) return hr;
+        support::GlobalLock<char> target(memory.get());
+        if (!target) return picture;
+        std::copy(bytes.begin(), bytes.end(), target.get());
     }
     ComPtr<IStream> buffer;
-    if (FAILED(::CreateStreamOnHGlobal(memory.get(), TRUE, buffer.put()))) return S_OK;
+    if (FAILED(::CreateStreamOnHGlobal(memory.get(), TRUE, buffer.put()))) return picture;
     memory.release();
     ::OleLoadFromStream(buffer.get(), IID_IPictureDisp, picture.put_void());
-    return S_OK;
+    return picture;
 }
 
 VARIANT Short(short value) noexcept
@@ -888,22 +873,29 @@ HRESULT ucIconControl::IsDirty()
 HRESULT ucIconControl::Load(IStream* stream)
 {
     if (!stream) return E_POINTER;
-    DWORD tag = 0;
-    LONG color = 0;
-    short pointer = 0;
-    HRESULT hr = ReadBytes(stream, &tag, sizeof tag);
-    if (SUCCEEDED(hr) && tag != kStreamTag) hr = STG_E_OLDFORMAT;
-    if (SUCCEEDED(hr)) hr = ReadBytes(stream, &color, sizeof color);
-    if (SUCCEEDED(hr)) hr = ReadBytes(stream, &pointer, sizeof pointer);
-    if (FAILED(hr)) return hr;
-    ComPtr<IPictureDisp> picture, mouseIcon;
-    if (SUCCEEDED(LoadPicture(stream, picture))) LoadPicture(stream, mouseIcon);
-    picture_ = std::move(picture);
-    SetBackColor(SUCCEEDED(::OleTranslateColor(static_cast<OLE_COLOR>(color), nullptr, nullptr))
-                     ? static_cast<OLE_COLOR>(color)
-                     : kDefaultBackColor);
-    mouseIcon_ = std::move(mouseIcon);
-    mousePointer_ = IsValidPointer(pointer) ? pointer : 0;
+    try {
+        // Only the record's own bytes are taken: the container may keep more after them.
+        HRESULT readError = S_OK;
+        std::string bytes;
+        const about::IconStreamLayout layout = about::ReadIconStream(
+            [&](char* buffer, std::size_t size) -> std::size_t {
+                ULONG read = 0;
+                const HRESULT hr = stream->Read(buffer, static_cast<ULONG>(size), &read);
+                if (FAILED(hr)) readError = hr;
+                return FAILED(hr) ? 0 : read;
+            },
+            bytes);
+        if (layout.status == about::IconStreamLayout::Status::WrongTag) return STG_E_OLDFORMAT;
+        if (!layout.hasHeader) return FAILED(readError) ? readError : STG_E_READFAULT;
+        // A picture that is cut short, damaged or unreadable is none; the rest stays.
+        picture_ = PictureFromStreamBytes(layout.picture.In(bytes));
+        const auto color = static_cast<OLE_COLOR>(layout.backColor);
+        SetBackColor(SUCCEEDED(::OleTranslateColor(color, nullptr, nullptr)) ? color : kDefaultBackColor);
+        mouseIcon_ = PictureFromStreamBytes(layout.mouseIcon.In(bytes));
+        mousePointer_ = IsValidPointer(layout.mousePointer) ? layout.mousePointer : 0;
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
     Redraw();
     dirty_ = false;
     return S_OK;
@@ -912,14 +904,16 @@ HRESULT ucIconControl::Load(IStream* stream)
 HRESULT ucIconControl::Save(IStream* stream, BOOL clearDirty)
 {
     if (!stream) return E_POINTER;
-    LONG color = static_cast<LONG>(backColor_);
-    HRESULT hr = WriteBytes(stream, &kStreamTag, sizeof kStreamTag);
-    if (SUCCEEDED(hr)) hr = WriteBytes(stream, &color, sizeof color);
-    if (SUCCEEDED(hr)) hr = WriteBytes(stream, &mousePointer_, sizeof mousePointer_);
-    if (SUCCEEDED(hr)) hr = SavePicture(stream, picture_.get());
-    if (SUCCEEDED(hr)) hr = SavePicture(stream, mouseIcon_.get());
-    if (SUCCEEDED(hr) && clearDirty) dirty_ = false;
-    return hr;
+    try {
+        const std::string record =
+            about::BuildIconStream(static_cast<std::uint32_t>(backColor_), mousePointer_,
+                                   PictureStreamBytes(picture_.get()), PictureStreamBytes(mouseIcon_.get()));
+        const HRESULT hr = WriteBytes(stream, record.data(), static_cast<ULONG>(record.size()));
+        if (SUCCEEDED(hr) && clearDirty) dirty_ = false;
+        return hr;
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
 }
 
 HRESULT ucIconControl::GetSizeMax(ULARGE_INTEGER* size)
