@@ -589,3 +589,121 @@ TEST_CASE("AboutBox::OpeningAndClosingAHundredTimesLeavesNothingBehind")
     CHECK(CountKernelHandles() == handles);
     CHECK(CountWindows() == windows);
 }
+
+namespace {
+
+// The lines written to the debugger's output: OutputDebugString raises this
+// exception with the text, and a vectored handler sees it first.
+std::vector<std::string>& DebugLines()
+{
+    static std::vector<std::string> lines;
+    return lines;
+}
+
+LONG CALLBACK CatchDebugLine(EXCEPTION_POINTERS* pointers)
+{
+    const EXCEPTION_RECORD* record = pointers->ExceptionRecord;
+    if (record->ExceptionCode == DBG_PRINTEXCEPTION_C && record->NumberParameters >= 2)
+        DebugLines().emplace_back(reinterpret_cast<const char*>(record->ExceptionInformation[1]));
+    return EXCEPTION_CONTINUE_SEARCH;
+}
+
+struct DebugOutput {
+    DebugOutput() : handler(::AddVectoredExceptionHandler(1, CatchDebugLine)) { DebugLines().clear(); }
+    ~DebugOutput() { ::RemoveVectoredExceptionHandler(handler); }
+    bool Contains(const std::string& text) const
+    {
+        for (const std::string& line : DebugLines())
+            if (line.find(text) != std::string::npos) return true;
+        return false;
+    }
+    void* handler;
+};
+
+void Mouse(DWORD flags)
+{
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = flags;
+    ::SendInput(1, &input, sizeof(INPUT));
+}
+
+POINT CentreOf(HWND window)
+{
+    RECT r{};
+    ::GetWindowRect(window, &r);
+    return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+}
+
+HWND ButtonWithText(HWND box, const std::wstring& text)
+{
+    for (HWND child : ChildrenOf(box))
+        if (ClassOf(child) == L"ToolkitCommandButton" && TextOf(child) == text) return child;
+    return nullptr;
+}
+
+} // namespace
+
+TEST_CASE("AboutBox::DraggingTheIconOntoOkWritesTheLineAndCloses")
+{
+    Com com;
+    DebugOutput output;
+    CHECK(ShowEx(Content{}, {[](HWND box) {
+                                 ::SetForegroundWindow(box);
+                                 POINT icon = CentreOf(FirstOfClass(box, L"ToolkitOleHost"));
+                                 ::SetCursorPos(icon.x, icon.y);
+                                 Mouse(MOUSEEVENTF_RIGHTDOWN);
+                             },
+                             [](HWND box) {
+                                 // Moving with only the right button held starts the drag.
+                                 POINT icon = CentreOf(FirstOfClass(box, L"ToolkitOleHost"));
+                                 ::SetCursorPos(icon.x + 3, icon.y + 3);
+                                 Mouse(MOUSEEVENTF_MOVE);
+                             },
+                             [](HWND box) {
+                                 HWND ok = ButtonWithText(box, L"Ok");
+                                 CHECK(ok);
+                                 if (!ok) return;
+                                 POINT at = CentreOf(ok);
+                                 ::SetCursorPos(at.x, at.y);
+                                 Mouse(MOUSEEVENTF_MOVE);
+                             },
+                             [](HWND) { Mouse(MOUSEEVENTF_RIGHTUP); }}) == S_OK);
+    CHECK_FALSE(FindBox());
+    CHECK(output.Contains("Easter egg 4/4 detected!"));
+}
+
+TEST_CASE("AboutBox::AFailedUpdateCheckKeepsTheButton")
+{
+    Com com;
+    HWND button = nullptr;
+    CHECK(ShowEx(Content{}, {[](HWND box) { ::SetForegroundWindow(box); },
+                             // The last page is the update check's.
+                             [](HWND) { Keys({VK_PRIOR}); },
+                             [&](HWND box) {
+                                 CHECK(CurrentPage(box) == L"Update check");
+                                 HWND page = Page(box, L"Update check");
+                                 for (HWND child : ChildrenOf(page))
+                                     if (ClassOf(child) == L"ToolkitCommandButton") button = child;
+                                 CHECK(button);
+                                 if (!button) return;
+                                 CHECK(::GetFocus() == button);
+                                 CHECK(ToolTipOf(button).find(L"/programs/win32/versions/Version.") !=
+                                       std::wstring::npos);
+                                 ClickAt(button);
+                             },
+                             [&](HWND box) {
+                                 HWND page = Page(box, L"Update check");
+                                 bool failureShown = false;
+                                 for (HWND child : ChildrenOf(page))
+                                     if (::IsWindowVisible(child) &&
+                                         TextOf(child).rfind(L"Не удалось получить сведения о версии", 0) ==
+                                             0)
+                                         failureShown = true;
+                                 CHECK(failureShown);
+                                 CHECK(::IsWindowEnabled(button));
+                                 SaveScreenshot(box, L"about_update_failed.bmp");
+                                 ::SetForegroundWindow(box);
+                                 Keys({VK_ESCAPE});
+                             }}) == S_OK);
+}
