@@ -272,11 +272,11 @@ void frmAbout::Layout()
         } else if (i < 4) {
             label.WordWrap(false);
             label.FontBold(false);
-            label.Move(60, 660 + 270 * (i - 1), 1500, 240);
+            label.Move(60, 660 + 270 * (i - 1), 1650, 240);
         } else {
             label.WordWrap(false);
             label.FontBold(false);
-            label.Move(1600, 660 + 270 * (i - 4), 3035, 240);
+            label.Move(1740, 660 + 270 * (i - 4), 2895, 240);
         }
         label.Visible(true);
     }
