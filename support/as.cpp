@@ -284,7 +284,67 @@ UniqueIcon asLoadResIconSmallEx(std::wstring_view resourceName, HMODULE module)
                                                       ::GetSystemMetrics(SM_CYSMICON), 0)));
 }
 
+UniqueIcon asLoadResIconEx(std::wstring_view resourceName, HMODULE module)
+{
+    const ResourceName name(resourceName);
+    return UniqueIcon(
+        static_cast<HICON>(::LoadImageW(module ? module : ::GetModuleHandleW(nullptr), name.get(), IMAGE_ICON,
+                                        ::GetSystemMetrics(SM_CXICON), ::GetSystemMetrics(SM_CYICON), 0)));
+}
+
+namespace {
+
+UniqueIcon CopyWindowIcon(HWND window, WPARAM kind, int classIndex, const wchar_t* caller)
+{
+    if (!::IsWindow(window)) RaiseWin32(ERROR_INVALID_WINDOW_HANDLE, caller);
+    DWORD_PTR icon = 0;
+    ::SendMessageTimeoutW(window, WM_GETICON, kind, 0, SMTO_ABORTIFHUNG, 1000, &icon);
+    if (!icon) icon = static_cast<DWORD_PTR>(::GetClassLongPtrW(window, classIndex));
+    if (!icon) return UniqueIcon();
+    return UniqueIcon(::CopyIcon(reinterpret_cast<HICON>(icon)));
+}
+
+} // namespace
+
+UniqueIcon asGetWindowIcon(HWND window)
+{
+    return CopyWindowIcon(window, ICON_BIG, GCLP_HICON, L"asGetWindowIcon");
+}
+
+UniqueIcon asGetWindowIconSmall(HWND window)
+{
+    return CopyWindowIcon(window, ICON_SMALL, GCLP_HICONSM, L"asGetWindowIconSmall");
+}
+
+void asSetWindowIconAll(HWND window, HICON bigIcon, HICON smallIcon)
+{
+    if (!::IsWindow(window)) RaiseWin32(ERROR_INVALID_WINDOW_HANDLE, L"asSetWindowIconAll");
+    ::SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon));
+    ::SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon));
+}
+
+// Versions -----------------------------------------------------------------------
+
+std::wstring asFormatVersion(long major, long minor, long revision)
+{
+    wchar_t text[48];
+    ::swprintf(text, 48, L"%ld.%02ld.%04ld", major, minor, revision);
+    return text;
+}
+
 // Output -----------------------------------------------------------------------
+
+void asOutputDebugString(std::wstring_view text)
+{
+    std::wstring line(text);
+    line += L"\r\n";
+    ::OutputDebugStringW(line.c_str());
+}
+
+void asDebugPrint(std::wstring_view text)
+{
+    asOutputDebugString(text);
+}
 
 void asPaintDesktop2(HWND window, HDC dc)
 {

@@ -98,8 +98,31 @@ void asSetWindowResIconAll(HWND window, std::wstring_view resourceName);
 // running program); a copy of its own, so it outlives the module. An empty
 // owner when the module has no such icon.
 UniqueIcon asLoadResIconSmallEx(std::wstring_view resourceName, HMODULE module);
+// The large (SM_CXICON, 32x32) icon of an icon group, the same way.
+UniqueIcon asLoadResIconEx(std::wstring_view resourceName, HMODULE module);
+
+// A copy of a window's large / small icon (the one it was given, else its
+// class's), which outlives the window; an empty owner when it has none. Not a
+// window: the Win32 error as a run-time error.
+UniqueIcon asGetWindowIcon(HWND window);
+UniqueIcon asGetWindowIconSmall(HWND window);
+
+// Gives a window both icons; (nullptr, nullptr) takes them away. The window
+// borrows them: the caller keeps them alive while the window shows them.
+void asSetWindowIconAll(HWND window, HICON bigIcon, HICON smallIcon);
+
+// Versions -----------------------------------------------------------------------
+
+// "major.mm.rrrr": the minor number two digits and the revision four digits
+// wide at least ("1.04.0052"); negative numbers keep their sign.
+std::wstring asFormatVersion(long major, long minor, long revision);
 
 // Output -----------------------------------------------------------------------
+
+// One line to the debugger's output (OutputDebugStringW), ended with a line break.
+void asOutputDebugString(std::wstring_view text);
+// The same line, as the development environment's immediate window prints it.
+void asDebugPrint(std::wstring_view text);
 
 // Paints a window's background on its paint device context: the whole client
 // area in the desktop's colour (COLOR_DESKTOP), so the window shows the

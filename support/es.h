@@ -60,6 +60,13 @@ void esSetWindowTransparecny(HWND window, long percent, bool enable);
 // Selects the whole text of an edit control. Not a window: error.
 void esTextBox_SelectAll(HWND textBox);
 
+// Closes the form that owns a window (the top-level window it lies in) as its
+// close box does. Not a window: the Win32 error as a run-time error.
+void esUnloadForm(HWND window);
+
+// A 32-bit value from two 16-bit halves (MAKELONG).
+long esMakeLong(long low, long high) noexcept;
+
 // Left not greater than right, top not greater than bottom (swapped where not).
 void esNormalizeRect(RECT& rect) noexcept;
 

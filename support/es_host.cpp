@@ -43,6 +43,18 @@ std::wstring esGetFullUserName()
     return name;
 }
 
+void esUnloadForm(HWND window)
+{
+    if (!::IsWindow(window)) RaiseWin32(ERROR_INVALID_WINDOW_HANDLE, L"esUnloadForm");
+    HWND form = ::GetAncestor(window, GA_ROOT);
+    ::SendMessageW(form ? form : window, WM_CLOSE, 0, 0);
+}
+
+long esMakeLong(long low, long high) noexcept
+{
+    return static_cast<long>(MAKELONG(static_cast<WORD>(low), static_cast<WORD>(high)));
+}
+
 void esNormalizeRect(RECT& rect) noexcept
 {
     if (rect.left > rect.right) std::swap(rect.left, rect.right);

@@ -1,5 +1,7 @@
 #include "toolkit/control.h"
 
+#include <commctrl.h>
+
 #include "toolkit/form.h"
 #include "toolkit/twips.h"
 
@@ -74,7 +76,8 @@ WindowedControl::WindowedControl(const WindowedControl& source, int index)
       height_(source.height_), visible_(false), // a new array element starts hidden
       enabled_(source.enabled_), fontSpec_(source.fontSpec_), foreColor_(source.foreColor_),
       backColor_(source.backColor_), tabIndex_(source.Parent().nextTabIndex_++), tabStop_(source.tabStop_),
-      mousePointer_(source.mousePointer_), mouseIcon_(source.mouseIcon_)
+      mousePointer_(source.mousePointer_), mouseIcon_(source.mouseIcon_), container_(source.container_),
+      toolTipText_(source.toolTipText_)
 {}
 
 WindowedControl::~WindowedControl()
@@ -90,6 +93,8 @@ void WindowedControl::Attach()
 void WindowedControl::Attach(Spare reused)
 {
     if (hWnd()) return;
+    // The container's window holds this one: it comes first, whatever the order of loading.
+    if (container_ && !container_->hWnd()) container_->Attach();
     RebuildFont();
     constexpr LONG_PTR kStateBits = WS_VISIBLE | WS_DISABLED;
     if (reused && (::GetWindowLongPtrW(reused.window.get(), GWL_STYLE) & ~kStateBits) !=
@@ -107,16 +112,19 @@ void WindowedControl::Attach(Spare reused)
         TakeParts(std::move(reused.parts));
     } else {
         DWORD style = WindowStyle() | (visible_ ? WS_VISIBLE : 0) | (enabled_ ? 0 : WS_DISABLED);
+        HWND parentWindow = container_ && container_->hWnd() ? container_->hWnd() : Parent().hWnd();
         CreateNative(ClassName(), ExStyle(), style, L"", ToPixelsX(left_), ToPixelsY(top_), ToPixelsX(width_),
-                     WindowHeight(ToPixelsY(height_)), Parent().hWnd());
+                     WindowHeight(ToPixelsY(height_)), parentWindow);
     }
     ::SendMessageW(hWnd(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+    UpdateToolTip();
     OnCreated();
 }
 
 WindowedControl::Spare WindowedControl::GiveUpWindow() noexcept
 {
     if (!hWnd() || !WindowIsReusable()) return {};
+    toolTip_.reset();
     ::ShowWindow(hWnd(), SW_HIDE);
     // A kept window is enabled, as every new one is.
     if (!enabled_) ::EnableWindow(hWnd(), TRUE);
@@ -128,7 +136,40 @@ WindowedControl::Spare WindowedControl::GiveUpWindow() noexcept
 
 void WindowedControl::Detach()
 {
+    toolTip_.reset();
     DestroyNative();
+}
+
+void WindowedControl::ToolTipText(std::wstring text)
+{
+    toolTipText_ = std::move(text);
+    UpdateToolTip();
+}
+
+void WindowedControl::UpdateToolTip()
+{
+    if (!hWnd()) return;
+    if (toolTipText_.empty()) {
+        toolTip_.reset();
+        return;
+    }
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = Parent().hWnd();
+    tool.uId = reinterpret_cast<UINT_PTR>(hWnd());
+    tool.lpszText = toolTipText_.data();
+    if (!toolTip_) {
+        INITCOMMONCONTROLSEX classes{sizeof classes, ICC_WIN95_CLASSES};
+        ::InitCommonControlsEx(&classes);
+        toolTip_.reset(::CreateWindowExW(
+            WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
+            CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, Parent().hWnd(), nullptr, nullptr, nullptr));
+        if (!toolTip_) support::RaiseLastWin32(L"CreateWindowExW");
+        ::SendMessageW(toolTip_.get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    } else {
+        ::SendMessageW(toolTip_.get(), TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+    }
 }
 
 void WindowedControl::Move(double left, double top, double width, double height)
@@ -331,6 +372,9 @@ void WindowedControl::DescribeMembers(automation::ClassInfo& info)
         .Property(
             L"MouseIcon", [](WindowedControl& c) { return Variant::Object(c.MouseIcon().get()); },
             [](WindowedControl& c, const VARIANT& v) { c.MouseIcon(automation::ToObject(v)); })
+        .Property(
+            L"ToolTipText", [](WindowedControl& c) { return Variant::Text(c.ToolTipText()); },
+            [](WindowedControl& c, const VARIANT& v) { c.ToolTipText(automation::ToText(v)); })
         .Method(L"SetFocus",
                 [](WindowedControl& c, const Call&) {
                     c.SetFocus();

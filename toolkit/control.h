@@ -134,6 +134,18 @@ public:
     // A WM_COMMAND notification the form received from this control's window.
     virtual void OnCommand(WORD code) {}
 
+    // The container (a frame) whose window holds this control's window; the
+    // form's when none. Geometry is then relative to the container. Set before
+    // the form loads; the container must come first in declaration order.
+    void Container(WindowedControl* container) noexcept { container_ = container; }
+    WindowedControl* Container() const noexcept { return container_; }
+
+    // The text of the tip shown while the mouse rests on the control; empty shows none.
+    const std::wstring& ToolTipText() const noexcept { return toolTipText_; }
+    void ToolTipText(std::wstring text);
+    // The tip window while the control has one (for reading it back).
+    HWND ToolTipWindow() const noexcept { return toolTip_.get(); }
+
     void Attach() override;
     void Detach() override;
     ~WindowedControl() override;
@@ -191,6 +203,7 @@ protected:
 
 private:
     void RebuildFont();
+    void UpdateToolTip();
 
     double left_ = 0, top_ = 0, width_ = 1200, height_ = 375;
     bool visible_ = true;
@@ -204,6 +217,9 @@ private:
     int mousePointer_ = vbDefault;
     support::ComPtr<IDispatch> mouseIcon_;
     automation::OleFontLink oleFont_;
+    WindowedControl* container_ = nullptr;
+    std::wstring toolTipText_;
+    support::UniqueWindow toolTip_;
 };
 
 } // namespace toolkit

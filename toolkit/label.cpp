@@ -2,6 +2,8 @@
 
 #include "toolkit/form.h"
 
+#include <utility>
+
 namespace toolkit {
 
 const automation::ClassInfo& Label::AutomationClass() const
@@ -38,6 +40,8 @@ void Label::Caption(std::wstring caption)
     if (caption == caption_) return;
     caption_ = std::move(caption);
     if (!hWnd()) return;
+    // The window's text too, so that accessibility tools and other programs can read it.
+    ::SetWindowTextW(hWnd(), caption_.c_str());
     if (autoSize_) FitToText();
     Invalidate(true);
 }
@@ -72,6 +76,7 @@ void Label::BackStyleTransparent(bool transparent)
 
 void Label::OnCreated()
 {
+    ::SetWindowTextW(hWnd(), caption_.c_str());
     if (autoSize_) FitToText();
 }
 
@@ -117,6 +122,13 @@ LRESULT Label::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         ::DrawTextW(paint.get(), caption_.c_str(), static_cast<int>(caption_.size()), &bounds, TextFormat());
         return 0;
     }
+    case WM_SETTEXT:
+        // The text is drawn by WM_PAINT alone.
+        return ::DefWindowProcW(hWnd(), message, wParam, lParam);
+    case WM_LBUTTONDOWN: pressed_ = true; return 0;
+    case WM_LBUTTONUP:
+        if (std::exchange(pressed_, false) && Click) Click();
+        return 0;
     default: return WindowedControl::HandleMessage(message, wParam, lParam);
     }
 }

@@ -1,6 +1,7 @@
 #pragma once
 // A label: one line (or a wrapped block) of text on the form's background.
 
+#include <functional>
 #include <string>
 
 #include "toolkit/control.h"
@@ -25,6 +26,9 @@ public:
     // Transparent labels show the form behind their text.
     void BackStyleTransparent(bool transparent);
 
+    // A press and release of the left button on the label.
+    std::function<void()> Click;
+
     const automation::ClassInfo& AutomationClass() const override;
 
 protected:
@@ -44,6 +48,7 @@ private:
     bool useMnemonic_ = true;
     bool wordWrap_ = false;
     bool transparent_ = false;
+    bool pressed_ = false;
 };
 
 } // namespace toolkit

@@ -18,7 +18,20 @@ const wchar_t* ListBox::ClassName() const
 
 DWORD ListBox::WindowStyle() const
 {
-    return WindowedControl::WindowStyle() | WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY;
+    return WindowedControl::WindowStyle() | WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY |
+           (horizontalScrollBar_ ? WS_HSCROLL : 0);
+}
+
+void ListBox::HorizontalExtent(int pixels)
+{
+    horizontalExtent_ = pixels;
+    if (hWnd()) ::SendMessageW(hWnd(), LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(pixels), 0);
+}
+
+int ListBox::HorizontalExtent() const
+{
+    if (!hWnd()) return horizontalExtent_;
+    return static_cast<int>(::SendMessageW(hWnd(), LB_GETHORIZONTALEXTENT, 0, 0));
 }
 
 void ListBox::OnCreated()
@@ -26,6 +39,8 @@ void ListBox::OnCreated()
     for (const std::wstring& item : items_)
         ::SendMessageW(hWnd(), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
     SelectInWindow();
+    if (horizontalExtent_)
+        ::SendMessageW(hWnd(), LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(horizontalExtent_), 0);
     OnResized();
 }
 
@@ -101,6 +116,10 @@ std::wstring ListBox::Text() const
 
 void ListBox::OnCommand(WORD code)
 {
+    if (code == LBN_DBLCLK) {
+        if (DblClick) DblClick();
+        return;
+    }
     if (code != LBN_SELCHANGE) return;
     listIndex_ = static_cast<int>(::SendMessageW(hWnd(), LB_GETCURSEL, 0, 0));
     if (Click) Click();

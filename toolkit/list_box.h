@@ -31,6 +31,13 @@ public:
     std::wstring Text() const;
 
     std::function<void()> Click;
+    std::function<void()> DblClick;
+
+    // A horizontal scroll bar over the extent set with HorizontalExtent (design time).
+    void HorizontalScrollBar(bool shown) noexcept { horizontalScrollBar_ = shown; }
+    // The width in pixels the list scrolls over sideways (LB_SETHORIZONTALEXTENT).
+    void HorizontalExtent(int pixels);
+    int HorizontalExtent() const;
 
     const automation::ClassInfo& AutomationClass() const override;
 
@@ -48,6 +55,8 @@ private:
 
     std::vector<std::wstring> items_;
     int listIndex_ = -1;
+    bool horizontalScrollBar_ = false;
+    int horizontalExtent_ = 0;
 };
 
 } // namespace toolkit

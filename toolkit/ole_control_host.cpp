@@ -336,6 +336,10 @@ OleControlHost::OleControlHost(Form& parent, std::wstring name, const CLSID& cls
     : WindowedControl(parent, std::move(name)), clsid_(clsid)
 {}
 
+OleControlHost::OleControlHost(Form& parent, std::wstring name, Maker maker)
+    : WindowedControl(parent, std::move(name)), maker_(std::move(maker))
+{}
+
 OleControlHost::~OleControlHost()
 {
     Deactivate();
@@ -385,11 +389,17 @@ void OleControlHost::OnCreated()
 
 void OleControlHost::Activate()
 {
-    CLSID clsid = ClassId();
-    HRESULT hr = ::CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER,
-                                    IID_IOleObject, object_.put_void());
-    if (FAILED(hr))
-        support::Raise(support::err::CannotCreateObject, L"ActiveX component can't create object");
+    if (maker_) {
+        object_ = maker_();
+        if (!object_)
+            support::Raise(support::err::CannotCreateObject, L"ActiveX component can't create object");
+    } else {
+        CLSID clsid = ClassId();
+        HRESULT hr = ::CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER,
+                                        IID_IOleObject, object_.put_void());
+        if (FAILED(hr))
+            support::Raise(support::err::CannotCreateObject, L"ActiveX component can't create object");
+    }
     site_ = ComPtr<Site>::Attach(new Site(this));
     frame_ = ComPtr<Frame>::Attach(new Frame(Parent().hWnd()));
     IOleClientSite* site = site_.get();

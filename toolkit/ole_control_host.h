@@ -26,6 +26,9 @@ public:
     // The control's class by ProgID ("Velmora.ucIconControl") or by CLSID.
     OleControlHost(Form& parent, std::wstring name, std::wstring progId);
     OleControlHost(Form& parent, std::wstring name, const CLSID& clsid);
+    // A control made by the caller (a library's own control, unregistered).
+    using Maker = std::function<support::ComPtr<IOleObject>()>;
+    OleControlHost(Form& parent, std::wstring name, Maker maker);
     ~OleControlHost() override;
 
     // The control itself, late-bound; empty while the form is not loaded.
@@ -78,6 +81,7 @@ private:
 
     std::wstring progId_;
     CLSID clsid_{};
+    Maker maker_;
     PropertyBag properties_;
 
     support::ComPtr<Site> site_;

@@ -32,4 +32,24 @@ AppDescriptor AppDescriptor::ForThisProgram()
     return app;
 }
 
+const toolkit::automation::ClassInfo& AppObject::AutomationClass() const
+{
+    using support::Variant;
+    static const toolkit::automation::ClassInfo info = [] {
+        toolkit::automation::ClassInfo made(L"App");
+        toolkit::automation::Members<AppObject>(made)
+            .Property(L"Title", [](AppObject& a) { return Variant::Text(a.app_.Title); })
+            .Property(L"Major", [](AppObject& a) { return Variant::Long(a.app_.Major); })
+            .Property(L"Minor", [](AppObject& a) { return Variant::Long(a.app_.Minor); })
+            .Property(L"Revision", [](AppObject& a) { return Variant::Long(a.app_.Revision); })
+            .Property(L"EXEName", [](AppObject& a) { return Variant::Text(a.app_.EXEName); })
+            .Property(L"Path", [](AppObject& a) { return Variant::Text(a.app_.Path); })
+            .Property(L"hInstance", [](AppObject& a) {
+                return Variant::Long(static_cast<LONG>(reinterpret_cast<LONG_PTR>(a.app_.hInstance)));
+            });
+        return made;
+    }();
+    return info;
+}
+
 } // namespace vorlan

@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "toolkit/automation.h"
+
 namespace vorlan {
 
 struct AppDescriptor {
@@ -19,6 +21,19 @@ struct AppDescriptor {
 
     // Vorlan's own: "Tollever - Vorlan" 1.04.0052, read from the running executable.
     static AppDescriptor ForThisProgram();
+};
+
+// The descriptor as late-bound callers read it: Title, Major, Minor,
+// Revision, EXEName, Path and hInstance (a Long, as the type library of the
+// runtime gives it: a module handle of a 64-bit process may not fit, so it
+// is the handle's low 32 bits there).
+class AppObject final : public toolkit::Automatable {
+public:
+    explicit AppObject(const AppDescriptor& app) : app_(app) {}
+    const toolkit::automation::ClassInfo& AutomationClass() const override;
+
+private:
+    const AppDescriptor& app_;
 };
 
 } // namespace vorlan

@@ -536,7 +536,12 @@ void frmMain::Form_KeyDown(int& keyCode, int shift)
 {
     const int modifiers = shift & (toolkit::vbShiftMask | toolkit::vbCtrlMask | toolkit::vbAltMask);
     if (modifiers == toolkit::vbShiftMask) {
-        if (keyCode == 'A' && EditAdditionalPaths()) RefreshBars();
+        if (keyCode == VK_F1) {
+            AppObject app(app_);
+            vorlan::ShowAboutBox(Dispatch().get(), app.Dispatch().get(), L"Vorlan");
+        } else if (keyCode == 'A' && EditAdditionalPaths()) {
+            RefreshBars();
+        }
         return;
     }
     if (modifiers != 0) return;

@@ -53,6 +53,16 @@ void ReleaseTlvMain() noexcept
     Instance().reset();
 }
 
+void ShowAboutBox(IDispatch* form, IDispatch* appObject, std::wstring_view pictureToolTipText)
+{
+    _tlvMain& main = tlvMain();
+    support::Bstr description(L"");
+    support::Variant noPicture = support::Variant::Object(nullptr);
+    support::Variant toolTip = support::Variant::Text(pictureToolTipText);
+    Check(main.ShowAboutBox(form, appObject, description.get(), *noPicture.get(), *toolTip.get()),
+          L"ShowAboutBox");
+}
+
 std::wstring JoinCollection(const std::vector<std::wstring>& items, std::wstring_view delimiter)
 {
     _tlvMain& main = tlvMain();

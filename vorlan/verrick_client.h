@@ -17,6 +17,9 @@ void ReleaseTlvMain() noexcept;
 
 // tlvMain.JoinCollection over the texts in a collection of Verrick's, errors not raised.
 std::wstring JoinCollection(const std::vector<std::wstring>& items, std::wstring_view delimiter);
+// tlvMain.ShowAboutBox for a form and an application object, with no
+// description and no picture (the box's own); returns when the box closes.
+void ShowAboutBox(IDispatch* form, IDispatch* appObject, std::wstring_view pictureToolTipText);
 // tlvMain.PressButton: clicks the button if it is an enabled command button; whether it did.
 bool PressButton(IDispatch* button);
 

@@ -2,6 +2,7 @@
 // the given text, brings it to the front and presses one key there, as a user
 // would; the script that started it sits in the dialog's modal loop meanwhile.
 //   dialog_closer CAPTION-PREFIX VIRTUAL-KEY [TIMEOUT-MS]
+// The prefix may hold \uXXXX escapes: a script's own text is ANSI.
 // Exit code 0 when the key was pressed, 1 when no such window showed in time.
 
 #include <windows.h>
@@ -27,12 +28,27 @@ BOOL CALLBACK Match(HWND window, LPARAM context)
     return FALSE;
 }
 
+// The text with each \uXXXX replaced by its character.
+std::wstring Unescape(const std::wstring& text)
+{
+    std::wstring plain;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == L'\\' && i + 5 < text.size() && text[i + 1] == L'u') {
+            plain += static_cast<wchar_t>(std::wcstol(text.substr(i + 2, 4).c_str(), nullptr, 16));
+            i += 5;
+        } else {
+            plain += text[i];
+        }
+    }
+    return plain;
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv)
 {
     if (argc < 3) return 2;
-    Search search{argv[1]};
+    Search search{Unescape(argv[1])};
     const WORD key = static_cast<WORD>(std::wcstol(argv[2], nullptr, 0));
     const DWORD timeout = argc > 3 ? static_cast<DWORD>(std::wcstol(argv[3], nullptr, 0)) : 20000;
     for (DWORD start = ::GetTickCount(); ::GetTickCount() - start < timeout; ::Sleep(100)) {

@@ -382,6 +382,82 @@ TEST_CASE("Vorlan::F1OpensTheReadMeBesideTheProgram")
     CHECK(vorlan.EndsWith() == 0);
 }
 
+namespace {
+
+struct AboutBoxSearch {
+    DWORD processId;
+    HWND window = nullptr;
+};
+
+BOOL CALLBACK MatchAboutBox(HWND window, LPARAM context)
+{
+    auto* search = reinterpret_cast<AboutBoxSearch*>(context);
+    DWORD owner = 0;
+    ::GetWindowThreadProcessId(window, &owner);
+    if (owner == search->processId && ::IsWindowVisible(window) && TextOf(window) == L"О программе") {
+        search->window = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL CALLBACK CollectText(HWND window, LPARAM texts)
+{
+    if (::IsWindowVisible(window)) *reinterpret_cast<std::wstring*>(texts) += TextOf(window) + L"\n";
+    return TRUE;
+}
+
+// Shift+F1 as the keyboard gives it: Shift held while F1 goes down and up.
+void PressShiftF1()
+{
+    INPUT inputs[4] = {};
+    for (INPUT& input : inputs)
+        input.type = INPUT_KEYBOARD;
+    inputs[0].ki.wVk = inputs[3].ki.wVk = VK_SHIFT;
+    inputs[1].ki.wVk = inputs[2].ki.wVk = VK_F1;
+    inputs[2].ki.dwFlags = inputs[3].ki.dwFlags = KEYEVENTF_KEYUP;
+    ::SendInput(4, inputs, sizeof(INPUT));
+}
+
+} // namespace
+
+TEST_CASE("Vorlan::ShiftF1ShowsTheAboutBoxOfVorlan")
+{
+    ClearProgramSettings();
+    Run vorlan;
+    ::SetForegroundWindow(vorlan.main);
+    Wait(200);
+    PressShiftF1();
+    AboutBoxSearch search{vorlan.info.dwProcessId};
+    REQUIRE(WaitFor([&] {
+        ::EnumWindows(MatchAboutBox, reinterpret_cast<LPARAM>(&search));
+        return search.window != nullptr;
+    }));
+    Wait(500);
+    std::wstring texts;
+    ::EnumChildWindows(search.window, CollectText, reinterpret_cast<LPARAM>(&texts));
+    CAPTURE(texts);
+    CHECK(texts.find(L"Tollever - Vorlan\n") != std::wstring::npos);
+    CHECK(texts.find(L"1.04.0052\n") != std::wstring::npos);
+    // The main window takes no input while the box is open.
+    CHECK_FALSE(::IsWindowEnabled(vorlan.main));
+    Screenshot shot(search.window);
+    ::CopyFileW(L"vorlan-e2e.bmp", L"vorlan-about.bmp", FALSE);
+
+    ::SetForegroundWindow(search.window);
+    INPUT esc[2] = {};
+    esc[0].type = esc[1].type = INPUT_KEYBOARD;
+    esc[0].ki.wVk = esc[1].ki.wVk = VK_ESCAPE;
+    esc[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    ::SendInput(2, esc, sizeof(INPUT));
+    CHECK(WaitFor([&] { return !::IsWindow(search.window) || !::IsWindowVisible(search.window); }));
+    CHECK(WaitFor([&] { return ::IsWindowEnabled(vorlan.main) != FALSE; }));
+    // Vorlan goes on: its keys work again.
+    vorlan.Key(VK_ESCAPE);
+    CHECK(vorlan.EndsWith() == 0);
+    ClearProgramSettings();
+}
+
 TEST_CASE("Vorlan::WithoutVerrickEndsWithTheErrorInAMessageBox")
 {
     ClearProgramSettings();

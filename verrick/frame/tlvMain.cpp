@@ -155,22 +155,6 @@ HRESULT tlvMain::Collection(SAFEARRAY** Args, _Collection** Result)
     });
 }
 
-HRESULT tlvMain::ShowAboutBox(IDispatch*, IDispatch*, BSTR, VARIANT, VARIANT)
-{
-    return Guard([&] { RaiseNotImplemented(L"tlvMain.ShowAboutBox"); });
-}
-
-HRESULT tlvMain::ShowAboutBox2(IPictureDisp*, IPictureDisp*, IDispatch*, VARIANT, VARIANT, VARIANT)
-{
-    return Guard([&] { RaiseNotImplemented(L"tlvMain.ShowAboutBox2"); });
-}
-
-HRESULT tlvMain::ShowAboutBoxEx(BSTR, VARIANT, VARIANT, LONG, LONG, LONG, VARIANT, VARIANT, VARIANT, VARIANT,
-                                VARIANT, VARIANT)
-{
-    return Guard([&] { RaiseNotImplemented(L"tlvMain.ShowAboutBoxEx"); });
-}
-
 HRESULT tlvMain::JoinCollection(IDispatch** SourceCollection, BSTR Delimiter, VARIANT_BOOL RaiseErrors,
                                 BSTR* Result)
 {

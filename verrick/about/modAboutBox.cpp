@@ -1,0 +1,192 @@
+#include "verrick/about/modAboutBox.h"
+
+#include <olectl.h>
+
+#include <memory>
+
+#include "verrick/about/frmAbout.h"
+#include "verrick/frame/late_bound.h"
+#include "verrick/frame/module.h"
+
+#include "support/as.h"
+#include "support/es.h"
+#include "support/runtime_error.h"
+
+namespace verrick::about {
+namespace {
+
+using support::ComPtr;
+
+constexpr long kRetryOnceError = 450;
+
+ComPtr<IPictureDisp> MakePicture(PICTDESC& description)
+{
+    ComPtr<IPictureDisp> picture;
+    HRESULT hr = ::OleCreatePictureIndirect(&description, IID_IPictureDisp, TRUE, picture.put_void());
+    if (FAILED(hr)) support::Raise(static_cast<long>(hr), L"OleCreatePictureIndirect failed");
+    return picture;
+}
+
+// Runs one step whose run-time errors are ignored: a failing step leaves its part at its design state.
+template <typename Step> void IgnoringErrors(Step&& step)
+{
+    try {
+        step();
+    } catch (const support::RuntimeError&) {
+    }
+}
+
+HINSTANCE Library()
+{
+    return ModuleHandle();
+}
+
+} // namespace
+
+ComPtr<IPictureDisp> PictureOfIcon(support::UniqueIcon icon)
+{
+    if (!icon) return {};
+    PICTDESC description{};
+    description.cbSizeofstruct = sizeof description;
+    description.picType = PICTYPE_ICON;
+    description.icon.hicon = icon.get();
+    ComPtr<IPictureDisp> picture = MakePicture(description);
+    icon.release(); // the picture owns it now
+    return picture;
+}
+
+ComPtr<IPictureDisp> PictureOfBitmap(support::UniqueBitmap bitmap)
+{
+    if (!bitmap) return {};
+    PICTDESC description{};
+    description.cbSizeofstruct = sizeof description;
+    description.picType = PICTYPE_BITMAP;
+    description.bmp.hbitmap = bitmap.get();
+    ComPtr<IPictureDisp> picture = MakePicture(description);
+    bitmap.release();
+    return picture;
+}
+
+OLE_HANDLE PictureHandle(IPictureDisp* picture) noexcept
+{
+    ComPtr<IPicture> native;
+    OLE_HANDLE handle = 0;
+    if (picture && SUCCEEDED(picture->QueryInterface(IID_IPicture, native.put_void())))
+        native->get_Handle(&handle);
+    return handle;
+}
+
+SHORT PictureType(IPictureDisp* picture) noexcept
+{
+    ComPtr<IPicture> native;
+    SHORT type = PICTYPE_NONE;
+    if (picture && SUCCEEDED(picture->QueryInterface(IID_IPicture, native.put_void())))
+        native->get_Type(&type);
+    return type;
+}
+
+ComPtr<IPictureDisp> LibraryIcon(std::wstring_view name, bool small)
+{
+    return PictureOfIcon(small ? support::asLoadResIconSmallEx(name, Library())
+                               : support::asLoadResIconEx(name, Library()));
+}
+
+ComPtr<IPictureDisp> LibraryBitmap(std::wstring_view name)
+{
+    const std::wstring resource(name);
+    return PictureOfBitmap(support::UniqueBitmap(static_cast<HBITMAP>(
+        ::LoadImageW(Library(), resource.c_str(), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION))));
+}
+
+ComPtr<IPictureDisp> LibraryCursor(std::wstring_view name)
+{
+    const std::wstring resource(name);
+    // Not shared: the picture destroys its own copy (a cursor is an icon to the picture).
+    return PictureOfIcon(support::UniqueIcon(
+        static_cast<HICON>(::LoadImageW(Library(), resource.c_str(), IMAGE_CURSOR, 0, 0, LR_DEFAULTSIZE))));
+}
+
+void RealShowAboutBox(const AboutBoxContent& content)
+{
+    auto box = std::make_unique<frmAbout>();
+    box->Load();
+
+    IgnoringErrors([&] {
+        box->Caption(L"О программе");
+        box->lblTitle.Caption(content.Title);
+        box->lblAuthor(1).Caption(content.Author);
+    });
+    IgnoringErrors([&] {
+        if (content.AuthorEMail.empty()) {
+            box->lblEMail(0).Visible(false);
+            box->lblEMail(1).Visible(false);
+            // The dedication moves up into the e-mail line.
+            const double devoteTop = box->lblDevote.Top();
+            box->lblDevote.Top(box->lblEMail(0).Top());
+            box->lblEMail(0).Top(devoteTop);
+        } else {
+            toolkit::Label& address = box->lblEMail(1);
+            address.Caption(content.AuthorEMail);
+            toolkit::FontSpec font = address.Font();
+            font.Underline = true;
+            address.Font(font);
+            address.MouseIcon(ComPtr<IDispatch>(LibraryCursor(kLinkCursorResource).get()));
+            address.MousePointer(toolkit::vbCustom);
+        }
+    });
+    IgnoringErrors([&] {
+        box->FormIcon(content.SmallIcon ? content.SmallIcon : LibraryIcon(kWindowIconResource, true));
+    });
+    IgnoringErrors([&] {
+        ComPtr<IPictureDisp> icon = content.Icon ? content.Icon : LibraryIcon(kDefaultPictureResource, false);
+        support::Variant value = support::Variant::Object(icon.get());
+        if (auto control = box->imgIcon.Object()) late::PutRef(control.get(), L"Picture", *value.get());
+        box->DragIcon = icon;
+    });
+    IgnoringErrors([&] {
+        box->lblDevote.Caption(content.Devote);
+        box->imgPicture.ToolTipText(content.PictureToolTipText);
+    });
+    IgnoringErrors([&] {
+        toolkit::Image& picture = box->imgPicture;
+        if (!content.Picture) {
+            picture.Picture(LibraryBitmap(kDefaultPictureResource));
+            picture.Visible(true);
+        } else if (PictureHandle(content.Picture.get()) == 0 || PictureType(content.Picture.get()) <= 0) {
+            picture.Visible(false);
+        } else {
+            picture.Picture(content.Picture);
+            picture.Visible(true);
+            // The bottom-right corner of the main tab, 5 pixels from the right and 3 from the bottom.
+            const toolkit::Frame& main = box->fraTab(kMainTab);
+            picture.Top(main.Height() - picture.Height() - 3 * support::esScreenTwipsPerPixelY());
+            picture.Left(main.Width() - picture.Width() - 5 * support::esScreenTwipsPerPixelX());
+            picture.ZOrder(0);
+        }
+    });
+    IgnoringErrors([&] {
+        box->lblVersion(1).Caption(support::asFormatVersion(content.Major, content.Minor, content.Revision));
+    });
+    box->AppMajor = content.Major;
+    box->AppMinor = content.Minor;
+    box->AppRevision = content.Revision;
+
+    box->txtDescription.Text(content.Description);
+    box->InitTabs();
+
+    IgnoringErrors([&] {
+        box->DisableCallerWindows();
+        try {
+            box->Show(toolkit::vbModal);
+        } catch (const support::RuntimeError& error) {
+            if (error.Number() != kRetryOnceError) throw;
+            support::asOutputDebugString(L"RealShowAboutBox() ==> " + std::to_wstring(error.Number()) +
+                                         L": " + error.Description());
+            box->Show(toolkit::vbModal);
+        }
+    });
+    box->EnableCallerWindows();
+    IgnoringErrors([&] { box->Unload(); });
+}
+
+} // namespace verrick::about
