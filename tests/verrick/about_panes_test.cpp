@@ -154,9 +154,10 @@ TEST_CASE("ProcessTimes::FileTimes")
     CHECK(FormatFileTimeDuration(Units(37230450000ull)) == L"1:02:03.45");
     CHECK(FormatCpuTotal(Units(30000000000ull), Units(7230450000ull)) == L"1:02:03.45");
     CHECK(FormatElapsedTime(Units(37230450000ull + 5), Units(5)) == L"1:02:03.45");
-    // A running process (exit time 0): up to now.
+    // A running process (exit time 0): up to now, read in whole milliseconds,
+    // so the start lies half a second beyond the hour.
     FILETIME oneHourAgo = Units(
-        (static_cast<unsigned long long>(now.dwHighDateTime) << 32 | now.dwLowDateTime) - 36000000000ull);
+        (static_cast<unsigned long long>(now.dwHighDateTime) << 32 | now.dwLowDateTime) - 36005000000ull);
     CHECK(FormatElapsedTime(FILETIME{0, 0}, oneHourAgo).rfind(L"1:00:0", 0) == 0);
 }
 
