@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "icon_picture.h"
+#include "input.h"
 #include "leak_probe.h"
 #include "screenshot.h"
 #include "server.h"
@@ -185,25 +186,6 @@ std::wstring ToolTipOf(HWND control)
     return L"";
 }
 
-void Keys(std::initializer_list<WORD> down)
-{
-    std::vector<INPUT> inputs;
-    for (WORD key : down) {
-        INPUT input{};
-        input.type = INPUT_KEYBOARD;
-        input.ki.wVk = key;
-        inputs.push_back(input);
-    }
-    for (auto key = down.end(); key != down.begin();) {
-        INPUT input{};
-        input.type = INPUT_KEYBOARD;
-        input.ki.wVk = *--key;
-        input.ki.dwFlags = KEYEVENTF_KEYUP;
-        inputs.push_back(input);
-    }
-    ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
-}
-
 void ClickAt(HWND window)
 {
     RECT r{};
@@ -286,7 +268,7 @@ BoxScript::Step Close()
 {
     return [](HWND box) {
         ::SetForegroundWindow(box);
-        Keys({VK_ESCAPE});
+        test_input::SendKeys({VK_ESCAPE});
     };
 }
 
@@ -302,7 +284,7 @@ TEST_CASE("AboutBox::ShowsTheGivenTextsAndPagesWithTheKeys")
         if (CurrentPage(box) == L"Main tab") return;
         pages.push_back(CurrentPage(box));
         SaveScreenshot(box, L"about_page_" + std::to_wstring(pages.size()) + L".bmp");
-        Keys({VK_NEXT});
+        test_input::SendKeys({VK_NEXT});
     };
     HRESULT hr = ShowEx(Content{}, {
                                        [](HWND box) {
@@ -336,7 +318,7 @@ TEST_CASE("AboutBox::ShowsTheGivenTextsAndPagesWithTheKeys")
                                        },
                                        [&](HWND box) {
                                            pages.push_back(CurrentPage(box));
-                                           Keys({VK_NEXT});
+                                           test_input::SendKeys({VK_NEXT});
                                        },
                                        [&](HWND box) {
                                            // The description page: its text, the focus and the 2-pixel
@@ -354,20 +336,20 @@ TEST_CASE("AboutBox::ShowsTheGivenTextsAndPagesWithTheKeys")
                                        },
                                        // Shift, Ctrl or Alt with the keys does nothing.
                                        [](HWND) {
-                                           Keys({VK_SHIFT, VK_NEXT});
+                                           test_input::SendKeys({VK_SHIFT, VK_NEXT});
                                        },
                                        [](HWND box) {
                                            CHECK(CurrentPage(box) == L"Description");
-                                           Keys({VK_CONTROL, VK_PRIOR});
+                                           test_input::SendKeys({VK_CONTROL, VK_PRIOR});
                                        },
                                        [](HWND box) {
                                            CHECK(CurrentPage(box) == L"Description");
-                                           Keys({VK_SHIFT, VK_ESCAPE});
+                                           test_input::SendKeys({VK_SHIFT, VK_ESCAPE});
                                        },
                                        [&](HWND box) {
                                            CHECK(CurrentPage(box) == L"Description");
                                            pages.push_back(CurrentPage(box));
-                                           Keys({VK_NEXT});
+                                           test_input::SendKeys({VK_NEXT});
                                        },
                                        onwards,
                                        onwards,
@@ -377,12 +359,12 @@ TEST_CASE("AboutBox::ShowsTheGivenTextsAndPagesWithTheKeys")
                                        onwards,
                                        [&](HWND box) {
                                            CHECK(CurrentPage(box) == L"Main tab");
-                                           Keys({VK_PRIOR});
+                                           test_input::SendKeys({VK_PRIOR});
                                        },
                                        [&](HWND box) {
                                            // Page Up on the first page wraps to the last one offered.
                                            lastBeforeMain = CurrentPage(box);
-                                           Keys({VK_ESCAPE});
+                                           test_input::SendKeys({VK_ESCAPE});
                                        },
                                    });
     CHECK(hr == S_OK);
@@ -456,7 +438,7 @@ TEST_CASE("AboutBox::EmptyDescriptionDropsItsPage")
     std::vector<std::wstring> pages;
     BoxScript::Step onwards = [&](HWND box) {
         pages.push_back(CurrentPage(box));
-        Keys({VK_NEXT});
+        test_input::SendKeys({VK_NEXT});
     };
     CHECK(ShowEx(content, {[](HWND box) { ::SetForegroundWindow(box); }, onwards, onwards, onwards, onwards,
                            onwards, onwards, onwards, Close()}) == S_OK);
@@ -480,7 +462,7 @@ TEST_CASE("AboutBox::AClickOnTheIconPagesForward")
                              },
                              [](HWND box) {
                                  CHECK(CurrentPage(box) == L"Description");
-                                 Keys({VK_ESCAPE});
+                                 test_input::SendKeys({VK_ESCAPE});
                              }}) == S_OK);
 }
 
@@ -648,7 +630,7 @@ TEST_CASE("AboutBox::AFailedUpdateCheckKeepsTheButton")
     HWND button = nullptr;
     CHECK(ShowEx(Content{}, {[](HWND box) { ::SetForegroundWindow(box); },
                              // The last page is the update check's.
-                             [](HWND) { Keys({VK_PRIOR}); },
+                             [](HWND) { test_input::SendKeys({VK_PRIOR}); },
                              [&](HWND box) {
                                  CHECK(CurrentPage(box) == L"Update check");
                                  HWND page = Page(box, L"Update check");
@@ -673,6 +655,6 @@ TEST_CASE("AboutBox::AFailedUpdateCheckKeepsTheButton")
                                  CHECK(::IsWindowEnabled(button));
                                  SaveScreenshot(box, L"about_update_failed.bmp");
                                  ::SetForegroundWindow(box);
-                                 Keys({VK_ESCAPE});
+                                 test_input::SendKeys({VK_ESCAPE});
                              }}) == S_OK);
 }

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "input.h"
 #include "server.h"
 #include "support/handles.h"
 #include "toolkit/command_button.h"
@@ -34,21 +35,7 @@ void Pump(DWORD milliseconds = 150)
 // Presses the keys in order and lets them go in reverse, through the real input queue.
 void Press(std::initializer_list<WORD> keys)
 {
-    std::vector<INPUT> inputs;
-    for (WORD key : keys) {
-        INPUT input{};
-        input.type = INPUT_KEYBOARD;
-        input.ki.wVk = key;
-        inputs.push_back(input);
-    }
-    for (auto key = keys.end(); key != keys.begin();) {
-        INPUT input{};
-        input.type = INPUT_KEYBOARD;
-        input.ki.wVk = *--key;
-        input.ki.dwFlags = KEYEVENTF_KEYUP;
-        inputs.push_back(input);
-    }
-    ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+    test_input::SendKeys(keys);
     Pump();
 }
 

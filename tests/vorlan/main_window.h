@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "components/settings_store.h"
+#include "input.h"
 #include "toolkit/application.h"
 #include "vorlan/frmMain.h"
 #include "verrick_server.h"
@@ -169,21 +170,9 @@ struct MainWindow {
 // Queues a key (with modifiers held) in the system's input, as a person types it.
 inline void SendKey(WORD key, std::initializer_list<WORD> modifiers = {})
 {
-    std::vector<INPUT> inputs;
-    auto add = [&](WORD code, bool up) {
-        INPUT input{};
-        input.type = INPUT_KEYBOARD;
-        input.ki.wVk = code;
-        input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-        inputs.push_back(input);
-    };
-    for (WORD modifier : modifiers)
-        add(modifier, false);
-    add(key, false);
-    add(key, true);
-    for (auto modifier = modifiers.end(); modifier != modifiers.begin();)
-        add(*--modifier, true);
-    ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+    std::vector<WORD> keys(modifiers);
+    keys.push_back(key);
+    test_input::SendKeys(keys);
 }
 
 // Presses a key and waits until every event was taken from the queue and handled.
