@@ -11,31 +11,52 @@ namespace {
 
 using namespace verrick::clipboard;
 
+std::uint32_t ListOffset(std::string_view block)
+{
+    std::uint32_t offset = 0;
+    for (int i = 0; i < 4; ++i)
+        offset |= static_cast<std::uint32_t>(static_cast<unsigned char>(block[i])) << (8 * i);
+    return offset;
+}
+
+// Each path read is the block's own text, in order from the list offset on,
+// with only separators between: one pass over the block, however many paths.
 void CheckInside(std::string_view block)
 {
     const DropFilesList list = ReadDropFilesBlock(block);
     FUZZ_CHECK(list.valid == (block.size() >= kDropFilesHeaderSize));
-    std::size_t bytes = 0;
+    FUZZ_CHECK(list.ansiPaths.empty() || list.widePaths.empty());
+    if (!list.valid) {
+        FUZZ_CHECK(list.ansiPaths.empty() && list.widePaths.empty());
+        return;
+    }
+    const std::uint32_t offset = ListOffset(block);
+    if (offset >= block.size()) {
+        FUZZ_CHECK(list.ansiPaths.empty() && list.widePaths.empty());
+        return;
+    }
+    const std::string_view rest = block.substr(offset);
+    std::size_t at = 0;
     for (const std::string& path : list.ansiPaths) {
         FUZZ_CHECK(!path.empty() && path.find('\0') == std::string::npos);
-        FUZZ_CHECK(block.find(path) != std::string_view::npos);
-        bytes += path.size() + 1;
+        while (at < rest.size() && rest[at] == '\0')
+            ++at;
+        FUZZ_CHECK(rest.substr(at, path.size()) == path);
+        at += path.size();
     }
+    auto unit = [&](std::size_t i) {
+        return static_cast<char16_t>(static_cast<unsigned char>(rest[2 * i]) |
+                                     static_cast<unsigned char>(rest[2 * i + 1]) << 8);
+    };
+    const std::size_t units = rest.size() / 2; // an odd last byte is no character
     for (const std::u16string& path : list.widePaths) {
         FUZZ_CHECK(!path.empty() && path.find(u'\0') == std::u16string::npos);
-        bytes += 2 * (path.size() + 1);
+        while (at < units && unit(at) == u'\0')
+            ++at;
+        FUZZ_CHECK(at + path.size() <= units);
+        for (char16_t c : path)
+            FUZZ_CHECK(unit(at++) == c);
     }
-    FUZZ_CHECK(list.ansiPaths.empty() || list.widePaths.empty());
-    if (!list.valid) return;
-    // The paths come from the list offset on: each takes its bytes and at
-    // most one separator, the last perhaps none.
-    std::uint32_t offset = 0;
-    for (int i = 0; i < 4; ++i)
-        offset |= static_cast<std::uint32_t>(static_cast<unsigned char>(block[i])) << (8 * i);
-    if (offset >= block.size())
-        FUZZ_CHECK(bytes == 0);
-    else
-        FUZZ_CHECK(bytes <= block.size() - offset + 2);
 }
 
 // The input as paths: split at line feeds, NULs left out (a path cannot hold one).
