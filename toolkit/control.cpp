@@ -101,16 +101,25 @@ void WindowedControl::Attach(Spare reused)
                       static_cast<LONG_PTR>(WindowStyle() & ~kStateBits))
         reused = Spare(); // made for another border: a new one is made below
     if (reused) {
-        // The window is hidden and was made with this kind's class and style: it
-        // takes this control's place, size, state and font as a new one would.
-        // Showing it, now or later, paints it whole.
+        // The window was made with this kind's class and style: it takes this
+        // control's place, size, state and font as a new one would. Showing it,
+        // now or later, paints it whole; a window still shown where this
+        // control goes stays as it is and repaints with the new contents.
+        const RECT place = PixelPlace();
+        const bool inPlace = reused.shown && visible_ && ::EqualRect(&place, &reused.place);
         AdoptNative(reused.window.release());
         if (!enabled_) ::EnableWindow(hWnd(), FALSE);
-        ::SetWindowPos(hWnd(), nullptr, ToPixelsX(left_), ToPixelsY(top_), ToPixelsX(width_),
-                       WindowHeight(ToPixelsY(height_)),
-                       SWP_NOZORDER | SWP_NOACTIVATE | (visible_ ? SWP_SHOWWINDOW : 0));
+        if (inPlace) {
+            Invalidate(true);
+        } else {
+            Parent().LayoutChanging();
+            const UINT show = visible_ ? SWP_SHOWWINDOW : reused.shown ? SWP_HIDEWINDOW : 0;
+            ::SetWindowPos(hWnd(), nullptr, place.left, place.top, place.right - place.left,
+                           place.bottom - place.top, SWP_NOZORDER | SWP_NOACTIVATE | show);
+        }
         TakeParts(std::move(reused.parts));
     } else {
+        Parent().LayoutChanging();
         DWORD style = WindowStyle() | (visible_ ? WS_VISIBLE : 0) | (enabled_ ? 0 : WS_DISABLED);
         HWND parentWindow = container_ && container_->hWnd() ? container_->hWnd() : Parent().hWnd();
         CreateNative(ClassName(), ExStyle(), style, L"", ToPixelsX(left_), ToPixelsY(top_), ToPixelsX(width_),
@@ -125,18 +134,32 @@ WindowedControl::Spare WindowedControl::GiveUpWindow() noexcept
 {
     if (!hWnd() || !WindowIsReusable()) return {};
     toolTip_.reset();
-    ::ShowWindow(hWnd(), SW_HIDE);
+    Spare spare;
+    spare.shown = Parent().DrawingFrozen() && (::GetWindowLongPtrW(hWnd(), GWL_STYLE) & WS_VISIBLE);
+    spare.place = PixelPlace();
+    if (!spare.shown) ::ShowWindow(hWnd(), SW_HIDE);
     // A kept window is enabled, as every new one is.
     if (!enabled_) ::EnableWindow(hWnd(), TRUE);
-    Spare spare;
     spare.parts = GiveUpParts();
     spare.window.reset(ReleaseNative());
     return spare;
 }
 
+void WindowedControl::Spare::Hide() noexcept
+{
+    if (std::exchange(shown, false) && window) ::ShowWindow(window.get(), SW_HIDE);
+}
+
+RECT WindowedControl::PixelPlace() const
+{
+    const int left = ToPixelsX(left_), top = ToPixelsY(top_);
+    return {left, top, left + ToPixelsX(width_), top + WindowHeight(ToPixelsY(height_))};
+}
+
 void WindowedControl::Detach()
 {
     toolTip_.reset();
+    if (hWnd()) Parent().LayoutChanging();
     DestroyNative();
 }
 
@@ -180,6 +203,7 @@ void WindowedControl::Move(double left, double top, double width, double height)
     width_ = width;
     height_ = height;
     if (!hWnd()) return;
+    Parent().LayoutChanging();
     ::SetWindowPos(hWnd(), nullptr, ToPixelsX(left), ToPixelsY(top), ToPixelsX(width),
                    WindowHeight(ToPixelsY(height)), SWP_NOZORDER | SWP_NOACTIVATE);
     if (resized) OnResized();
@@ -189,8 +213,10 @@ void WindowedControl::Visible(bool visible)
 {
     visible_ = visible;
     // Showing a shown window again costs the window system a request and changes nothing.
-    if (hWnd() && ((::GetWindowLongPtrW(hWnd(), GWL_STYLE) & WS_VISIBLE) != 0) != visible)
+    if (hWnd() && ((::GetWindowLongPtrW(hWnd(), GWL_STYLE) & WS_VISIBLE) != 0) != visible) {
+        Parent().LayoutChanging();
         ::ShowWindow(hWnd(), visible ? SW_SHOWNA : SW_HIDE);
+    }
 }
 
 void WindowedControl::Enabled(bool enabled)
@@ -242,12 +268,20 @@ void WindowedControl::BackColor(OleColor color)
 
 void WindowedControl::Invalidate(bool erase) const
 {
-    if (hWnd() && ::IsWindowVisible(hWnd())) ::InvalidateRect(hWnd(), nullptr, erase);
+    if (!hWnd() || !::IsWindowVisible(hWnd())) return;
+    if (Parent().DrawingFrozen())
+        Parent().RepaintAfterFreeze(hWnd(), erase);
+    else
+        ::InvalidateRect(hWnd(), nullptr, erase);
 }
 
 void WindowedControl::Refresh()
 {
     if (!hWnd() || !::IsWindowVisible(hWnd())) return;
+    if (Parent().DrawingFrozen()) {
+        Parent().RepaintAfterFreeze(hWnd(), false);
+        return;
+    }
     ::InvalidateRect(hWnd(), nullptr, FALSE);
     ::UpdateWindow(hWnd());
 }
@@ -267,9 +301,10 @@ void WindowedControl::SetFocus()
 
 void WindowedControl::ZOrder(int position)
 {
-    if (hWnd())
-        ::SetWindowPos(hWnd(), position == 0 ? HWND_TOP : HWND_BOTTOM, 0, 0, 0, 0,
-                       SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    if (!hWnd()) return;
+    Parent().LayoutChanging();
+    ::SetWindowPos(hWnd(), position == 0 ? HWND_TOP : HWND_BOTTOM, 0, 0, 0, 0,
+                   SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 void WindowedControl::MousePointer(int pointer)

@@ -159,13 +159,19 @@ public:
     struct Spare {
         support::UniqueWindow window;
         std::unique_ptr<SpareParts> parts;
+        // Given up during a drawing freeze: still shown, at place (pixels in its parent).
+        bool shown = false;
+        RECT place{};
         explicit operator bool() const noexcept { return static_cast<bool>(window); }
+        // Hides a window left shown.
+        void Hide() noexcept;
     };
     // Attach over what an unloaded element gave up instead of making a new
     // window; an empty spare makes a new one.
     void Attach(Spare reused);
-    // Hides the window and gives it up for a later element of the same kind to
-    // adopt; empty for kinds whose window keeps state of its own, or no window.
+    // Gives the window up for a later element of the same kind to adopt,
+    // hidden, or during the form's drawing freeze left as it is; empty for
+    // kinds whose window keeps state of its own, or no window.
     Spare GiveUpWindow() noexcept;
 
 protected:
@@ -197,6 +203,8 @@ protected:
     // it is left alone, which spares the window system a request.
     void Invalidate(bool erase) const;
     int PixelWidth() const;
+    // The window's place in its parent for the control's twips, in pixels.
+    RECT PixelPlace() const;
     int PixelHeight() const;
     // Sets the size from a measured pixel size (auto-sizing controls).
     void SetPixelSize(int width, int height);

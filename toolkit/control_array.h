@@ -93,6 +93,15 @@ public:
         elements_.erase(found);
     }
 
+    void HideSpareWindows() noexcept override
+    {
+        for (auto& [index, spare] : spareWindows_) {
+            if (!spare.shown) continue;
+            parent_.LayoutChanging();
+            spare.Hide();
+        }
+    }
+
     // Every element loaded at run time goes when the form unloads, and the kept windows with them.
     void UnloadRunTimeElements() override
     {
@@ -108,7 +117,8 @@ private:
     int designIndex_;
     std::wstring name_;
     std::map<int, std::unique_ptr<T>> elements_;
-    // Windows that unloaded elements gave up, by index, hidden.
+    // Windows that unloaded elements gave up, by index: hidden, or during a
+    // drawing freeze perhaps still shown.
     std::map<int, WindowedControl::Spare> spareWindows_;
 };
 

@@ -347,26 +347,56 @@ void Form::Move(double left, double top, double width, double height)
     RECT wanted{ToPixelsX(left), ToPixelsY(top), ToPixelsX(left) + ToPixelsX(width),
                 ToPixelsY(top) + ToPixelsY(height)};
     // A top-level move is costly under some window systems: skip the ones that change nothing.
-    if (!::EqualRect(&now, &wanted))
+    if (!::EqualRect(&now, &wanted)) {
+        LayoutChanging();
         ::SetWindowPos(hWnd(), nullptr, wanted.left, wanted.top, wanted.right - wanted.left,
                        wanted.bottom - wanted.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
     placement_ = Placement{left, top, width, height, wanted};
 }
 
 Form::DrawingFreeze::DrawingFreeze(Form& form) : form_(form)
 {
-    if (form_.freezes_++ == 0 && form_.IsLoaded() && ::IsWindowVisible(form_.hWnd())) {
-        ::SendMessageW(form_.hWnd(), WM_SETREDRAW, FALSE, 0);
-        form_.redrawOff_ = true;
+    ++form_.freezes_;
+}
+
+void Form::RepaintAfterFreeze(HWND window, bool erase)
+{
+    if (redrawOff_) return; // the whole form repaints
+    auto found = std::find_if(pendingRepaints_.begin(), pendingRepaints_.end(),
+                              [window](const PendingRepaint& p) { return p.window == window; });
+    if (found == pendingRepaints_.end())
+        pendingRepaints_.push_back({window, erase});
+    else
+        found->erase = found->erase || erase;
+}
+
+void Form::LayoutChanging() noexcept
+{
+    if (freezes_ > 0 && !redrawOff_ && IsLoaded() && ::IsWindowVisible(hWnd())) {
+        ::SendMessageW(hWnd(), WM_SETREDRAW, FALSE, 0);
+        redrawOff_ = true;
     }
 }
 
 Form::DrawingFreeze::~DrawingFreeze()
 {
-    if (--form_.freezes_ == 0 && std::exchange(form_.redrawOff_, false) && form_.IsLoaded()) {
+    if (form_.freezes_ > 1) {
+        --form_.freezes_;
+        return;
+    }
+    for (ControlArrayBase* array : form_.arrays_)
+        array->HideSpareWindows();
+    form_.freezes_ = 0;
+    const std::vector<PendingRepaint> pending = std::exchange(form_.pendingRepaints_, {});
+    if (std::exchange(form_.redrawOff_, false)) {
+        if (!form_.IsLoaded()) return;
         ::SendMessageW(form_.hWnd(), WM_SETREDRAW, TRUE, 0);
         ::RedrawWindow(form_.hWnd(), nullptr, nullptr,
                        RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
+    } else {
+        for (const PendingRepaint& repaint : pending)
+            if (::IsWindow(repaint.window)) ::InvalidateRect(repaint.window, nullptr, repaint.erase);
     }
 }
 

@@ -31,6 +31,9 @@ public:
     // The element at index; error 340 when there is none.
     virtual Control& Element(int index) const = 0;
     virtual std::vector<Control*> Elements() const = 0;
+    // Hides the windows that elements unloaded during a drawing freeze left on
+    // screen and no later element took back.
+    virtual void HideSpareWindows() noexcept {}
 
     // LBound, UBound, Count, the element by index as the default member, For Each.
     const automation::ClassInfo& AutomationClass() const final;
@@ -137,6 +140,13 @@ public:
     // While the returned object lives the form does not repaint; at its end the
     // whole form repaints once. For rebuilding many controls in one go. A hidden
     // form is not frozen: ending the freeze would show it.
+    //
+    // Drawing stops at the first change of the controls' layout (a window
+    // moved, shown, hidden, made or destroyed), not before: a rebuild that puts
+    // every window back where it was only changes contents, which repaint as
+    // usual, and costs the window system no freeze at all. Windows that
+    // unloaded array elements give up stay on screen until the freeze ends, so
+    // an element loaded again at the same index takes its window back in place.
     class DrawingFreeze {
     public:
         explicit DrawingFreeze(Form& form);
@@ -148,6 +158,13 @@ public:
         Form& form_;
     };
     DrawingFreeze FreezeDrawing() { return DrawingFreeze(*this); }
+    bool DrawingFrozen() const noexcept { return freezes_ > 0; }
+    // Called before a control's window moves, shows, hides, comes or goes:
+    // during a freeze, drawing stops now.
+    void LayoutChanging() noexcept;
+    // During a freeze: the window is marked for repainting when the freeze
+    // ends, once however often its contents changed.
+    void RepaintAfterFreeze(HWND window, bool erase);
 
     // The width of a text in the form's font, in twips.
     double TextWidth(std::wstring_view text) const;
@@ -212,13 +229,18 @@ private:
     bool keyPreview_ = false;
     bool unloading_ = false;
     int freezes_ = 0;
-    bool redrawOff_ = false; // the outermost freeze turned drawing off
+    bool redrawOff_ = false; // the layout changed during the freeze: drawing is off
     FontSpec font_;
     support::UniqueFont fontHandle_;
     OleColor backColor_ = SystemColor(COLOR_BTNFACE);
     support::UniqueBrush backBrush_;
     std::vector<Control*> controls_;
     std::vector<ControlArrayBase*> arrays_;
+    struct PendingRepaint {
+        HWND window;
+        bool erase;
+    };
+    std::vector<PendingRepaint> pendingRepaints_;
     struct TimerEntry {
         UINT_PTR id;
         UINT interval;

@@ -1,5 +1,7 @@
 #include <doctest.h>
 
+#include <vector>
+
 #include "leak_probe.h"
 #include "toolkit/control_array.h"
 #include "toolkit/form.h"
@@ -208,6 +210,103 @@ TEST_CASE("ControlArray::APreparedElementStartsInPlaceInOneStep")
         CHECK_FALSE(::IsWindowVisible(row.hWnd()));
     }
     ::UnhookWindowsHookEx(hook);
+}
+
+namespace {
+
+// WM_SETREDRAW sent to the watched form, in order: 0 off, 1 on.
+std::vector<WPARAM> redrawSwitches;
+LRESULT CALLBACK WatchRedrawSwitches(int code, WPARAM wParam, LPARAM lParam)
+{
+    const auto* message = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (code == HC_ACTION && message->hwnd == watchedForm && message->message == WM_SETREDRAW)
+        redrawSwitches.push_back(message->wParam);
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+} // namespace
+
+TEST_CASE("ControlArray::ARebuildInAFreezeChangesOnlyWhatMoved")
+{
+    LabelsForm f;
+    f.form.Show();
+    auto rowAt = [](int top) {
+        return [top](Label& row) {
+            row.Top(top);
+            row.Visible(true);
+        };
+    };
+    std::vector<HWND> windows(5);
+    for (int i = 1; i <= 4; ++i)
+        windows[i] = f.labels.Load(i, rowAt(120 + i * 360)).hWnd();
+    PumpMessages();
+    watchedForm = f.form.hWnd();
+    HHOOK positions =
+        ::SetWindowsHookExW(WH_CALLWNDPROC, CountChildPositionChanges, nullptr, ::GetCurrentThreadId());
+    HHOOK redraws = ::SetWindowsHookExW(WH_CALLWNDPROC, WatchRedrawSwitches, nullptr, ::GetCurrentThreadId());
+    REQUIRE(positions);
+    REQUIRE(redraws);
+    childPositionChanges = 0;
+    redrawSwitches.clear();
+
+    SUBCASE("every row back in its place: no move, no freeze of the window, the new texts repaint")
+    {
+        {
+            auto freeze = f.form.FreezeDrawing();
+            for (int i = 1; i <= 4; ++i) {
+                f.labels.Unload(i);
+                CHECK(::IsWindowVisible(windows[i])); // until the freeze ends or the row comes back
+            }
+            for (int i = 1; i <= 4; ++i)
+                f.labels.Load(i, rowAt(120 + i * 360)).Caption(L"Строка " + std::to_wstring(i));
+            // Nothing is marked for repainting before the freeze ends.
+            for (int i = 1; i <= 4; ++i)
+                CHECK_FALSE(::GetUpdateRect(windows[i], nullptr, FALSE));
+        }
+        CHECK(childPositionChanges == 0);
+        CHECK(redrawSwitches.empty());
+        for (int i = 1; i <= 4; ++i) {
+            CHECK(f.labels(i).hWnd() == windows[i]);
+            CHECK(::IsWindowVisible(windows[i]));
+            CHECK(::GetUpdateRect(windows[i], nullptr, FALSE)); // repaints with its new text
+        }
+    }
+    SUBCASE("fewer rows: the windows left over hide when the freeze ends, drawn in one go")
+    {
+        {
+            auto freeze = f.form.FreezeDrawing();
+            for (int i = 1; i <= 4; ++i)
+                f.labels.Unload(i);
+            for (int i = 1; i <= 2; ++i)
+                f.labels.Load(i, rowAt(120 + i * 360));
+        }
+        CHECK(redrawSwitches == std::vector<WPARAM>{FALSE, TRUE});
+        CHECK(::IsWindowVisible(windows[1]));
+        CHECK(::IsWindowVisible(windows[2]));
+        CHECK_FALSE(::IsWindowVisible(windows[3]));
+        CHECK_FALSE(::IsWindowVisible(windows[4]));
+        // A later load takes a hidden window back and shows it.
+        CHECK(f.labels.Load(3, rowAt(120 + 3 * 360)).hWnd() == windows[3]);
+        CHECK(::IsWindowVisible(windows[3]));
+    }
+    SUBCASE("a row in another place: drawing stops before it moves")
+    {
+        {
+            auto freeze = f.form.FreezeDrawing();
+            f.labels.Unload(2);
+            CHECK(redrawSwitches.empty());
+            f.labels.Load(2, rowAt(120 + 7 * 360));
+            CHECK(redrawSwitches == std::vector<WPARAM>{FALSE});
+        }
+        CHECK(redrawSwitches == std::vector<WPARAM>{FALSE, TRUE});
+        CHECK(childPositionChanges == 1);
+        RECT r{};
+        ::GetWindowRect(windows[2], &r);
+        ::MapWindowPoints(nullptr, f.form.hWnd(), reinterpret_cast<POINT*>(&r), 2);
+        CHECK(r.top == (120 + 7 * 360) / 15);
+    }
+    ::UnhookWindowsHookEx(redraws);
+    ::UnhookWindowsHookEx(positions);
 }
 
 TEST_CASE("ControlArray::AReloadedPictureBoxStartsBlank")
