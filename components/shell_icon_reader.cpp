@@ -1,5 +1,6 @@
 #include "components/shell_icon_reader.h"
 
+#include <commctrl.h>
 #include <shellapi.h>
 
 #include <string>
@@ -8,17 +9,24 @@ namespace components {
 
 bool ShellIconReader::Read(std::wstring_view driveRoot)
 {
-    icon_.reset();
+    current_ = nullptr;
     if (driveRoot.empty()) return false;
     const std::wstring root(driveRoot);
     // Some shells answer with a generic drive icon even for a letter that is not mapped.
     const UINT type = ::GetDriveTypeW(root.c_str());
     if (type == DRIVE_UNKNOWN || type == DRIVE_NO_ROOT_DIR) return false;
 
+    // The position of the root's icon in the shell's list of small icons (the
+    // list is the shell's, never destroyed here). Asking for the icon itself
+    // would make a new copy of it on every read.
     SHFILEINFOW info{};
-    if (!::SHGetFileInfoW(root.c_str(), 0, &info, sizeof info, SHGFI_ICON | SHGFI_SMALLICON)) return false;
-    icon_.reset(info.hIcon);
-    return static_cast<bool>(icon_);
+    const auto list = reinterpret_cast<HIMAGELIST>(
+        ::SHGetFileInfoW(root.c_str(), 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
+    if (!list || info.iIcon < 0) return false;
+    support::UniqueIcon& icon = icons_[info.iIcon];
+    if (!icon) icon.reset(::ImageList_GetIcon(list, info.iIcon, ILD_NORMAL));
+    current_ = icon.get();
+    return current_ != nullptr;
 }
 
 } // namespace components

@@ -3,6 +3,7 @@
 
 #include "support/handles.h"
 
+#include <map>
 #include <string_view>
 
 namespace components {
@@ -15,10 +16,13 @@ public:
     bool Read(std::wstring_view driveRoot);
 
     // The small (16x16) icon of the last successful Read, owned by the reader; 0 otherwise.
-    HICON SmallIcon() const noexcept { return icon_.get(); }
+    HICON SmallIcon() const noexcept { return current_; }
 
 private:
-    support::UniqueIcon icon_;
+    // The shell keeps its small icons in one list for the process: an icon
+    // is copied out of it once per position in it, and kept.
+    std::map<int, support::UniqueIcon> icons_;
+    HICON current_ = nullptr;
 };
 
 } // namespace components
