@@ -7,42 +7,69 @@
 #include <string_view>
 
 #include "Velmora.h"
+#include "support/com.h"
+#include "support/runtime_error.h"
 #include "verrick/frame/com_object.h"
 #include "verrick/services/stopwatch.h"
 
 namespace verrick {
 
-class tlvBenchMark final : public DispatchObject<tlvBenchMark, _tlvBenchMark> {
+// The members both classes answer alike, each over its own clock.
+template <typename Derived, typename Interface, typename Watch>
+class StopwatchObject : public DispatchObject<Derived, Interface> {
 public:
-    static constexpr std::wstring_view ErrorSource = L"Velmora.tlvBenchMark";
-
-    HRESULT STDMETHODCALLTYPE FirstMark(VARIANT_BOOL DoBeep) override;
-    HRESULT STDMETHODCALLTYPE LastMark() override;
-    HRESULT STDMETHODCALLTYPE GetTickDifferenceMS(double* Result) override;
-    HRESULT STDMETHODCALLTYPE GetTickDifferenceSec(double* Result) override;
+    HRESULT STDMETHODCALLTYPE FirstMark(VARIANT_BOOL DoBeep) override
+    {
+        return this->Guard([&] { watch_.FirstMark(DoBeep != VARIANT_FALSE); });
+    }
+    HRESULT STDMETHODCALLTYPE LastMark() override
+    {
+        return this->Guard([&] { watch_.LastMark(); });
+    }
+    HRESULT STDMETHODCALLTYPE GetTickDifferenceMS(double* Result) override
+    {
+        return this->Guard([&] { Out(Result) = watch_.DifferenceMS(); });
+    }
+    HRESULT STDMETHODCALLTYPE GetTickDifferenceSec(double* Result) override
+    {
+        return this->Guard([&] { Out(Result) = watch_.DifferenceSec(); });
+    }
     HRESULT STDMETHODCALLTYPE toString(LONG Iterations, VARIANT_BOOL IntegerValues, VARIANT_BOOL UseSeconds,
-                                       BSTR* Result) override;
+                                       BSTR* Result) override
+    {
+        return this->Guard([&] {
+            Out(Result) = nullptr;
+            const bool seconds = UseSeconds != VARIANT_FALSE;
+            const double elapsed = seconds ? watch_.DifferenceSec() : watch_.DifferenceMS();
+            *Result = support::Bstr(
+                          services::ElapsedText(elapsed, Iterations, IntegerValues != VARIANT_FALSE, seconds))
+                          .release();
+        });
+    }
 
-private:
-    services::TickStopwatch watch_;
+protected:
+    template <typename T> static T& Out(T* result)
+    {
+        if (!result) support::Raise(support::err::InvalidProcedureCall);
+        return *result;
+    }
+
+    Watch watch_;
 };
 
-class tlvBenchMarkHP final : public DispatchObject<tlvBenchMarkHP, _tlvBenchMarkHP> {
+class tlvBenchMark final : public StopwatchObject<tlvBenchMark, _tlvBenchMark, services::TickStopwatch> {
+public:
+    static constexpr std::wstring_view ErrorSource = L"Velmora.tlvBenchMark";
+};
+
+class tlvBenchMarkHP final
+    : public StopwatchObject<tlvBenchMarkHP, _tlvBenchMarkHP, services::CounterStopwatch> {
 public:
     static constexpr std::wstring_view ErrorSource = L"Velmora.tlvBenchMarkHP";
 
-    HRESULT STDMETHODCALLTYPE FirstMark(VARIANT_BOOL DoBeep) override;
-    HRESULT STDMETHODCALLTYPE LastMark() override;
     HRESULT STDMETHODCALLTYPE GetTickDifference(double* Result) override;
-    HRESULT STDMETHODCALLTYPE GetTickDifferenceMS(double* Result) override;
-    HRESULT STDMETHODCALLTYPE GetTickDifferenceSec(double* Result) override;
     HRESULT STDMETHODCALLTYPE GetTickFrequencyPerSec(double* Result) override;
     HRESULT STDMETHODCALLTYPE GetTickFrequencyPerMS(double* Result) override;
-    HRESULT STDMETHODCALLTYPE toString(LONG Iterations, VARIANT_BOOL IntegerValues, VARIANT_BOOL UseSeconds,
-                                       BSTR* Result) override;
-
-private:
-    services::CounterStopwatch watch_;
 };
 
 } // namespace verrick
