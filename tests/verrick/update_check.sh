@@ -27,21 +27,7 @@ for _ in $(seq 100); do [ -s "$work/port" ] && break; sleep 0.1; done
 [ -s "$work/port" ] || { echo "update_check: the server did not start" >&2; exit 1; }
 export http_proxy="http://127.0.0.1:$(cat "$work/port")" no_proxy= NO_PROXY=
 
-checks=0
-expect() { # name actual expected
-  if [ "$2" != "$3" ]; then
-    echo "FAIL: $1: got [$2], expected [$3]" >&2
-    exit 1
-  fi
-  checks=$((checks + 1))
-}
-expect_match() { # name actual pattern
-  if ! grep -Eq -- "$3" <<<"$2"; then
-    echo "FAIL: $1: got [$2], expected to match [$3]" >&2
-    exit 1
-  fi
-  checks=$((checks + 1))
-}
+. "$here/../checks.sh"
 # check NAME MAJOR MINOR REVISION: runs the check; fields are read with field.
 check() {
   rm -f "$work/out.txt"
@@ -110,5 +96,4 @@ for name in Missing CloseAtOnce; do
 done
 expect "requests" "$(sort -u "$work/site/requests.log" | wc -l)" 13
 
-expect "checks made" "$checks" 40
-echo "update_check: $checks checks passed"
+checks_done 40

@@ -21,14 +21,7 @@ cleanup() {
 trap cleanup EXIT
 script=$(to_windows "$here/x11_clipboard.vbs")
 "$run" regsvr32 /s "$(to_windows "$server")"
-checks=0
-expect() { # name actual expected
-  if [ "$2" != "$3" ]; then
-    echo "FAIL: $1: got [$2], expected [$3]" >&2
-    exit 1
-  fi
-  checks=$((checks + 1))
-}
+. "$here/../checks.sh"
 field() { iconv -f UTF-16 -t UTF-8 "$work/out.txt" | tr -d '\r' | sed -n "s/^$1=//p"; }
 
 # An X client owns text/html (UTF-8, no header): Wine offers it as "HTML Format".
@@ -64,12 +57,8 @@ expect "set through tlvClipboard" "$set_result" "set=True"
 expect "our text read by X" "$(timeout 10 xclip -o -selection clipboard)" 'Привет, мир 😀'
 html=$(timeout 10 xclip -o -selection clipboard -t text/html || true)
 echo "x11_clipboard: Wine offers our HTML to X as text/html: [${html}]"
-case $html in
-  *'<i>Привет, мир 😀</i>'*) checks=$((checks + 1)) ;;
-  *) echo "FAIL: our HTML read by X: [$html]" >&2; exit 1 ;;
-esac
+expect_contains "our HTML read by X" "$html" '<i>Привет, мир 😀</i>'
 "$run" cscript //nologo "$script" read "$(to_windows "$work/out.txt")" >/dev/null
 expect "our HTML read by a second process" "$(field fragment)" '<i>Привет, мир 😀</i>'
 expect "our text read by a second process" "$(field text)" 'Привет, мир 😀'
-echo "x11_clipboard: $checks checks passed"
-[ "$checks" -eq 8 ]
+checks_done 8
