@@ -164,7 +164,10 @@ starts_vorlan() {  # folder what
   height=$(xdotool getwindowgeometry "$id" | awk '/Geometry/ { split($2, s, "x"); print s[2] }')
   check
   [ "${height:-0}" -ge 60 ] || fail "$2: Vorlan's window is $height pixels high: no bars"
-  xdotool key --window "$id" Escape 2>/dev/null || true
+  # The key goes through the X server's input queue to the focused window, as
+  # a person's would; on a loaded machine the window may not have the focus yet.
+  xdotool windowfocus --sync "$id" 2>/dev/null || true
+  xdotool key Escape 2>/dev/null || true
   local closed=0
   for _ in $(seq 150); do kill -0 "$app" 2>/dev/null || { closed=1; break; }; sleep 0.2; done
   check
