@@ -8,7 +8,7 @@
 # VORLAN_MONITORS="1024x768+0+0 800x600-900+100" asks for a private Xorg with
 # the dummy video driver whose monitors lie where the list says, in the
 # coordinates Windows programs see: the first one is the primary, at the
-# origin; the others may lie left of or above it. Xorg's RandR gives each
+# origin; the others anywhere, left of or above it too. Xorg's RandR gives each
 # monitor an output and a CRTC of its own, from which Wine takes its monitors.
 # Exits 77 when Xorg is refused the console or the rights it needs here.
 set -euo pipefail
@@ -18,7 +18,7 @@ if [ -n "${DISPLAY:-}" ] && [ -z "${VORLAN_SCREENS:-}" ] && [ -z "${VORLAN_MONIT
 # output per monitor, placed in X's coordinates (the list moved so that its
 # leftmost and topmost edges are at 0), each with a mode of its exact size.
 monitors_config() {
-  local spec w h x y i=0 minx=0 miny=0 maxx=0 maxy=0
+  local spec w h x y i minx=0 miny=0 maxx=0 maxy=0
   local -a ws hs xs ys
   for spec in $VORLAN_MONITORS; do
     if ! [[ $spec =~ ^([0-9]+)x([0-9]+)([+-][0-9]+)([+-][0-9]+)$ ]]; then
@@ -31,7 +31,6 @@ monitors_config() {
     ((y < miny)) && miny=$y
     ((x + w > maxx)) && maxx=$((x + w))
     ((y + h > maxy)) && maxy=$((y + h))
-    i=$((i + 1))
   done
   local width=$((maxx - minx)) height=$((maxy - miny))
   echo 'Section "Device"'
@@ -101,7 +100,7 @@ if [ -n "${VORLAN_MONITORS:-}" ]; then
   Xorg -displayfd 3 -config "$work/xorg.conf" -configdir "$work/xorg.conf.d" -logfile "$work/xorg.log" \
     -sharevts -novtswitch -noreset -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
   server=$!
-  for _ in $(seq 200); do
+  for _ in $(seq 600); do
     grep -q . "$work/display" 2>/dev/null && break
     kill -0 "$server" 2>/dev/null || break
     sleep 0.05
