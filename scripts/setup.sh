@@ -9,7 +9,8 @@ packages=(
   xvfb xauth x11-utils xdotool imagemagick doctest-dev clang-format
   clang libclang-rt-14-dev xclip
   nsis file
-  libxinerama1 libxinerama1:i386
+  libxinerama1 libxinerama1:i386 libxrandr2 libxrandr2:i386
+  xserver-xorg-core xserver-xorg-video-dummy
 )
 
 need_root() {

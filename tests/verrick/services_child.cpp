@@ -9,6 +9,10 @@
 //                                the second copy: asks, activates the first
 //   services_child monitors      each monitor of GetAllMonitors, then the
 //                                monitor of a point far off every screen
+//   services_child window-monitor L T W H [L T W H ...]
+//                                a real window moved to each place in turn:
+//                                where it is, and its monitor for the flags
+//                                null, nearest and primary
 
 #include <windows.h>
 #include <ole2.h>
@@ -19,6 +23,7 @@
 
 #include "Velmora.h"
 #include "support/com.h"
+#include "support/handles.h"
 
 namespace {
 
@@ -66,13 +71,19 @@ int CommandLineWords()
     return 0;
 }
 
-std::wstring Describe(_Monitor* monitor)
+std::wstring NameOf(_Monitor* monitor)
 {
     if (!monitor) return L"nothing";
     Bstr name;
+    monitor->get_DeviceName(name.put());
+    return std::wstring(name.view());
+}
+
+std::wstring Describe(_Monitor* monitor)
+{
+    if (!monitor) return L"nothing";
     VARIANT_BOOL primary = VARIANT_FALSE;
     LONG values[14] = {};
-    monitor->get_DeviceName(name.put());
     monitor->get_Primary(&primary);
     monitor->get_Flags(&values[0]);
     monitor->get_MonitorLeft(&values[1]);
@@ -87,7 +98,7 @@ std::wstring Describe(_Monitor* monitor)
     monitor->get_WorkAreaBottom(&values[10]);
     monitor->get_WorkAreaWidth(&values[11]);
     monitor->get_WorkAreaHeight(&values[12]);
-    std::wstring text(name.view());
+    std::wstring text = NameOf(monitor);
     text += primary == VARIANT_TRUE ? L" primary" : L" secondary";
     for (int i = 0; i < 13; ++i)
         text += L" " + std::to_wstring(values[i]);
@@ -114,6 +125,40 @@ int Monitors()
     ComPtr<_Monitor> offScreen;
     if (FAILED(multi->MonitorFromPoint(-100000, -100000, mffDefaultToNull, offScreen.put()))) return 5;
     WriteLine(L"far: " + Describe(offScreen.get()));
+    return 0;
+}
+
+// window-monitor L T W H [L T W H ...]
+int WindowMonitors(int argc, wchar_t** argv)
+{
+    if (argc < 6 || (argc - 2) % 4 != 0) return 1;
+    auto multi = Create<_tlvMultiMonitor>(CLSID_tlvMultiMonitor);
+    if (!multi) return 2;
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = &::DefWindowProcW;
+    windowClass.hInstance = ::GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"ServicesChildPlaced";
+    ::RegisterClassW(&windowClass);
+    support::UniqueWindow window(::CreateWindowExW(WS_EX_TOOLWINDOW, windowClass.lpszClassName, L"placed",
+                                                   WS_POPUP | WS_VISIBLE, 0, 0, 100, 100, nullptr, nullptr,
+                                                   windowClass.hInstance, nullptr));
+    if (!window) return 3;
+    for (int i = 2; i + 3 < argc; i += 4) {
+        ::SetWindowPos(window.get(), nullptr, _wtoi(argv[i]), _wtoi(argv[i + 1]), _wtoi(argv[i + 2]),
+                       _wtoi(argv[i + 3]), SWP_NOZORDER | SWP_NOACTIVATE);
+        RECT placed{};
+        ::GetWindowRect(window.get(), &placed);
+        std::wstring line = std::to_wstring(placed.left) + L"," + std::to_wstring(placed.top) + L"," +
+                            std::to_wstring(placed.right) + L"," + std::to_wstring(placed.bottom);
+        // The type library fixes a Long for the window: window handles keep
+        // their value in 32 bits.
+        for (MonitorFromFlags flags : {mffDefaultToNull, mffDefaultToNearest, mffDefaultToPrimary}) {
+            ComPtr<_Monitor> monitor;
+            if (FAILED(multi->MonitorFromWindow(HandleToLong(window.get()), flags, monitor.put()))) return 4;
+            line += L" " + NameOf(monitor.get());
+        }
+        WriteLine(line);
+    }
     return 0;
 }
 
@@ -205,6 +250,7 @@ int wmain(int argc, wchar_t** argv)
     const std::wstring_view mode = argv[1];
     if (mode == L"cmdline") status = CommandLineWords();
     if (mode == L"monitors") status = Monitors();
+    if (mode == L"window-monitor") status = WindowMonitors(argc, argv);
     if (mode == L"alone-first") status = FirstCopy(argc, argv);
     if (mode == L"alone-second") status = SecondCopy(argc, argv);
     ::CoUninitialize();

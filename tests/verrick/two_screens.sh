@@ -2,7 +2,8 @@
 # The monitors on a display of two screens joined by Xinerama: 1024x768, the
 # primary, and 800x600, both at the origin. A Wine server keeps the monitors
 # of the display it started with, so this runs in a prefix of its own beside
-# the test prefix, with a server of its own that it ends afterwards.
+# the test prefix (shared with left_monitor.sh, never at the same time), with
+# a server of its own that it ends afterwards.
 #   two_screens.sh SERVER.dll SERVICES_CHILD.exe
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -20,7 +21,7 @@ if [ "${1:-}" != --on-two-screens ]; then
     echo "two_screens: $library is missing (scripts/setup.sh installs libxinerama1)" >&2
     exit 1
   fi
-  export WINEPREFIX=$WINEPREFIX-two-screens VORLAN_SCREENS="1024x768 800x600"
+  export WINEPREFIX=$WINEPREFIX-own-display VORLAN_SCREENS="1024x768 800x600"
   unset DISPLAY
   exec "$root/scripts/with-display.sh" "$0" --on-two-screens "$@"
 fi
@@ -28,6 +29,10 @@ shift
 server=$1
 child=$2
 run=$root/scripts/wine-run.sh
+# A server left from another display would answer with that display's monitors.
+"$root/scripts/wine-prefix.sh" "$WINEPREFIX"
+wineserver -k 2>/dev/null || true
+wineserver -w 2>/dev/null || true
 status=0
 "$here/run_script.sh" "$server" "$here/monitors_two_screens.vbs" || status=1
 
@@ -46,4 +51,5 @@ else
   status=1
 fi
 wineserver -k 2>/dev/null || true
+wineserver -w 2>/dev/null || true
 exit $status
