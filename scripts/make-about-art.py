@@ -2,7 +2,10 @@
 """Draws the library's About box pictures: the default picture (a 64x62
 24-bit bitmap and a 32x32 256-colour icon of the same drawing), the pointer
 over clickable labels (a 32x32 monochrome cursor), the hidden gesture's second
-bitmap and the box's own window icon. The output in verrick/res is committed;
+bitmap and the box's own window icon. For screens of more dots per inch the
+default picture is also drawn at 120, 144 and 192 dots per inch (bitmaps
+about_picture_<dpi>.bmp), and the icons hold the sizes those screens use,
+so nothing is stretched from a smaller drawing. The output in verrick/res is committed;
 run again only to change the drawings:  scripts/make-about-art.py verrick/res"""
 import math
 import os
@@ -195,13 +198,17 @@ def main(folder):
             f.write(data)
 
     write('about_picture.bmp', bmp24(landscape(64, 62)))
-    small = landscape(32, 32)
-    data, _ = icon_image_8bit(small)
-    write('about_picture.ico', ico([(32, 32, data, 0, 8)]))
+    for dpi in (120, 144, 192):
+        write('about_picture_%d.bmp' % dpi, bmp24(landscape(64 * dpi // 96, round(62 * dpi / 96))))
+    images = []
+    for n in (32, 40, 48, 64):
+        data, _ = icon_image_8bit(landscape(n, n))
+        images.append((n, n, data, 0, 8))
+    write('about_picture.ico', ico(images))
     write('mercury.cur', cursor())
     write('about_night.bmp', bmp24(egg(128, 96)))
     images = []
-    for n in (16, 32):
+    for n in (16, 20, 24, 32, 40, 48):
         d, _ = icon_image_32bit(emblem(n))
         images.append((n, n, d, 0, 32))
     write('a_main.ico', ico(images))

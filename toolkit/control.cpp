@@ -324,6 +324,8 @@ LRESULT WindowedControl::HandleMessage(UINT message, WPARAM wParam, LPARAM lPara
             return TRUE;
         }
     }
+    // The control's own windows tell their font as the system's controls do.
+    if (message == WM_GETFONT && font_) return reinterpret_cast<LRESULT>(font_.get());
     return WindowObject::HandleMessage(message, wParam, lParam);
 }
 

@@ -69,6 +69,16 @@ TEST_CASE("Label::FontComesFromTheFormUntilSet")
     CHECK(label.Font().Bold);
     CHECK(label.Font().Name == L"Tahoma");
     CHECK_FALSE(form.Font().Bold);
+
+    // Its window tells the font it draws with, as the system's controls do.
+    form.Show();
+    auto font = reinterpret_cast<HFONT>(::SendMessageW(label.hWnd(), WM_GETFONT, 0, 0));
+    REQUIRE(font);
+    LOGFONTW drawn{};
+    ::GetObjectW(font, sizeof drawn, &drawn);
+    CHECK(std::wstring(drawn.lfFaceName) == L"Tahoma");
+    CHECK(drawn.lfWeight == FW_BOLD);
+    form.Unload();
 }
 
 TEST_CASE("Label::AmpersandShownWithoutMnemonic")

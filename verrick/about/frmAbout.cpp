@@ -295,24 +295,28 @@ void frmAbout::Layout()
                                                       L"0.00.0000"};
     for (int i = 0; i < 4; ++i) {
         Label& label = i == 0 ? lblUpdateVersion(0) : lblUpdateVersion.Load(i);
-        label.Move(i < 2 ? 60 : 1700, 60 + 270 * (i % 2), i < 2 ? 1600 : 1500, 240);
+        label.Move(i < 2 ? 60 : 1980, 60 + 240 * (i % 2), i < 2 ? 1860 : 1500, 240);
         label.Caption(kVersionCaptions[i]);
         label.Visible(false);
     }
+    // The longest result takes two lines.
     lblUpdateResult.Container(&update);
-    lblUpdateResult.Move(60, 660, 4575, 240);
+    lblUpdateResult.Move(60, 600, 4575, 480);
+    lblUpdateResult.WordWrap(true);
     lblUpdateResult.UseMnemonic(false);
     lblUpdateResult.Caption(L"...");
     lblUpdateResult.FontBold(true);
     lblUpdateResult.Visible(false);
+    // The link is as wide as its text: only the address opens the page.
     lblUpdateURL.Container(&update);
-    lblUpdateURL.Move(60, 960, 4575, 240);
+    lblUpdateURL.Move(60, 1080, 4575, 240);
     lblUpdateURL.UseMnemonic(false);
+    lblUpdateURL.AutoSize(true);
     lblUpdateURL.Caption(std::wstring(kMakerHomePage));
     lblUpdateURL.ForeColor(0x00FF0000); // blue, as links are
     lblUpdateURL.Visible(false);
     cmdUpdateCheck.Container(&update);
-    cmdUpdateCheck.Move(2280, 1290, 2355, 345);
+    cmdUpdateCheck.Move(1980, 1320, 2655, 345);
     cmdUpdateCheck.Caption(L"Проверить обновление");
 
     // The buttons under an etched line.

@@ -2,6 +2,7 @@
 
 #include <olectl.h>
 
+#include <iterator>
 #include <memory>
 
 #include "verrick/about/frmAbout.h"
@@ -106,6 +107,48 @@ ComPtr<IPictureDisp> LibraryCursor(std::wstring_view name)
         static_cast<HICON>(::LoadImageW(Library(), resource.c_str(), IMAGE_CURSOR, 0, 0, LR_DEFAULTSIZE))));
 }
 
+ComPtr<IPictureDisp> DefaultPicture()
+{
+    struct Drawing {
+        int dotsPerInch;
+        const wchar_t* resource;
+    };
+    static constexpr Drawing kDrawings[] = {{96, L"ABOUT_PICTURE"},
+                                            {120, L"ABOUT_PICTURE_120"},
+                                            {144, L"ABOUT_PICTURE_144"},
+                                            {192, L"ABOUT_PICTURE_192"}};
+    support::WindowDC screen(nullptr);
+    const int dpi = ::GetDeviceCaps(screen.get(), LOGPIXELSY);
+    const Drawing* drawing = &kDrawings[std::size(kDrawings) - 1];
+    for (const Drawing& candidate : kDrawings) {
+        if (candidate.dotsPerInch >= dpi) {
+            drawing = &candidate;
+            break;
+        }
+    }
+    support::UniqueBitmap bitmap(static_cast<HBITMAP>(
+        ::LoadImageW(Library(), drawing->resource, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+    if (!bitmap || drawing->dotsPerInch == dpi || dpi <= 0) return PictureOfBitmap(std::move(bitmap));
+
+    // A screen between the drawings: the larger drawing, smoothly scaled down.
+    BITMAP source{};
+    ::GetObjectW(bitmap.get(), sizeof source, &source);
+    const int width = ::MulDiv(64, dpi, 96), height = ::MulDiv(62, dpi, 96);
+    support::UniqueBitmap scaled(::CreateCompatibleBitmap(screen.get(), width, height));
+    support::UniqueMemoryDC from(::CreateCompatibleDC(screen.get()));
+    support::UniqueMemoryDC to(::CreateCompatibleDC(screen.get()));
+    if (!scaled || !from || !to) return PictureOfBitmap(std::move(bitmap));
+    {
+        support::SelectedObject reading(from.get(), bitmap.get());
+        support::SelectedObject writing(to.get(), scaled.get());
+        ::SetStretchBltMode(to.get(), HALFTONE);
+        ::SetBrushOrgEx(to.get(), 0, 0, nullptr);
+        ::StretchBlt(to.get(), 0, 0, width, height, from.get(), 0, 0, source.bmWidth, source.bmHeight,
+                     SRCCOPY);
+    }
+    return PictureOfBitmap(std::move(scaled));
+}
+
 void RealShowAboutBox(const AboutBoxContent& content)
 {
     auto box = std::make_unique<frmAbout>();
@@ -150,7 +193,7 @@ void RealShowAboutBox(const AboutBoxContent& content)
     IgnoringErrors([&] {
         toolkit::Image& picture = box->imgPicture;
         if (!content.Picture) {
-            picture.Picture(LibraryBitmap(kDefaultPictureResource));
+            picture.Picture(DefaultPicture());
             picture.Visible(true);
         } else if (PictureHandle(content.Picture.get()) == 0 || PictureType(content.Picture.get()) <= 0) {
             picture.Visible(false);

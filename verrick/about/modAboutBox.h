@@ -56,5 +56,8 @@ SHORT PictureType(IPictureDisp* picture) noexcept;
 support::ComPtr<IPictureDisp> LibraryIcon(std::wstring_view name, bool small);
 support::ComPtr<IPictureDisp> LibraryBitmap(std::wstring_view name);
 support::ComPtr<IPictureDisp> LibraryCursor(std::wstring_view name);
+// The default picture at the size its 96-dpi drawing has on this screen: the
+// drawing made for the screen's dots per inch, or the nearest larger one scaled down.
+support::ComPtr<IPictureDisp> DefaultPicture();
 
 } // namespace verrick::about

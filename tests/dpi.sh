@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
-# Runs the DPI test program at 96, 120 and 144 dots per inch. The setting
+# Runs a DPI test program at 96, 120 and 144 dots per inch. The setting
 # is the prefix's LogPixels, read by each program when it starts, so the
-# runs take a prefix of their own (the other tests keep 96) and restart
-# Wine's server between settings.
+# runs take a prefix of their own (the other tests keep 96; the DPI tests
+# share it one at a time) and restart Wine's server between settings.
 #   dpi.sh TEST.exe
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-run="$here/../../scripts/wine-run.sh"
+run="$here/../scripts/wine-run.sh"
 export WINEPREFIX=${WINEPREFIX%/*}/dpi
 trap 'wineserver -k 2>/dev/null || true' EXIT
 status=0
