@@ -107,7 +107,7 @@ void WindowedControl::Attach(Spare reused)
         // control goes stays as it is and repaints with the new contents.
         const RECT place = PixelPlace();
         const bool inPlace = reused.shown && visible_ && ::EqualRect(&place, &reused.place);
-        AdoptNative(reused.window.release());
+        AdoptNative(reused.window.release(), reused.baseProc);
         if (!enabled_) ::EnableWindow(hWnd(), FALSE);
         if (inPlace) {
             Invalidate(true);
@@ -141,6 +141,7 @@ WindowedControl::Spare WindowedControl::GiveUpWindow() noexcept
     // A kept window is enabled, as every new one is.
     if (!enabled_) ::EnableWindow(hWnd(), TRUE);
     spare.parts = GiveUpParts();
+    spare.baseProc = BaseProc();
     spare.window.reset(ReleaseNative());
     return spare;
 }

@@ -158,6 +158,7 @@ public:
     // of its index: its hidden window, and what else its kind can use again.
     struct Spare {
         support::UniqueWindow window;
+        WNDPROC baseProc = nullptr; // of the window's class
         std::unique_ptr<SpareParts> parts;
         // Given up during a drawing freeze: still shown, at place (pixels in its parent).
         bool shown = false;

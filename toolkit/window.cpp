@@ -70,11 +70,11 @@ HWND WindowObject::ReleaseNative() noexcept
     return window;
 }
 
-void WindowObject::AdoptNative(HWND window) noexcept
+void WindowObject::AdoptNative(HWND window, WNDPROC baseProc) noexcept
 {
     DestroyNative();
     hwnd_ = window;
-    baseProc_ = BaseProcOf(window);
+    baseProc_ = baseProc;
     ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
 }
 

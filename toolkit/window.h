@@ -28,8 +28,11 @@ protected:
     // Hands the native window over without destroying it: from then on it
     // answers as a plain window until another object adopts it.
     HWND ReleaseNative() noexcept;
-    // Takes over a window that ReleaseNative gave up, made from the same class.
-    void AdoptNative(HWND window) noexcept;
+    // Takes over a window that ReleaseNative gave up, made from the same class,
+    // with the class's base procedure as BaseProc read it before the release
+    // (asking the window for its class name costs the window system a request).
+    void AdoptNative(HWND window, WNDPROC baseProc) noexcept;
+    WNDPROC BaseProc() const noexcept { return baseProc_; }
 
     // Runs inside the guarded window procedure; DefWindowProc for anything not handled.
     // For a class that extends a system control, its procedure; otherwise DefWindowProc.
