@@ -17,6 +17,9 @@ struct FontSpec {
     bool Underline = false;
     bool Strikethrough = false;
     int Charset = DEFAULT_CHARSET;
+    // Letters all of one width: where the named face is missing, the face the
+    // system takes in its place has them too, so columns of text still line up.
+    bool FixedPitch = false;
 
     bool operator==(const FontSpec&) const = default;
 };

@@ -27,6 +27,7 @@ support::UniqueFont MakeFont(const FontSpec& wanted)
     font.lfStrikeOut = wanted.Strikethrough;
     font.lfCharSet = static_cast<BYTE>(wanted.Charset);
     font.lfQuality = DEFAULT_QUALITY;
+    font.lfPitchAndFamily = wanted.FixedPitch ? FIXED_PITCH | FF_MODERN : DEFAULT_PITCH;
     wanted.Name.copy(font.lfFaceName, LF_FACESIZE - 1);
     return support::UniqueFont(::CreateFontIndirectW(&font));
 }

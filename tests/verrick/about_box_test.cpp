@@ -53,6 +53,29 @@ ComPtr<IPictureDisp> EmptyPicture()
 
 } // namespace
 
+namespace {
+
+// The module list's columns are padded with blanks: its letters must all be of
+// one width, whatever fixed face the system has in place of the one named.
+void CheckColumnsLineUp(HWND page)
+{
+    HWND list = FirstOfClass(page, L"ToolkitListBox");
+    CHECK(list);
+    HFONT font = list ? reinterpret_cast<HFONT>(::SendMessageW(list, WM_GETFONT, 0, 0)) : nullptr;
+    CHECK(font);
+    if (!font) return;
+    HDC dc = ::GetDC(list);
+    HGDIOBJ old = ::SelectObject(dc, font);
+    SIZE narrow{}, wide{};
+    ::GetTextExtentPoint32W(dc, L"iiii....", 8, &narrow);
+    ::GetTextExtentPoint32W(dc, L"MMMMWWWW", 8, &wide);
+    ::SelectObject(dc, old);
+    ::ReleaseDC(list, dc);
+    CHECK(narrow.cx == wide.cx);
+}
+
+} // namespace
+
 TEST_CASE("AboutBox::ShowsTheGivenTextsAndPagesWithTheKeys")
 {
     Com com;
@@ -63,6 +86,7 @@ TEST_CASE("AboutBox::ShowsTheGivenTextsAndPagesWithTheKeys")
         if (CurrentPage(box) == L"Main tab") return;
         pages.push_back(CurrentPage(box));
         SaveScreenshot(box, L"about_page_" + std::to_wstring(pages.size()) + L".bmp");
+        if (CurrentPage(box) == L"Modules list") CheckColumnsLineUp(Page(box, L"Modules list"));
         test_input::SendKeys({VK_NEXT});
     };
     HRESULT hr = ShowEx(Content{}, {

@@ -223,6 +223,7 @@ void frmAbout::Layout()
     toolkit::FontSpec fixed;
     fixed.Name = L"Courier New";
     fixed.Size = 8.25;
+    fixed.FixedPitch = true;
     lstModules.Font(fixed);
     lstModules.HorizontalScrollBar(true);
 
