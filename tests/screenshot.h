@@ -14,6 +14,37 @@
 
 namespace test_artefacts {
 
+// What the screen shows of a window's client area, one 0x00RRGGBB value per pixel, rows top down.
+struct Pixels {
+    int width = 0;
+    int height = 0;
+    std::vector<DWORD> values;
+    DWORD At(int x, int y) const { return values[static_cast<size_t>(y) * width + x] & 0xFFFFFF; }
+};
+
+inline Pixels CaptureClient(HWND window)
+{
+    RECT r{};
+    ::GetClientRect(window, &r);
+    POINT origin{0, 0};
+    ::ClientToScreen(window, &origin);
+    Pixels shot;
+    shot.width = r.right;
+    shot.height = r.bottom;
+    shot.values.resize(static_cast<size_t>(shot.width) * shot.height);
+    support::WindowDC screen(nullptr);
+    support::UniqueMemoryDC memory(::CreateCompatibleDC(screen.get()));
+    support::UniqueBitmap bitmap(::CreateCompatibleBitmap(screen.get(), shot.width, shot.height));
+    {
+        support::SelectedObject selected(memory.get(), bitmap.get());
+        ::BitBlt(memory.get(), 0, 0, shot.width, shot.height, screen.get(), origin.x, origin.y, SRCCOPY);
+    }
+    BITMAPINFOHEADER header{sizeof header, shot.width, -shot.height, 1, 32, BI_RGB};
+    ::GetDIBits(memory.get(), bitmap.get(), 0, static_cast<UINT>(shot.height), shot.values.data(),
+                reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS);
+    return shot;
+}
+
 // The window as the screen shows it, saved as a BMP file in artefacts/ beside the test program.
 inline void SaveScreenshot(HWND window, const std::wstring& name)
 {

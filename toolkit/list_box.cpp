@@ -18,7 +18,8 @@ const wchar_t* ListBox::ClassName() const
 
 DWORD ListBox::WindowStyle() const
 {
-    return WindowedControl::WindowStyle() | WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY |
+    // Tabs in an item expand to the default stops, every 32 dialog units, as columns.
+    return WindowedControl::WindowStyle() | WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_USETABSTOPS |
            (horizontalScrollBar_ ? WS_HSCROLL : 0);
 }
 

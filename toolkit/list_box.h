@@ -2,6 +2,8 @@
 // A list box: a list of texts, one of which may be selected. Without
 // IntegralHeight off, the window shows whole lines only and its height is
 // rounded down to them: Height then reads the height the list really has.
+// A tab in an item moves the rest of it to the next tab stop, so items show
+// as columns (LB_SETTABSTOPS sets other stops).
 
 #include <functional>
 #include <string>

@@ -34,6 +34,27 @@ POINT LinePoint(const frmList& dialog, int index)
     return point;
 }
 
+// The rightmost column of an item that the screen shows in another colour than its background.
+int InkRight(const frmList& dialog, int index)
+{
+    RECT item{};
+    ::SendMessageW(dialog.lstList.hWnd(), LB_GETITEMRECT, static_cast<WPARAM>(index),
+                   reinterpret_cast<LPARAM>(&item));
+    const test_artefacts::Pixels shot = test_artefacts::CaptureClient(dialog.lstList.hWnd());
+    const DWORD background = shot.At(item.right - 2, item.top + 1);
+    for (int x = item.right - 2; x >= item.left; --x)
+        for (int y = item.top; y < item.bottom; ++y)
+            if (shot.At(x, y) != background) return x;
+    return -1;
+}
+
+void Redraw(const frmList& dialog)
+{
+    ::InvalidateRect(dialog.lstList.hWnd(), nullptr, TRUE);
+    ::UpdateWindow(dialog.lstList.hWnd());
+    Pump(100);
+}
+
 } // namespace
 
 TEST_CASE("ListDialog::Contents")
@@ -80,6 +101,44 @@ TEST_CASE("ListDialog::Contents")
             {L"one"}, L"Exactly this", false);
         CHECK(caption == L"Exactly this");
     }
+}
+
+TEST_CASE("ListDialog::TabsShowAsColumns")
+{
+    // Line 0 holds the caret (and its focus frame); the lines measured are below it.
+    const std::vector<std::wstring> items{L"caret", L"Y", L"\tY", L"x\tY", L"xx\tY"};
+    int first = 0, second = 0, defaultStop = 0;
+    bool sameColumn = false, style = false;
+    Show(
+        [&](frmList& d) {
+            style = (::GetWindowLongPtrW(d.lstList.hWnd(), GWL_STYLE) & LBS_USETABSTOPS) != 0;
+            Redraw(d);
+            // Where "Y" ends after a tab is where the stop is, whatever came before the tab.
+            const int plain = InkRight(d, 1);
+            defaultStop = InkRight(d, 2) - plain;
+            sameColumn = InkRight(d, 3) == InkRight(d, 2) && InkRight(d, 4) == InkRight(d, 2);
+            INFO("stop " << defaultStop << ", after x " << InkRight(d, 3) - plain << ", after xx "
+                         << InkRight(d, 4) - plain);
+            SaveScreenshot(d.hWnd(), L"list_dialog_tabs.bmp");
+            int stops[] = {40};
+            ::SendMessageW(d.lstList.hWnd(), LB_SETTABSTOPS, 1, reinterpret_cast<LPARAM>(stops));
+            Redraw(d);
+            first = InkRight(d, 3) - plain;
+            stops[0] = 80;
+            ::SendMessageW(d.lstList.hWnd(), LB_SETTABSTOPS, 1, reinterpret_cast<LPARAM>(stops));
+            Redraw(d);
+            second = InkRight(d, 3) - plain;
+            SendKey(VK_ESCAPE);
+        },
+        items);
+    CHECK(style);
+    CHECK(sameColumn);
+    // The first default stop lies past two letters: the tab is no narrow box glyph.
+    CHECK(defaultStop > 20);
+    // Stops set in dialog units move the column in proportion.
+    CHECK(first > 20);
+    CHECK(second >= 2 * first - 1);
+    CHECK(second <= 2 * first + 1);
 }
 
 TEST_CASE("ListDialog::Keys")
