@@ -3,9 +3,11 @@
 #include <windows.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
+#include "input.h"
 #include "server.h"
 #include "support/as.h"
 #include "support/test_helpers.h"
@@ -58,6 +60,7 @@ struct SeenBox {
     bool shown = false;
     bool help = false;
     std::wstring text;
+    HWND window = nullptr;
 };
 SeenBox g_box;
 
@@ -76,26 +79,88 @@ BOOL CALLBACK FindBox(HWND window, LPARAM)
     ::GetClassNameW(window, className, 32);
     if (wcscmp(className, L"#32770") != 0 || !::IsWindowVisible(window)) return TRUE;
     g_box.shown = true;
+    g_box.window = window;
     g_box.help = ::GetDlgItem(window, IDHELP) != nullptr;
     ::EnumChildWindows(window, CollectText, 0);
-    ::PostMessageW(window, WM_COMMAND, IDOK, 0);
     return FALSE;
 }
 
 void CALLBACK CloseBox(HWND, UINT, UINT_PTR timer, DWORD)
 {
     ::EnumThreadWindows(::GetCurrentThreadId(), FindBox, 0);
-    if (g_box.shown) ::KillTimer(nullptr, timer);
+    if (!g_box.shown) return;
+    ::PostMessageW(g_box.window, WM_COMMAND, IDOK, 0);
+    ::KillTimer(nullptr, timer);
 }
 
 // Runs a display call with a watcher that notes and closes any box it shows.
-template <typename Call> SeenBox Watching(Call&& call)
+template <typename Call> SeenBox Watching(Call&& call, TIMERPROC watcher = CloseBox)
 {
     g_box = SeenBox{};
-    UINT_PTR timer = ::SetTimer(nullptr, 0, 50, CloseBox);
+    UINT_PTR timer = ::SetTimer(nullptr, 0, 50, watcher);
     call();
     ::KillTimer(nullptr, timer);
     return g_box;
+}
+
+// A stand-in for the help viewer: Wine's WinHelp finds the window of class
+// MS_WINHELP and hands it the request as WM_COPYDATA tagged 0xA1DE505, in a
+// block of size, command, data, a reserved field and the offsets of the file
+// name (ANSI) and of extra data.
+struct HelpRequest {
+    int count = 0;
+    WORD command = 0;
+    LONG data = 0;
+    std::string file;
+};
+HelpRequest g_help;
+int g_helpTicks = 0;
+
+LRESULT CALLBACK HelpViewerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    constexpr ULONG_PTR kWineHelpTag = 0xA1DE505;
+    constexpr DWORD kHeaderSize = 16;
+    const auto* copy = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+    if (message != WM_COPYDATA || copy->dwData != kWineHelpTag || copy->cbData < kHeaderSize)
+        return ::DefWindowProcW(window, message, wParam, lParam);
+    const auto* block = static_cast<const char*>(copy->lpData);
+    WORD fileOffset = 0;
+    std::memcpy(&g_help.command, block + 2, sizeof g_help.command);
+    std::memcpy(&g_help.data, block + 4, sizeof g_help.data);
+    std::memcpy(&fileOffset, block + 12, sizeof fileOffset);
+    if (fileOffset >= kHeaderSize && fileOffset < copy->cbData)
+        g_help.file.assign(block + fileOffset, strnlen(block + fileOffset, copy->cbData - fileOffset));
+    ++g_help.count;
+    return TRUE;
+}
+
+support::UniqueWindow MakeHelpViewer()
+{
+    static const ATOM registered = [] {
+        WNDCLASSW type{};
+        type.lpfnWndProc = HelpViewerProc;
+        type.hInstance = ::GetModuleHandleW(nullptr);
+        type.lpszClassName = L"MS_WINHELP";
+        return ::RegisterClassW(&type);
+    }();
+    REQUIRE(registered != 0);
+    return support::UniqueWindow(::CreateWindowExW(0, L"MS_WINHELP", L"", WS_POPUP, 0, 0, 0, 0, nullptr,
+                                                   nullptr, ::GetModuleHandleW(nullptr), nullptr));
+}
+
+// Presses F1 in the box once it shows (the request for help, as the Help
+// button's), then closes it once the viewer heard or after two seconds.
+void CALLBACK AskForHelp(HWND, UINT, UINT_PTR timer, DWORD)
+{
+    if (!g_box.shown) {
+        ::EnumThreadWindows(::GetCurrentThreadId(), FindBox, 0);
+        if (g_box.shown) test_input::SendKeys({VK_F1});
+        g_helpTicks = 0;
+        return;
+    }
+    if (g_help.count == 0 && ++g_helpTicks < 40) return;
+    ::PostMessageW(g_box.window, WM_COMMAND, IDOK, 0);
+    ::KillTimer(nullptr, timer);
 }
 
 bool UnderRussianUser()
@@ -317,5 +382,48 @@ TEST_CASE("tlvErr::Display")
             [&] { CHECK(err->ErrorDisplayWinMM(2, 16, title.get(), nullptr, nullptr, &result) == S_OK); });
         CHECK(box.shown);
         CHECK_FALSE(box.help);
+    }
+}
+
+TEST_CASE("tlvErr::HelpButton")
+{
+    Com com;
+    auto err = CreateErr();
+    REQUIRE(err);
+    support::UniqueWindow viewer = MakeHelpViewer();
+    REQUIRE(viewer);
+    long result = -1;
+    Bstr title(L"Title");
+
+    SUBCASE("asking for help opens the error's help file at its context")
+    {
+        g_help = HelpRequest{};
+        auto error = ErrorObject(5, L"Access denied", L"", L"C:\\Help\\app.hlp", 1200);
+        IDispatch* object = error.get();
+        SeenBox box = Watching(
+            [&] { CHECK(err->ErrorDisplay(&object, 16, title.get(), nullptr, nullptr, &result) == S_OK); },
+            AskForHelp);
+        CHECK(box.help);
+        CHECK(g_help.count == 1);
+        CHECK(g_help.command == HELP_CONTEXT);
+        CHECK(g_help.data == 1200);
+        CHECK(g_help.file == "C:\\Help\\app.hlp");
+        CHECK(result == IDOK);
+    }
+    SUBCASE("without a help file, or from the other display functions, no help is asked for")
+    {
+        g_help = HelpRequest{};
+        auto error = ErrorObject(5, L"Access denied");
+        IDispatch* object = error.get();
+        SeenBox box = Watching(
+            [&] { CHECK(err->ErrorDisplay(&object, 16, title.get(), nullptr, nullptr, &result) == S_OK); },
+            AskForHelp);
+        CHECK(box.shown);
+        CHECK_FALSE(box.help);
+        box = Watching(
+            [&] { CHECK(err->ErrorDisplayAPI(5, 16, title.get(), nullptr, nullptr, &result) == S_OK); },
+            AskForHelp);
+        CHECK(box.shown);
+        CHECK(g_help.count == 0);
     }
 }
