@@ -200,9 +200,20 @@ TEST_CASE("Frame::ClassFactoryAndUnloading")
     CHECK(count == 1);
     ComPtr<ITypeInfo> info;
     REQUIRE(object->GetTypeInfo(0, 0, info.put()) == S_OK);
+    // Named as the class, the interface's in all else.
     Bstr name;
-    info->GetDocumentation(MEMBERID_NIL, name.put(), nullptr, nullptr, nullptr);
-    CHECK(name.view() == L"_tlvMain");
+    CHECK(info->GetDocumentation(MEMBERID_NIL, name.put(), nullptr, nullptr, nullptr) == S_OK);
+    CHECK(name.view() == L"tlvMain");
+    TYPEATTR* attr = nullptr;
+    REQUIRE(info->GetTypeAttr(&attr) == S_OK);
+    CHECK(IsEqualIID(attr->guid, IID__tlvMain));
+    CHECK(attr->typekind == TKIND_DISPATCH);
+    CHECK(attr->cFuncs > 0);
+    info->ReleaseTypeAttr(attr);
+    DISPID id = 0;
+    LPOLESTR member = const_cast<LPOLESTR>(L"Collection");
+    CHECK(info->GetIDsOfNames(&member, 1, &id) == S_OK);
+    CHECK(id == 4);
 
     errors.reset();
     object.reset();

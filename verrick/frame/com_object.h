@@ -2,7 +2,8 @@
 // The COM plumbing every class of the library shares: one reference-counting
 // base whose QueryInterface walks its interface list, and a dispatch base that
 // serves IDispatch for a dual interface from the embedded type library and
-// runs each method through the guarded boundary.
+// runs each method through the guarded boundary. The type information it
+// hands out carries the class's name (what a script's TypeName shows).
 
 #include <windows.h>
 #include <oleauto.h>
@@ -11,6 +12,7 @@
 #include <type_traits>
 
 #include "verrick/frame/boundary.h"
+#include "verrick/frame/class_type_info.h"
 #include "verrick/frame/dispatch_table.h"
 #include "verrick/frame/module.h"
 
@@ -44,9 +46,7 @@ public:
         if (index != 0) return DISP_E_BADINDEX;
         const DispatchTable* table = DispatchTableFor(__uuidof(Dual));
         if (!table) return TYPE_E_ELEMENTNOTFOUND;
-        *info = table->TypeInfo();
-        (*info)->AddRef();
-        return S_OK;
+        return MakeClassTypeInfo(table->TypeInfo(), table->ClassName(), info);
     }
     HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID,
                                             DISPID* ids) override

@@ -292,6 +292,42 @@ void MakeZero(Variant& out, VARTYPE type) noexcept
     target->vt = type == VT_VARIANT ? static_cast<VARTYPE>(VT_EMPTY) : type;
 }
 
+// The class that has the interface as its default (not as its events), or
+// else the interface's name without its leading underscore.
+std::wstring ClassNameOf(ITypeLib* library, ITypeInfo* dispatchInfo, REFIID iid)
+{
+    const UINT count = library->GetTypeInfoCount();
+    for (UINT i = 0; i < count; ++i) {
+        TYPEKIND kind = TKIND_MAX;
+        if (FAILED(library->GetTypeInfoType(i, &kind)) || kind != TKIND_COCLASS) continue;
+        ComPtr<ITypeInfo> coclass;
+        if (FAILED(library->GetTypeInfo(i, coclass.put()))) continue;
+        TypeAttr attr(coclass.get());
+        if (!attr) continue;
+        for (UINT k = 0; k < attr->cImplTypes; ++k) {
+            INT flags = 0;
+            HREFTYPE reference = 0;
+            ComPtr<ITypeInfo> implemented;
+            if (FAILED(coclass->GetImplTypeFlags(k, &flags)) || !(flags & IMPLTYPEFLAG_FDEFAULT) ||
+                (flags & IMPLTYPEFLAG_FSOURCE) || FAILED(coclass->GetRefTypeOfImplType(k, &reference)) ||
+                FAILED(coclass->GetRefTypeInfo(reference, implemented.put())))
+                continue;
+            TypeAttr implementedAttr(implemented.get());
+            if (!implementedAttr || !IsEqualIID(implementedAttr->guid, iid)) continue;
+            support::Bstr name;
+            if (SUCCEEDED(
+                    library->GetDocumentation(static_cast<INT>(i), name.put(), nullptr, nullptr, nullptr)))
+                return std::wstring(name.view());
+        }
+    }
+    support::Bstr name;
+    if (FAILED(dispatchInfo->GetDocumentation(MEMBERID_NIL, name.put(), nullptr, nullptr, nullptr)))
+        return {};
+    std::wstring text(name.view());
+    if (!text.empty() && text.front() == L'_') text.erase(0, 1);
+    return text;
+}
+
 } // namespace
 
 std::unique_ptr<DispatchTable> DispatchTable::Load(ITypeLib* library, REFIID iid)
@@ -316,6 +352,7 @@ std::unique_ptr<DispatchTable> DispatchTable::Load(ITypeLib* library, REFIID iid
             table->vtableInfo_ = info;
         }
     }
+    table->className_ = ClassNameOf(library, table->dispatchInfo_.get(), iid);
     TypeAttr attr(table->vtableInfo_.get());
     if (!attr) return nullptr;
     table->members_.reserve(attr->cFuncs);

@@ -29,8 +29,11 @@ public:
     DispatchTable& operator=(const DispatchTable&) = delete;
 
     REFIID Iid() const noexcept { return iid_; }
-    // The dispatch view handed to clients by GetTypeInfo.
+    // The dispatch view of the interface.
     ITypeInfo* TypeInfo() const noexcept { return dispatchInfo_.get(); }
+    // The name of the class whose default interface this is (the interface's
+    // name without its leading underscore when no class has it).
+    const std::wstring& ClassName() const noexcept { return className_; }
 
     HRESULT GetIDsOfNames(LPOLESTR* names, UINT count, DISPID* ids) const noexcept;
     // instance: the interface pointer whose vtable the type library describes.
@@ -55,6 +58,7 @@ private:
     const Name* FindName(const wchar_t* name) const noexcept;
 
     IID iid_{};
+    std::wstring className_;
     support::ComPtr<ITypeInfo> dispatchInfo_;
     support::ComPtr<ITypeInfo> vtableInfo_;
     std::vector<Member> members_;
