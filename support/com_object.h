@@ -7,6 +7,7 @@
 // own list, and its owner's reference count.
 
 #include <windows.h>
+#include <ocidl.h>
 #include <unknwn.h>
 
 #include <type_traits>
@@ -17,7 +18,8 @@
 namespace support {
 
 // Sets *object, without AddRef, when iid names one of the interfaces (or
-// IDispatch, answered by the first dual one).
+// IDispatch, answered by the first dual one, or IProvideClassInfo, answered
+// by IProvideClassInfo2).
 template <typename Self, typename Interface, typename... More>
 bool FindInterface(Self* self, REFIID iid, void** object) noexcept
 {
@@ -27,6 +29,12 @@ bool FindInterface(Self* self, REFIID iid, void** object) noexcept
     }
     if constexpr (std::is_base_of_v<IDispatch, Interface>) {
         if (IsEqualIID(iid, IID_IDispatch)) {
+            *object = static_cast<Interface*>(self);
+            return true;
+        }
+    }
+    if constexpr (std::is_same_v<IProvideClassInfo2, Interface>) {
+        if (IsEqualIID(iid, IID_IProvideClassInfo)) {
             *object = static_cast<Interface*>(self);
             return true;
         }

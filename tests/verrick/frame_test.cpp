@@ -220,3 +220,40 @@ TEST_CASE("Frame::ClassFactoryAndUnloading")
     info.reset();
     CHECK(canUnloadNow() == S_OK);
 }
+
+TEST_CASE("Frame::ObjectsNameTheirClass")
+{
+    Com com;
+    SUBCASE("every class describes itself as its class, as the classic runtime's objects do")
+    {
+        auto err = Create<IDispatch>(CLSID_tlvErr);
+        REQUIRE(err);
+        auto provider = err.as<IProvideClassInfo>();
+        REQUIRE(provider);
+        ComPtr<ITypeInfo> coclass;
+        REQUIRE(provider->GetClassInfo(coclass.put()) == S_OK);
+        TYPEATTR* attr = nullptr;
+        REQUIRE(coclass->GetTypeAttr(&attr) == S_OK);
+        CHECK(attr->typekind == TKIND_COCLASS);
+        CHECK(IsEqualGUID(attr->guid, CLSID_tlvErr));
+        coclass->ReleaseTypeAttr(attr);
+        // A class without events has no event interface to name.
+        IID events{};
+        CHECK(err.as<IProvideClassInfo2>()->GetGUID(GUIDKIND_DEFAULT_SOURCE_DISP_IID, &events) == E_FAIL);
+        CHECK(err.as<IProvideClassInfo2>()->GetGUID(0x7F, &events) == E_INVALIDARG);
+    }
+    SUBCASE("the type information handed out is named as the class")
+    {
+        for (auto [clsid, name] : {std::pair{&CLSID_tlvErr, L"tlvErr"},
+                                   {&CLSID_tlvTabControl, L"tlvTabControl"},
+                                   {&CLSID_tlvAutorunSupport, L"tlvAutorunSupport"}}) {
+            auto object = Create<IDispatch>(*clsid);
+            REQUIRE(object);
+            ComPtr<ITypeInfo> info;
+            REQUIRE(object->GetTypeInfo(0, 0, info.put()) == S_OK);
+            Bstr text;
+            CHECK(info->GetDocumentation(MEMBERID_NIL, text.put(), nullptr, nullptr, nullptr) == S_OK);
+            CHECK(text.view() == name);
+        }
+    }
+}

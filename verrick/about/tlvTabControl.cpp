@@ -22,7 +22,7 @@ void SetVisible(IDispatch* page, bool visible)
 
 } // namespace
 
-tlvTabControl::tlvTabControl() noexcept : EventSourceObject(CLSID_tlvTabControl, DIID___tlvTabControl) {}
+tlvTabControl::tlvTabControl() noexcept : EventSourceObject(DIID___tlvTabControl) {}
 
 void tlvTabControl::Pop(LONG index, bool popOnlyThisTab, bool hideOtherTabs)
 {

@@ -191,7 +191,7 @@ private:
 } // namespace
 
 ucIconControl::ucIconControl()
-    : EventSourceObject(CLSID_ucIconControl, DIID___ucIconControl),
+    : EventSourceObject(DIID___ucIconControl),
       notifyPoint_(static_cast<IConnectionPointContainer&>(*this), IID_IPropertyNotifySink)
 {
     // Until the container says otherwise, the control is one standard icon large.

@@ -9,9 +9,9 @@
 namespace verrick {
 namespace {
 
-class ClassTypeInfo final : public ComObject<ITypeInfo> {
+class ClassNamedTypeInfo final : public ComObject<ITypeInfo> {
 public:
-    ClassTypeInfo(ITypeInfo* inner, std::wstring name) : inner_(inner), name_(std::move(name)) {}
+    ClassNamedTypeInfo(ITypeInfo* inner, std::wstring name) : inner_(inner), name_(std::move(name)) {}
 
     HRESULT STDMETHODCALLTYPE GetDocumentation(MEMBERID id, BSTR* name, BSTR* text, DWORD* context,
                                                BSTR* file) override
@@ -97,7 +97,7 @@ HRESULT MakeClassTypeInfo(ITypeInfo* interfaceInfo, const std::wstring& classNam
     *result = nullptr;
     if (!interfaceInfo) return E_INVALIDARG;
     try {
-        *result = MakeObject<ClassTypeInfo>(interfaceInfo, className).release();
+        *result = MakeObject<ClassNamedTypeInfo>(interfaceInfo, className).release();
         return S_OK;
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;

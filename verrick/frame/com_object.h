@@ -6,6 +6,7 @@
 // hands out carries the class's name (what a script's TypeName shows).
 
 #include <windows.h>
+#include <ocidl.h>
 #include <oleauto.h>
 
 #include <string_view>
@@ -31,7 +32,7 @@ using support::MakeObject;
 
 // Derived names its error source (ProgID) as a static member ErrorSource.
 template <typename Derived, typename Dual, typename... Others>
-class DispatchObject : public ComObject<Dual, ISupportErrorInfo, Others...> {
+class DispatchObject : public ComObject<Dual, ISupportErrorInfo, IProvideClassInfo2, Others...> {
 public:
     HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override
     {
@@ -68,6 +69,23 @@ public:
     HRESULT STDMETHODCALLTYPE InterfaceSupportsErrorInfo(REFIID iid) override
     {
         return IsEqualIID(iid, __uuidof(Dual)) ? S_OK : S_FALSE;
+    }
+    // The class's own description, as objects of the classic runtime give it.
+    HRESULT STDMETHODCALLTYPE GetClassInfo(ITypeInfo** info) override
+    {
+        if (!info) return E_POINTER;
+        *info = nullptr;
+        const DispatchTable* table = DispatchTableFor(__uuidof(Dual));
+        if (!table || !table->ClassInfo()) return TYPE_E_ELEMENTNOTFOUND;
+        *info = table->ClassInfo();
+        (*info)->AddRef();
+        return S_OK;
+    }
+    // A class with events answers its event interface (EventSourceObject).
+    HRESULT STDMETHODCALLTYPE GetGUID(DWORD kind, GUID* guid) override
+    {
+        if (!guid) return E_POINTER;
+        return kind == GUIDKIND_DEFAULT_SOURCE_DISP_IID ? E_FAIL : E_INVALIDARG;
     }
 
 protected:

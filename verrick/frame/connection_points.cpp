@@ -62,14 +62,4 @@ HRESULT EnumerateConnectionPoints(std::initializer_list<IConnectionPoint*> all,
     }
 }
 
-HRESULT ClassTypeInfo(REFCLSID clsid, ITypeInfo** info) noexcept
-{
-    if (!info) return E_POINTER;
-    *info = nullptr;
-    ComPtr<ITypeLib> library;
-    HRESULT hr = GetTypeLibrary(library.put());
-    if (FAILED(hr)) return hr;
-    return library->GetTypeInfoOfGuid(clsid, info);
-}
-
 } // namespace verrick

@@ -2,9 +2,9 @@
 // Outgoing events through the standard connection points. A class that
 // raises events derives from EventSourceObject: it serves
 // IConnectionPointContainer with one connection point for its event
-// dispinterface, and IProvideClassInfo2 so that hosts (a VB client's
-// WithEvents, a script host's event binding) find that interface from the
-// object alone. Events reach each sink through IDispatch::Invoke.
+// dispinterface, and names that interface through IProvideClassInfo2 so
+// that hosts (a VB client's WithEvents, a script host's event binding) find
+// it from the object alone. Events reach each sink through IDispatch::Invoke.
 
 #include <windows.h>
 #include <ocidl.h>
@@ -30,12 +30,8 @@ void RaiseEvent(ConnectionPoint<IDispatch>& point, DISPID member,
 // A container's enumeration of its connection points, as they are now.
 HRESULT EnumerateConnectionPoints(std::initializer_list<IConnectionPoint*> all,
                                   IEnumConnectionPoints** points) noexcept;
-// The coclass description of a class of the library.
-HRESULT ClassTypeInfo(REFCLSID clsid, ITypeInfo** info) noexcept;
-
 template <typename Derived, typename Dual>
-class EventSourceObject
-    : public DispatchObject<Derived, Dual, IConnectionPointContainer, IProvideClassInfo2> {
+class EventSourceObject : public DispatchObject<Derived, Dual, IConnectionPointContainer> {
 public:
     HRESULT STDMETHODCALLTYPE EnumConnectionPoints(IEnumConnectionPoints** points) override
     {
@@ -50,7 +46,6 @@ public:
         point_.AddRef();
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE GetClassInfo(ITypeInfo** info) override { return ClassTypeInfo(clsid_, info); }
     HRESULT STDMETHODCALLTYPE GetGUID(DWORD kind, GUID* guid) override
     {
         if (!guid) return E_POINTER;
@@ -60,8 +55,8 @@ public:
     }
 
 protected:
-    EventSourceObject(REFCLSID clsid, REFIID events) noexcept
-        : clsid_(clsid), point_(static_cast<IConnectionPointContainer&>(*this), events)
+    explicit EventSourceObject(REFIID events) noexcept
+        : point_(static_cast<IConnectionPointContainer&>(*this), events)
     {}
 
     // Raising may run client code that drops the last reference to this
@@ -71,15 +66,7 @@ protected:
         verrick::RaiseEvent(point_, member, arguments);
     }
 
-    bool QueryExtra(REFIID iid, void** object) noexcept override
-    {
-        if (!IsEqualIID(iid, IID_IProvideClassInfo)) return false;
-        *object = static_cast<IProvideClassInfo2*>(this);
-        return true;
-    }
-
 private:
-    CLSID clsid_;
     ConnectionPoint<IDispatch> point_;
 };
 

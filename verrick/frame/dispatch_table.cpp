@@ -292,9 +292,8 @@ void MakeZero(Variant& out, VARTYPE type) noexcept
     target->vt = type == VT_VARIANT ? static_cast<VARTYPE>(VT_EMPTY) : type;
 }
 
-// The class that has the interface as its default (not as its events), or
-// else the interface's name without its leading underscore.
-std::wstring ClassNameOf(ITypeLib* library, ITypeInfo* dispatchInfo, REFIID iid)
+// The class that has the interface as its default (not as its events).
+ComPtr<ITypeInfo> DefaultClassOf(ITypeLib* library, REFIID iid)
 {
     const UINT count = library->GetTypeInfoCount();
     for (UINT i = 0; i < count; ++i) {
@@ -313,19 +312,17 @@ std::wstring ClassNameOf(ITypeLib* library, ITypeInfo* dispatchInfo, REFIID iid)
                 FAILED(coclass->GetRefTypeInfo(reference, implemented.put())))
                 continue;
             TypeAttr implementedAttr(implemented.get());
-            if (!implementedAttr || !IsEqualIID(implementedAttr->guid, iid)) continue;
-            support::Bstr name;
-            if (SUCCEEDED(
-                    library->GetDocumentation(static_cast<INT>(i), name.put(), nullptr, nullptr, nullptr)))
-                return std::wstring(name.view());
+            if (implementedAttr && IsEqualIID(implementedAttr->guid, iid)) return coclass;
         }
     }
+    return nullptr;
+}
+
+std::wstring NameOf(ITypeInfo* info)
+{
     support::Bstr name;
-    if (FAILED(dispatchInfo->GetDocumentation(MEMBERID_NIL, name.put(), nullptr, nullptr, nullptr)))
-        return {};
-    std::wstring text(name.view());
-    if (!text.empty() && text.front() == L'_') text.erase(0, 1);
-    return text;
+    if (FAILED(info->GetDocumentation(MEMBERID_NIL, name.put(), nullptr, nullptr, nullptr))) return {};
+    return std::wstring(name.view());
 }
 
 } // namespace
@@ -352,7 +349,13 @@ std::unique_ptr<DispatchTable> DispatchTable::Load(ITypeLib* library, REFIID iid
             table->vtableInfo_ = info;
         }
     }
-    table->className_ = ClassNameOf(library, table->dispatchInfo_.get(), iid);
+    table->classInfo_ = DefaultClassOf(library, iid);
+    if (table->classInfo_) {
+        table->className_ = NameOf(table->classInfo_.get());
+    } else {
+        table->className_ = NameOf(table->dispatchInfo_.get());
+        if (!table->className_.empty() && table->className_.front() == L'_') table->className_.erase(0, 1);
+    }
     TypeAttr attr(table->vtableInfo_.get());
     if (!attr) return nullptr;
     table->members_.reserve(attr->cFuncs);

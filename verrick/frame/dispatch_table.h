@@ -31,8 +31,10 @@ public:
     REFIID Iid() const noexcept { return iid_; }
     // The dispatch view of the interface.
     ITypeInfo* TypeInfo() const noexcept { return dispatchInfo_.get(); }
-    // The name of the class whose default interface this is (the interface's
-    // name without its leading underscore when no class has it).
+    // The class whose default interface this is; null when none is.
+    ITypeInfo* ClassInfo() const noexcept { return classInfo_.get(); }
+    // That class's name (the interface's name without its leading underscore
+    // when no class has it as its default).
     const std::wstring& ClassName() const noexcept { return className_; }
 
     HRESULT GetIDsOfNames(LPOLESTR* names, UINT count, DISPID* ids) const noexcept;
@@ -58,6 +60,7 @@ private:
     const Name* FindName(const wchar_t* name) const noexcept;
 
     IID iid_{};
+    support::ComPtr<ITypeInfo> classInfo_;
     std::wstring className_;
     support::ComPtr<ITypeInfo> dispatchInfo_;
     support::ComPtr<ITypeInfo> vtableInfo_;
