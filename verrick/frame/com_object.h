@@ -2,8 +2,9 @@
 // The COM plumbing every class of the library shares: one reference-counting
 // base whose QueryInterface walks its interface list, and a dispatch base that
 // serves IDispatch for a dual interface from the embedded type library and
-// runs each method through the guarded boundary. The type information it
-// hands out carries the class's name (what a script's TypeName shows).
+// runs each method through the guarded boundary. Every object names its
+// class: through IProvideClassInfo, and in the type information it hands out
+// (what a script's TypeName shows).
 
 #include <windows.h>
 #include <ocidl.h>
