@@ -1,38 +1,17 @@
 #!/usr/bin/env bash
 # The monitors on a display of two screens joined by Xinerama: 1024x768, the
-# primary, and 800x600, both at the origin. A Wine server keeps the monitors
-# of the display it started with, so this runs in a prefix of its own beside
-# the test prefix (shared with left_monitor.sh, never at the same time), with
-# a server of its own that it ends afterwards.
+# primary, and 800x600, both at the origin (own_display.sh makes it).
 #   two_screens.sh SERVER.dll SERVICES_CHILD.exe
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 root=$here/../..
 
-if [ "${1:-}" != --on-two-screens ]; then
-  : "${WINEPREFIX:?}"
-  "$root/scripts/wine-loader.sh" "${VORLAN_WIDTH:-32}" >/dev/null || exit $?
-  # Wine loads Xinerama in its own width; without it Wine shows one monitor.
-  case ${VORLAN_WIDTH:-32} in
-    64) library="libXinerama.so.1 (libc6,x86-64)" ;;
-    *) library="libXinerama.so.1 (libc6)" ;;
-  esac
-  if ! ldconfig -p | grep -F "$library" >/dev/null; then
-    echo "two_screens: $library is missing (scripts/setup.sh installs libxinerama1)" >&2
-    exit 1
-  fi
-  export WINEPREFIX=$WINEPREFIX-own-display VORLAN_SCREENS="1024x768 800x600"
-  unset DISPLAY
-  exec "$root/scripts/with-display.sh" "$0" --on-two-screens "$@"
+if [ -z "${VORLAN_OWN_DISPLAY:-}" ]; then
+  exec "$here/own_display.sh" libXinerama.so.1 libxinerama1 VORLAN_SCREENS="1024x768 800x600" "$0" "$@"
 fi
-shift
 server=$1
 child=$2
 run=$root/scripts/wine-run.sh
-# A server left from another display would answer with that display's monitors.
-"$root/scripts/wine-prefix.sh" "$WINEPREFIX"
-wineserver -k 2>/dev/null || true
-wineserver -w 2>/dev/null || true
 status=0
 "$here/run_script.sh" "$server" "$here/monitors_two_screens.vbs" || status=1
 
@@ -50,6 +29,4 @@ else
   echo "FAIL: synthetic monitor on two screens: got [$output]" >&2
   status=1
 fi
-wineserver -k 2>/dev/null || true
-wineserver -w 2>/dev/null || true
 exit $status
