@@ -10,22 +10,15 @@ client=$1
 
 to_windows() { printf 'Z:%s' "${1//\//\\}"; }
 work=$(mktemp -d)
-server=
+. "$here/site.sh"
 cleanup() {
-  if [ -n "$server" ]; then
-    kill "$server" 2>/dev/null || true
-    wait "$server" 2>/dev/null || true
-  fi
+  stop_site
   rm -rf "$work"
 }
 trap cleanup EXIT
 
 mkdir "$work/site"
-python3 "$here/version_server.py" "$work/site" "$work/port" &
-server=$!
-for _ in $(seq 100); do [ -s "$work/port" ] && break; sleep 0.1; done
-[ -s "$work/port" ] || { echo "update_check: the server did not start" >&2; exit 1; }
-export http_proxy="http://127.0.0.1:$(cat "$work/port")" no_proxy= NO_PROXY=
+start_site "$work/site"
 
 . "$here/../checks.sh"
 # check NAME MAJOR MINOR REVISION: runs the check; fields are read with field.
