@@ -88,7 +88,8 @@ void Label::OnFontChanged()
 
 UINT Label::TextFormat() const
 {
-    UINT format = wordWrap_ ? DT_WORDBREAK : DT_SINGLELINE;
+    // A tab moves on to the next stop, as in the system's own static text.
+    UINT format = (wordWrap_ ? DT_WORDBREAK : DT_SINGLELINE) | DT_EXPANDTABS;
     if (!useMnemonic_) format |= DT_NOPREFIX;
     if (alignment_ == toolkit::Alignment::Center) format |= DT_CENTER;
     if (alignment_ == toolkit::Alignment::RightJustify) format |= DT_RIGHT;

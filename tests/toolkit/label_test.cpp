@@ -106,3 +106,24 @@ TEST_CASE("Label::AmpersandShownWithoutMnemonic")
     CHECK(pixels == Pixels(mnemonic));
     form.Unload();
 }
+
+TEST_CASE("Label::TabMovesToTheNextStop")
+{
+    Form form(L"frmLabel");
+    form.Font(kTahoma);
+    Label label(form, L"lblTag");
+    label.AutoSize(true);
+    label.Caption(L"C:\tDATA");
+    form.Show();
+
+    // Stops stand every eight average character widths; the tab is not drawn as a glyph.
+    support::UniqueFont font = MakeFont(kTahoma);
+    support::UniqueMemoryDC dc(::CreateCompatibleDC(nullptr));
+    support::SelectedObject selected(dc.get(), font.get());
+    TEXTMETRICW metrics{};
+    ::GetTextMetricsW(dc.get(), &metrics);
+    const int stop = 8 * metrics.tmAveCharWidth;
+    REQUIRE(TextExtent(kTahoma, L"C:").cx < stop);
+    CHECK(label.Width() == (stop + TextExtent(kTahoma, L"DATA").cx) * 15);
+    form.Unload();
+}
