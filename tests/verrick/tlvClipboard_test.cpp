@@ -2,6 +2,7 @@
 // blocks other programs may leave there, damaged ones included.
 #include <doctest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -325,6 +326,95 @@ TEST_CASE("tlvClipboard::RawDataAndFormats")
     CHECK(support::BstrView(name.get()).empty());
     clipboard->GetFormatName(static_cast<LONG>(custom), name.put());
     CHECK(std::wstring(support::BstrView(name.get())) == L"Verrick Test Bytes");
+}
+
+// Notes every block COM's allocator frees (arrays and their data come from
+// it) while it is registered. Never destroyed: the allocator may go on calling
+// it for blocks it saw allocated.
+class FreedBlocks final : public IMallocSpy {
+public:
+    static FreedBlocks& Start()
+    {
+        static FreedBlocks* spy = new FreedBlocks;
+        spy->freed_.clear();
+        spy->registered_ = ::CoRegisterMallocSpy(spy) == S_OK;
+        return *spy;
+    }
+    void Stop()
+    {
+        if (registered_) ::CoRevokeMallocSpy();
+        registered_ = false;
+    }
+    bool Registered() const { return registered_; }
+    bool Freed(const void* block) const
+    {
+        return std::find(freed_.begin(), freed_.end(), block) != freed_.end();
+    }
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
+    {
+        if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IMallocSpy)) {
+            *object = nullptr;
+            return E_NOINTERFACE;
+        }
+        *object = static_cast<IMallocSpy*>(this);
+        return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    SIZE_T STDMETHODCALLTYPE PreAlloc(SIZE_T size) override { return size; }
+    void* STDMETHODCALLTYPE PostAlloc(void* actual) override { return actual; }
+    void* STDMETHODCALLTYPE PreFree(void* request, BOOL) override
+    {
+        freed_.push_back(request);
+        return request;
+    }
+    void STDMETHODCALLTYPE PostFree(BOOL) override {}
+    SIZE_T STDMETHODCALLTYPE PreRealloc(void* request, SIZE_T size, void** newRequest, BOOL) override
+    {
+        *newRequest = request;
+        return size;
+    }
+    void* STDMETHODCALLTYPE PostRealloc(void* actual, BOOL) override { return actual; }
+    void* STDMETHODCALLTYPE PreGetSize(void* request, BOOL) override { return request; }
+    SIZE_T STDMETHODCALLTYPE PostGetSize(SIZE_T actual, BOOL) override { return actual; }
+    void* STDMETHODCALLTYPE PreDidAlloc(void* request, BOOL) override { return request; }
+    int STDMETHODCALLTYPE PostDidAlloc(void*, BOOL, int actual) override { return actual; }
+    void STDMETHODCALLTYPE PreHeapMinimize() override {}
+    void STDMETHODCALLTYPE PostHeapMinimize() override {}
+
+private:
+    FreedBlocks() = default;
+    bool registered_ = false;
+    std::vector<const void*> freed_;
+};
+
+TEST_CASE("tlvClipboard::RawDataLateBoundIntoAnArrayPassedByValue")
+{
+    // A client may pass a byte array by value where Data is by reference: the
+    // array stays the caller's, whatever the method puts in its place.
+    Com com;
+    ComPtr<_tlvClipboard> clipboard = CreateClipboard();
+    PlaceBlock(CF_TEXT, std::string("abc", 4));
+
+    SafeArray bytes = SafeArray::Vector(VT_UI1, 0, 2);
+    SAFEARRAY* array = bytes.get();
+    const void* data = array->pvData;
+    Variant argument = ArrayVariant(VT_UI1, std::move(bytes));
+    Variant size;
+    FreedBlocks& spy = FreedBlocks::Start();
+    REQUIRE(spy.Registered());
+    Outcome outcome = CallByName(clipboard.get(), L"GetRAWData", {Long(CF_TEXT), *argument, Ref(size)});
+    spy.Stop();
+    REQUIRE(outcome.hr == S_OK);
+    CHECK(outcome.result.get()->vt == VT_BOOL);
+    CHECK(outcome.result.get()->boolVal == VARIANT_TRUE);
+    CHECK(size.get()->lVal >= 4);
+    CHECK_FALSE(spy.Freed(data));
+    REQUIRE(argument.get()->parray == array);
+    LONG upper = -1;
+    CHECK(::SafeArrayGetUBound(array, 1, &upper) == S_OK);
+    CHECK(upper == 1);
 }
 
 TEST_CASE("tlvClipboard::ShellFiles")

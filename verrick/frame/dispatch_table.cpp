@@ -549,7 +549,9 @@ try {
                     slot.writeBackType = vt;
                 }
             }
-        } else if ((vt & VT_ARRAY) && source->vt == vt) {
+        } else if ((vt & VT_ARRAY) && source->vt == vt && !(paramFlags & PARAMFLAG_FOUT)) {
+            // An array passed by value stays the caller's: only a callee that
+            // never replaces it may read it in place; one that may gets a copy.
             slot.borrowedArray = source->parray;
             slot.PassPointer(&slot.borrowedArray);
             slot.borrowed = &source->parray;
