@@ -189,6 +189,11 @@ bool SettingsStore::LoadWindowPlacement(const std::wstring& section, const std::
     RECT place{};
     std::memcpy(&place, stored->data.data(), sizeof place);
     if (place.right <= place.left || place.bottom <= place.top) return false;
+    // Edges past the range the system draws in are no desktop's: sizing or
+    // moving such a place overflows and could leave the window out of sight.
+    constexpr LONG kFarthest = 0x7FFFFFF;
+    for (LONG edge : {place.left, place.top, place.right, place.bottom})
+        if (edge < -kFarthest || edge > kFarthest) return false;
 
     RECT current{};
     if (!::GetWindowRect(window, &current)) return false;

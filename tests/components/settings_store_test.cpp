@@ -4,6 +4,7 @@
 
 #include <doctest.h>
 
+#include <climits>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -293,5 +294,32 @@ TEST_CASE("SettingsStore::WindowPlacement")
         StoreRaw(L"Placement", REG_SZ, text, sizeof text);
         CHECK_FALSE(store.LoadWindowPlacement(L"", L"Placement", fixed.get(), kOwner));
         CHECK(RectOf(fixed.get()).left == 50);
+
+        // Edges no desktop has, where the size or the move onto the work area overflows.
+        const RECT huge[] = {{LONG_MAX - 100, 0, LONG_MAX, 100},
+                             {LONG_MIN, LONG_MIN, LONG_MAX, LONG_MAX},
+                             {0, LONG_MIN + 10, 300, LONG_MIN + 200}};
+        const RECT area = WorkArea();
+        for (const RECT& place : huge)
+            for (HWND window : {fixed.get(), sizable.get()}) {
+                StorePlacement(place);
+                const RECT before = RectOf(window);
+                const bool restored = store.LoadWindowPlacement(L"", L"Placement", window, kOwner);
+                const RECT after = RectOf(window);
+                CAPTURE(place.left);
+                CAPTURE(place.top);
+                CAPTURE(after.left);
+                CAPTURE(after.top);
+                if (!restored) {
+                    CHECK(std::memcmp(&before, &after, sizeof before) == 0);
+                } else {
+                    CHECK(after.right > after.left);
+                    CHECK(after.bottom > after.top);
+                    CHECK(after.left >= area.left);
+                    CHECK(after.left < area.right);
+                    CHECK(after.top >= area.top);
+                    CHECK(after.top < area.bottom);
+                }
+            }
     }
 }
