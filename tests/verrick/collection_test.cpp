@@ -55,6 +55,25 @@ TEST_CASE("Collection::AddPlacesItemsByBeforeAndAfter")
     CHECK(items->Add(text(L"b2"), text(L"kb"), missing(), missing()) == S_OK);
 }
 
+TEST_CASE("Collection::ItemThatFailsGivesBackEmpty")
+{
+    Com com;
+    auto tlv = CreateMain();
+    auto items = NewCollection(tlv);
+    REQUIRE(items);
+    REQUIRE(items->Add(*Variant::Text(L"a"), *Variant::Text(L"ka"), *Variant::Missing(),
+                       *Variant::Missing()) == S_OK);
+    const Variant indexes[] = {Variant::Long(0), Variant::Long(2), Variant::Text(L"kb"), Variant::Missing()};
+    for (const Variant& index : indexes) {
+        // A value left in the caller's variable from before the call.
+        VARIANT result;
+        result.vt = VT_I4;
+        result.lVal = 12345;
+        CHECK(FAILED(items->Item(*index, &result)));
+        CHECK(result.vt == VT_EMPTY);
+    }
+}
+
 TEST_CASE("Collection::EnumeratorCloneAndSkip")
 {
     Com com;

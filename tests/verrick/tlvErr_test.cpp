@@ -197,11 +197,17 @@ TEST_CASE("tlvErr::RunTimeTexts")
         CHECK(ShortText(err.get(), error.get()) == L"Unknown run-time error.");
         CHECK(ShortText(err.get(), ErrorObject(7, L"").get()) == L"Error 7: Unknown run-time error.");
     }
-    SUBCASE("no error object is error 424")
+    SUBCASE("no error object is error 424, and no text comes back")
     {
         IDispatch* nothing = nullptr;
-        BSTR text = nullptr;
+        // What the caller's variable held before: a failed call must not hand it back.
+        Bstr stale(L"stale");
+        BSTR text = stale.get();
         CHECK(err->GetErrorMessage(&nothing, &text) == MAKE_HRESULT(1, FACILITY_CONTROL, 424));
+        CHECK(text == nullptr);
+        text = stale.get();
+        CHECK(err->GetShortErrorMessage(&nothing, &text) == MAKE_HRESULT(1, FACILITY_CONTROL, 424));
+        CHECK(text == nullptr);
     }
 }
 

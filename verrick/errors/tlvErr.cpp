@@ -113,6 +113,7 @@ HRESULT tlvErr::GetErrorMessage(IDispatch** ErrObject, BSTR* Result)
 {
     return Guard([&] {
         if (!Result) support::Raise(support::err::InvalidProcedureCall);
+        *Result = nullptr;
         *Result = Bstr(errors::ComposeErrorMessage(ReadErrorObject(ErrObject))).release();
     });
 }
@@ -121,6 +122,7 @@ HRESULT tlvErr::GetShortErrorMessage(IDispatch** ErrObject, BSTR* Result)
 {
     return Guard([&] {
         if (!Result) support::Raise(support::err::InvalidProcedureCall);
+        *Result = nullptr;
         *Result = Bstr(errors::ComposeShortErrorMessage(ReadErrorObject(ErrObject))).release();
     });
 }

@@ -150,6 +150,7 @@ HRESULT Collection::Item(VARIANT Index, VARIANT* Result)
 {
     return Guard([&] {
         if (!Result) support::Raise(support::err::InvalidProcedureCall);
+        ::VariantInit(Result);
         if (vb::IsMissing(Index)) support::Raise(support::err::ArgumentNotOptional);
         Variant copy(entries_[Locate(Index)]->value);
         copy.move_to(Result);
