@@ -1,6 +1,7 @@
 #include "server.h"
 
 #include <algorithm>
+#include <cstring>
 #include <cwctype>
 #include <string_view>
 
@@ -75,6 +76,97 @@ SafeArray StringArray(LONG lower, std::initializer_list<const wchar_t*> values)
 Variant ArrayVariant(VARTYPE type, SafeArray array)
 {
     return Variant::Array(type, array.release());
+}
+
+namespace {
+
+// Records of plain bytes: all that arrays of them ask of their record info.
+class PlainRecordInfo final : public IRecordInfo {
+public:
+    static constexpr ULONG kSize = 2 * sizeof(void*);
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
+    {
+        if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IRecordInfo)) {
+            *object = nullptr;
+            return E_NOINTERFACE;
+        }
+        *object = static_cast<IRecordInfo*>(this);
+        return S_OK;
+    }
+    // One static instance: never freed.
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    HRESULT STDMETHODCALLTYPE RecordInit(PVOID record) override
+    {
+        std::memset(record, 0, kSize);
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE RecordClear(PVOID record) override { return RecordInit(record); }
+    HRESULT STDMETHODCALLTYPE RecordCopy(PVOID from, PVOID to) override
+    {
+        std::memcpy(to, from, kSize);
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetGuid(GUID* guid) override
+    {
+        *guid = GUID_NULL;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetName(BSTR* name) override
+    {
+        *name = ::SysAllocString(L"PlainRecord");
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetSize(ULONG* size) override
+    {
+        *size = kSize;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(ITypeInfo** info) override
+    {
+        *info = nullptr;
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE GetField(PVOID, LPCOLESTR, VARIANT*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetFieldNoCopy(PVOID, LPCOLESTR, VARIANT*, PVOID*) override
+    {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE PutField(ULONG, PVOID, LPCOLESTR, VARIANT*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE PutFieldNoCopy(ULONG, PVOID, LPCOLESTR, VARIANT*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetFieldNames(ULONG* count, BSTR*) override
+    {
+        *count = 0;
+        return S_OK;
+    }
+    BOOL STDMETHODCALLTYPE IsMatchingType(IRecordInfo* other) override { return other == this; }
+    PVOID STDMETHODCALLTYPE RecordCreate() override
+    {
+        void* record = ::CoTaskMemAlloc(kSize);
+        if (record) RecordInit(record);
+        return record;
+    }
+    HRESULT STDMETHODCALLTYPE RecordCreateCopy(PVOID from, PVOID* to) override
+    {
+        *to = RecordCreate();
+        if (!*to) return E_OUTOFMEMORY;
+        return RecordCopy(from, *to);
+    }
+    HRESULT STDMETHODCALLTYPE RecordDestroy(PVOID record) override
+    {
+        ::CoTaskMemFree(record);
+        return S_OK;
+    }
+};
+
+} // namespace
+
+SafeArray RecordArray(ULONG count)
+{
+    static PlainRecordInfo info;
+    SAFEARRAYBOUND bounds{count, 0};
+    return SafeArray(::SafeArrayCreateEx(VT_RECORD, 1, &bounds, &info));
 }
 
 std::wstring LastErrorDescription()

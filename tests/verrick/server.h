@@ -86,6 +86,10 @@ SafeArray LongArray(LONG lower, std::initializer_list<LONG> values);
 SafeArray StringArray(LONG lower, std::initializer_list<const wchar_t*> values);
 // A variant that owns an array (VT_ARRAY | type).
 Variant ArrayVariant(VARTYPE type, SafeArray array);
+// An array of user-defined records (VT_RECORD, two pointers wide, zeroed), as
+// a C++ or .NET client passes one; its record info is a stand-in that treats
+// a record as plain bytes.
+SafeArray RecordArray(ULONG count);
 
 // The error info a failed vtable call left behind.
 std::wstring LastErrorDescription();

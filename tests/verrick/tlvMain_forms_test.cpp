@@ -290,6 +290,21 @@ TEST_CASE("tlvMainForms::FixFontsChangesEveryControlFont")
     CHECK(form.Font() == formFont);
 }
 
+TEST_CASE("tlvMainForms::FormHelpersOverControlsThatAreNoObjects")
+{
+    // A client's form whose Controls is an array of records: nothing to change, nothing read from them.
+    Com com;
+    auto tlv = CreateMain();
+    REQUIRE(tlv);
+    ComPtr<FakeControl> form = FakeControl::Make(L"Form");
+    form->Property(L"Controls") = ArrayVariant(VT_RECORD, RecordArray(2));
+    REQUIRE(form->Property(L"Controls").get()->parray);
+    IDispatch* pointer = form.get();
+    CHECK(tlv->FixFonts(&pointer) == S_OK);
+    CHECK(tlv->FixCBCursors(&pointer) == S_OK);
+    CHECK(form->Log().empty());
+}
+
 TEST_CASE("tlvMainForms::FixCBCursorsGivesDropDownListsAHand")
 {
     Com com;

@@ -193,6 +193,12 @@ TEST_CASE("tlvMain::BadInputNeverCrashes")
           DISP_E_PARAMNOTFOUND);
     CHECK(argumentError == 0);
     CHECK(CallByName(tlv.get(), L"InArrayLong", {Long(1), Long(1)}).hr == DISP_E_TYPEMISMATCH);
+    // Records (user-defined types) convert to no element type, by value or by reference.
+    Variant records = ArrayVariant(VT_RECORD, RecordArray(3));
+    REQUIRE(records.get()->parray);
+    CHECK(CallByName(tlv.get(), L"InArrayLong", {*records, Long(0)}).hr == DISP_E_TYPEMISMATCH);
+    Variant nothingFound = Variant::Text(L"");
+    CHECK(CallByName(tlv.get(), L"IsInArrayString", {Ref(records), *nothingFound}).hr == DISP_E_TYPEMISMATCH);
 
     // A huge collection: built and joined in one go.
     SafeArray many = SafeArray::Vector(VT_VARIANT, 0, 200000);

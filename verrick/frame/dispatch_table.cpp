@@ -162,6 +162,9 @@ HRESULT ConvertArray(SAFEARRAY* source, VARTYPE elementType, Variant& out)
     }
     VARTYPE sourceType = VT_EMPTY;
     if (FAILED(::SafeArrayGetVartype(source, &sourceType))) return DISP_E_TYPEMISMATCH;
+    // A record (a user-defined type) converts to nothing; an element viewed by
+    // reference would also lack the record info a record variant carries.
+    if (sourceType == VT_RECORD) return DISP_E_TYPEMISMATCH;
     UINT dims = ::SafeArrayGetDim(source);
     if (dims == 0) {
         out = Variant::Array(elementType, nullptr);

@@ -155,7 +155,10 @@ void ForEach(const VARIANT& items, const std::function<void(const VARIANT&)>& vi
         SAFEARRAY* array = (v->vt & VT_BYREF) ? *v->pparray : v->parray;
         if (!array || ::SafeArrayGetDim(array) == 0) support::Raise(support::err::SubscriptOutOfRange);
         VARTYPE type = VT_EMPTY;
-        ::SafeArrayGetVartype(array, &type);
+        // Records (user-defined types) are no values to visit; an element viewed
+        // by reference would also lack the record info a record variant carries.
+        if (FAILED(::SafeArrayGetVartype(array, &type)) || type == VT_RECORD)
+            support::Raise(support::err::TypeMismatch);
         ULONG total = 1;
         for (UINT d = 1; d <= ::SafeArrayGetDim(array); ++d) {
             LONG lower = 0, upper = -1;
