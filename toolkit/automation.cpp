@@ -89,7 +89,7 @@ public:
 
     HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override
     {
-        if (!names || !ids || count == 0) return E_INVALIDARG;
+        if (!names || !ids || count == 0 || !names[0]) return E_INVALIDARG;
         if (!target_) return DISP_E_UNKNOWNNAME;
         try {
             // Only the member name is looked up; named arguments are not supported.

@@ -152,6 +152,11 @@ TEST_CASE("Automation::MalformedParametersAreRefused")
     DISPPARAMS nullByReference{&nullReference, &put, 1, 1};
     CHECK(invoke(nullByReference, DISPATCH_PROPERTYPUT) == E_INVALIDARG);
 
+    // A name that points nowhere is refused, not read.
+    LPOLESTR noName = nullptr;
+    DISPID noId = 0;
+    CHECK(button->GetIDsOfNames(IID_NULL, &noName, 1, LOCALE_USER_DEFAULT, &noId) == E_INVALIDARG);
+
     CHECK(form.cmdOk.Caption() != L"x");
     DISPPARAMS sound{value.get(), &put, 1, 1};
     CHECK(invoke(sound, DISPATCH_PROPERTYPUT) == S_OK);
