@@ -458,7 +458,8 @@ HCURSOR CursorOf(IDispatch* picture) noexcept
     SHORT type = PICTYPE_NONE;
     if (FAILED(ole->get_Type(&type)) || type != PICTYPE_ICON || FAILED(ole->get_Handle(&handle)))
         return nullptr;
-    return reinterpret_cast<HCURSOR>(static_cast<UINT_PTR>(handle));
+    // A picture's handle is 32 bits wide; handles widen with their sign, as everywhere else.
+    return static_cast<HCURSOR>(LongToHandle(static_cast<LONG>(handle)));
 }
 
 } // namespace automation
