@@ -4,15 +4,14 @@
 
 #include <functional>
 #include <string>
-#include <vector>
 
-#include "toolkit/control.h"
+#include "toolkit/list_control.h"
 
 namespace toolkit {
 
 enum ComboBoxConstants { vbComboDropdown = 0, vbComboSimple = 1, vbComboDropdownList = 2 };
 
-class ComboBox : public WindowedControl {
+class ComboBox : public ListControl {
 public:
     ComboBox(Form& parent, std::wstring name);
     ComboBox(const ComboBox& source, int index);
@@ -21,17 +20,6 @@ public:
     int Style() const noexcept { return style_; }
     void Style(int style);
 
-    // Adds at the end, or before index; error 5 for an index past the end.
-    void AddItem(const std::wstring& item, int index = -1);
-    void RemoveItem(int index);
-    void Clear();
-    int ListCount() const noexcept { return static_cast<int>(items_.size()); }
-    // The item at index; empty text outside the list, as the system's lists answer.
-    std::wstring List(int index) const;
-    void List(int index, const std::wstring& item);
-    // -1 when nothing is selected.
-    int ListIndex() const noexcept { return listIndex_; }
-    void ListIndex(int index);
     // For a drop-down list the selected item's text; setting it selects the item
     // (error 383 when there is none of that text).
     std::wstring Text() const;
@@ -51,13 +39,11 @@ protected:
     void OnCreated() override;
     void OnCommand(WORD code) override;
     bool TakesFocus() const override { return true; }
+    // Click only when the selection changed.
+    void OnListIndexSet(bool changed) override;
 
 private:
-    void SelectInWindow();
-
     int style_ = vbComboDropdown;
-    std::vector<std::wstring> items_;
-    int listIndex_ = -1;
     std::wstring text_;
 };
 

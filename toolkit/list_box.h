@@ -7,28 +7,16 @@
 
 #include <functional>
 #include <string>
-#include <vector>
 
-#include "toolkit/control.h"
+#include "toolkit/list_control.h"
 
 namespace toolkit {
 
-class ListBox : public WindowedControl {
+class ListBox : public ListControl {
 public:
     ListBox(Form& parent, std::wstring name);
     ListBox(const ListBox& source, int index);
 
-    // Adds at the end, or before index; error 5 for an index past the end.
-    void AddItem(const std::wstring& item, int index = -1);
-    void RemoveItem(int index);
-    void Clear();
-    int ListCount() const noexcept { return static_cast<int>(items_.size()); }
-    // The item at index; empty text outside the list.
-    std::wstring List(int index) const;
-    void List(int index, const std::wstring& item);
-    // -1 when nothing is selected; setting it raises Click.
-    int ListIndex() const noexcept { return listIndex_; }
-    void ListIndex(int index);
     // The selected item's text, or "" when none is selected.
     std::wstring Text() const;
 
@@ -51,12 +39,10 @@ protected:
     void OnResized() override;
     void OnCommand(WORD code) override;
     bool TakesFocus() const override { return true; }
+    // Click whenever an item is selected, the same one again included.
+    void OnListIndexSet(bool changed) override;
 
 private:
-    void SelectInWindow();
-
-    std::vector<std::wstring> items_;
-    int listIndex_ = -1;
     bool horizontalScrollBar_ = false;
     int horizontalExtent_ = 0;
 };
