@@ -33,6 +33,29 @@ const wchar_t* HostClass()
     return name;
 }
 
+// An object whose IDispatch has no type information and knows no names: it is
+// called by DISPID alone (ambient properties, a control's events).
+template <typename... Interfaces> class DispidOnlyObject : public support::ComObjectBase<Interfaces...> {
+public:
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override
+    {
+        if (!count) return E_POINTER;
+        *count = 0;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** info) override
+    {
+        if (info) *info = nullptr;
+        return DISP_E_BADINDEX;
+    }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT count, LCID, DISPID* ids) override
+    {
+        for (UINT i = 0; ids && i < count; ++i)
+            ids[i] = DISPID_UNKNOWN;
+        return DISP_E_UNKNOWNNAME;
+    }
+};
+
 void Check(HRESULT hr, const wchar_t* what)
 {
     if (FAILED(hr)) support::Raise(static_cast<long>(hr), what);
@@ -78,9 +101,8 @@ private:
 
 // The control's client site, in-place site, control site, property sink and
 // ambient properties. It outlives the host only as a shell that does nothing.
-class OleControlHost::Site final
-    : public support::ComObjectBase<IOleClientSite, IOleInPlaceSiteEx, IOleControlSite, IPropertyNotifySink,
-                                    IDispatch> {
+class OleControlHost::Site final : public DispidOnlyObject<IOleClientSite, IOleInPlaceSiteEx, IOleControlSite,
+                                                           IPropertyNotifySink, IDispatch> {
 public:
     explicit Site(OleControlHost* host) : host_(host) {}
     void Orphan() noexcept { host_ = nullptr; }
@@ -201,23 +223,6 @@ public:
     HRESULT STDMETHODCALLTYPE OnRequestEdit(DISPID) override { return S_OK; }
 
     // IDispatch: the ambient properties, by their standard DISPIDs only.
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override
-    {
-        if (!count) return E_POINTER;
-        *count = 0;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** info) override
-    {
-        if (info) *info = nullptr;
-        return DISP_E_BADINDEX;
-    }
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT count, LCID, DISPID* ids) override
-    {
-        for (UINT i = 0; ids && i < count; ++i)
-            ids[i] = DISPID_UNKNOWN;
-        return DISP_E_UNKNOWNNAME;
-    }
     HRESULT STDMETHODCALLTYPE Invoke(DISPID member, REFIID, LCID, WORD flags, DISPPARAMS* params,
                                      VARIANT* result, EXCEPINFO*, UINT*) override
     {
@@ -280,7 +285,7 @@ private:
 };
 
 // The control's events: its default source interface, served by one Invoke.
-class OleControlHost::EventSink final : public support::ComObjectBase<IDispatch> {
+class OleControlHost::EventSink final : public DispidOnlyObject<IDispatch> {
 public:
     EventSink(OleControlHost* host, const IID& events) : host_(host), events_(events) {}
     void Orphan() noexcept { host_ = nullptr; }
@@ -293,23 +298,6 @@ public:
         return true;
     }
 
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override
-    {
-        if (!count) return E_POINTER;
-        *count = 0;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** info) override
-    {
-        if (info) *info = nullptr;
-        return DISP_E_BADINDEX;
-    }
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT count, LCID, DISPID* ids) override
-    {
-        for (UINT i = 0; ids && i < count; ++i)
-            ids[i] = DISPID_UNKNOWN;
-        return DISP_E_UNKNOWNNAME;
-    }
     HRESULT STDMETHODCALLTYPE Invoke(DISPID member, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT* result,
                                      EXCEPINFO*, UINT*) override
     {

@@ -184,6 +184,19 @@ TEST_CASE("OleControlHost::SiteAnswersTheControl")
     // The font system may answer another face name for the one asked; the size is the form's.
     CHECK(Read(font.get()->pdispVal, L"Size").get()->cyVal.int64 == std::llround(form.Font().Size * 10000));
 
+    // Ambient properties are asked by DISPID: there is no type information and no name.
+    UINT infos = 1;
+    CHECK(ambient->GetTypeInfoCount(&infos) == S_OK);
+    CHECK(infos == 0);
+    ITypeInfo* info = reinterpret_cast<ITypeInfo*>(1);
+    CHECK(ambient->GetTypeInfo(0, 0, &info) == DISP_E_BADINDEX);
+    CHECK(info == nullptr);
+    support::Bstr name(L"BackColor");
+    LPOLESTR names[] = {name.get()};
+    DISPID id = 0;
+    CHECK(ambient->GetIDsOfNames(IID_NULL, names, 1, 0, &id) == DISP_E_UNKNOWNNAME);
+    CHECK(id == DISPID_UNKNOWN);
+
     // The control site hands out the extender.
     ComPtr<IDispatch> extended;
     REQUIRE(site.as<IOleControlSite>()->GetExtendedControl(extended.put()) == S_OK);
