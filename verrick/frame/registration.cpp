@@ -52,20 +52,19 @@ public:
 
     void Set(const std::wstring& path, const wchar_t* name, const std::wstring& value)
     {
-        if (status_ != ERROR_SUCCESS) return;
-        support::UniqueRegKey key;
-        status_ = ::RegCreateKeyExW(root_, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE,
-                                    nullptr, key.put(), nullptr);
+        support::UniqueRegKey key = CreateKey(path);
         if (status_ != ERROR_SUCCESS) return;
         status_ = ::RegSetValueExW(key.get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
                                    static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
     }
-    void CreateKey(const std::wstring& path)
+    // The key, made when missing; none once a write has failed.
+    support::UniqueRegKey CreateKey(const std::wstring& path)
     {
-        if (status_ != ERROR_SUCCESS) return;
         support::UniqueRegKey key;
-        status_ = ::RegCreateKeyExW(root_, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE,
-                                    nullptr, key.put(), nullptr);
+        if (status_ == ERROR_SUCCESS)
+            status_ = ::RegCreateKeyExW(root_, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                        KEY_SET_VALUE, nullptr, key.put(), nullptr);
+        return key;
     }
     HRESULT Result() const noexcept
     {
@@ -186,9 +185,8 @@ void Unregister(HKEY root, const LibraryFacts& facts)
         DeleteIfEmpty(root, parent);
 }
 
-} // namespace
-
-HRESULT RegisterServer(RegistrationScope scope) noexcept
+// Runs work(root, facts) on the scope's classes root with the type library's facts.
+template <typename Work> HRESULT WithClassesRoot(RegistrationScope scope, Work&& work) noexcept
 try {
     LibraryFacts facts;
     HRESULT hr = ReadLibrary(facts);
@@ -196,7 +194,13 @@ try {
     support::UniqueRegKey rootOwner;
     HKEY root = ClassesRoot(scope, rootOwner);
     if (!root) return E_ACCESSDENIED;
+    return work(root, facts);
+} catch (...) {
+    return E_OUTOFMEMORY;
+}
 
+HRESULT Register(HKEY root, const LibraryFacts& facts)
+{
     const std::wstring path = ModulePath();
     const std::wstring libid = GuidText(facts.libid);
     const std::wstring version = VersionText(facts.major, facts.minor);
@@ -236,26 +240,25 @@ try {
         if (entry.miscStatus != 0) RegisterControl(writer, key, entry.miscStatus);
     }
 
-    hr = writer.Result();
+    const HRESULT hr = writer.Result();
     // A half-written registration is worse than none.
     if (FAILED(hr)) Unregister(root, facts);
     return hr;
-} catch (...) {
-    return E_OUTOFMEMORY;
+}
+
+} // namespace
+
+HRESULT RegisterServer(RegistrationScope scope) noexcept
+{
+    return WithClassesRoot(scope, Register);
 }
 
 HRESULT UnregisterServer(RegistrationScope scope) noexcept
-try {
-    LibraryFacts facts;
-    HRESULT hr = ReadLibrary(facts);
-    if (FAILED(hr)) return hr;
-    support::UniqueRegKey rootOwner;
-    HKEY root = ClassesRoot(scope, rootOwner);
-    if (!root) return E_ACCESSDENIED;
-    Unregister(root, facts);
-    return S_OK;
-} catch (...) {
-    return E_OUTOFMEMORY;
+{
+    return WithClassesRoot(scope, [](HKEY root, const LibraryFacts& facts) {
+        Unregister(root, facts);
+        return S_OK;
+    });
 }
 
 } // namespace verrick
