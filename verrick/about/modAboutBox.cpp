@@ -20,11 +20,14 @@ using support::ComPtr;
 
 constexpr long kRetryOnceError = 450;
 
-ComPtr<IPictureDisp> MakePicture(PICTDESC& description)
+// A picture that owns the handle its description names: the owner lets go of it once the picture exists.
+template <typename Owner> ComPtr<IPictureDisp> MakePicture(PICTDESC& description, Owner& owner)
 {
+    description.cbSizeofstruct = sizeof description;
     ComPtr<IPictureDisp> picture;
     HRESULT hr = ::OleCreatePictureIndirect(&description, IID_IPictureDisp, TRUE, picture.put_void());
     if (FAILED(hr)) support::Raise(static_cast<long>(hr), L"OleCreatePictureIndirect failed");
+    owner.release();
     return picture;
 }
 
@@ -48,24 +51,18 @@ ComPtr<IPictureDisp> PictureOfIcon(support::UniqueIcon icon)
 {
     if (!icon) return {};
     PICTDESC description{};
-    description.cbSizeofstruct = sizeof description;
     description.picType = PICTYPE_ICON;
     description.icon.hicon = icon.get();
-    ComPtr<IPictureDisp> picture = MakePicture(description);
-    icon.release(); // the picture owns it now
-    return picture;
+    return MakePicture(description, icon);
 }
 
 ComPtr<IPictureDisp> PictureOfBitmap(support::UniqueBitmap bitmap)
 {
     if (!bitmap) return {};
     PICTDESC description{};
-    description.cbSizeofstruct = sizeof description;
     description.picType = PICTYPE_BITMAP;
     description.bmp.hbitmap = bitmap.get();
-    ComPtr<IPictureDisp> picture = MakePicture(description);
-    bitmap.release();
-    return picture;
+    return MakePicture(description, bitmap);
 }
 
 OLE_HANDLE PictureHandle(IPictureDisp* picture) noexcept
