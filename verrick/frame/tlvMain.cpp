@@ -51,6 +51,24 @@ template <typename Step> bool IgnoringErrors(Step&& step)
     }
 }
 
+// The arguments, each converted, in a typed array with the same bounds; an
+// argument that does not convert leaves its element empty. No arguments: the
+// array cannot be dimensioned and stays unallocated (null).
+template <typename Element, typename Convert>
+SAFEARRAY* ConvertedArray(SAFEARRAY** arguments, VARTYPE type, Convert convert)
+{
+    ArgumentList args = ArgumentsOf(arguments);
+    if (args.Count() == 0) return nullptr;
+    SafeArray converted = SafeArray::Vector(type, args.lower, args.Count());
+    {
+        SafeArrayData<VARIANT> from(args.array);
+        SafeArrayData<Element> to(converted.get());
+        for (ULONG i = 0; i < args.Count(); ++i)
+            IgnoringErrors([&] { to[i] = convert(from[i]); });
+    }
+    return converted.release();
+}
+
 // Split() of the runtime: at most limit parts (-1: no limit), the rest in the last one.
 std::vector<std::wstring> SplitText(std::wstring_view text, std::wstring_view delimiter, LONG limit,
                                     LONG compare)
@@ -102,18 +120,8 @@ HRESULT tlvMain::ArrayString(SAFEARRAY** Args, SAFEARRAY** Result)
     return Guard([&] {
         if (!Result) support::Raise(support::err::InvalidProcedureCall);
         *Result = nullptr;
-        ArgumentList args = ArgumentsOf(Args);
-        // No arguments: the array cannot be dimensioned and stays unallocated.
-        if (args.Count() == 0) return;
-        SafeArray strings = SafeArray::Vector(VT_BSTR, args.lower, args.Count());
-        {
-            SafeArrayData<VARIANT> from(args.array);
-            SafeArrayData<BSTR> to(strings.get());
-            for (ULONG i = 0; i < args.Count(); ++i) {
-                IgnoringErrors([&] { to[i] = Bstr(vb::ToText(from[i])).release(); });
-            }
-        }
-        *Result = strings.release();
+        *Result = ConvertedArray<BSTR>(Args, VT_BSTR,
+                                       [](const VARIANT& v) { return Bstr(vb::ToText(v)).release(); });
     });
 }
 
@@ -122,17 +130,7 @@ HRESULT tlvMain::ArrayLong(SAFEARRAY** Args, SAFEARRAY** Result)
     return Guard([&] {
         if (!Result) support::Raise(support::err::InvalidProcedureCall);
         *Result = nullptr;
-        ArgumentList args = ArgumentsOf(Args);
-        if (args.Count() == 0) return;
-        SafeArray numbers = SafeArray::Vector(VT_I4, args.lower, args.Count());
-        {
-            SafeArrayData<VARIANT> from(args.array);
-            SafeArrayData<LONG> to(numbers.get());
-            for (ULONG i = 0; i < args.Count(); ++i) {
-                IgnoringErrors([&] { to[i] = vb::ToLong(from[i]); });
-            }
-        }
-        *Result = numbers.release();
+        *Result = ConvertedArray<LONG>(Args, VT_I4, [](const VARIANT& v) { return vb::ToLong(v); });
     });
 }
 
