@@ -43,6 +43,23 @@ bool FindInterface(Self* self, REFIID iid, void** object) noexcept
     return false;
 }
 
+// QueryInterface over an interface list: IUnknown is the first interface, then
+// the list, then extra(iid, object) for what lies outside it; what is found is
+// AddRef'd.
+template <typename Self, typename First, typename... Rest, typename Extra>
+HRESULT QueryInterfaceList(Self* self, REFIID iid, void** object, Extra&& extra) noexcept
+{
+    if (!object) return E_POINTER;
+    *object = nullptr;
+    if (IsEqualIID(iid, IID_IUnknown)) {
+        *object = static_cast<First*>(self);
+    } else if (!FindInterface<Self, First, Rest...>(self, iid, object) && !extra(iid, object)) {
+        return E_NOINTERFACE;
+    }
+    self->AddRef();
+    return S_OK;
+}
+
 template <typename First, typename... Rest> class ComObjectBase : public First, public Rest... {
 public:
     ComObjectBase(const ComObjectBase&) = delete;
@@ -50,15 +67,8 @@ public:
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
     {
-        if (!object) return E_POINTER;
-        *object = nullptr;
-        if (IsEqualIID(iid, IID_IUnknown)) {
-            *object = static_cast<First*>(this);
-        } else if (!FindInterface<ComObjectBase, First, Rest...>(this, iid, object)) {
-            if (!QueryExtra(iid, object)) return E_NOINTERFACE;
-        }
-        AddRef();
-        return S_OK;
+        return QueryInterfaceList<ComObjectBase, First, Rest...>(
+            this, iid, object, [this](REFIID extra, void** found) { return QueryExtra(extra, found); });
     }
     ULONG STDMETHODCALLTYPE AddRef() override
     {
@@ -89,15 +99,8 @@ public:
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
     {
-        if (!object) return E_POINTER;
-        *object = nullptr;
-        if (IsEqualIID(iid, IID_IUnknown)) {
-            *object = static_cast<First*>(this);
-        } else if (!FindInterface<ComPart, First, Rest...>(this, iid, object)) {
-            return E_NOINTERFACE;
-        }
-        AddRef();
-        return S_OK;
+        return QueryInterfaceList<ComPart, First, Rest...>(this, iid, object,
+                                                           [](REFIID, void**) noexcept { return false; });
     }
     ULONG STDMETHODCALLTYPE AddRef() override { return owner_.AddRef(); }
     ULONG STDMETHODCALLTYPE Release() override { return owner_.Release(); }

@@ -127,6 +127,43 @@ std::vector<DWORD> Cookies(IConnectionPoint& point)
 
 } // namespace
 
+TEST_CASE("ComObjectBase::QueryInterface")
+{
+    ComPtr<RecordingSink> sink = MakeObject<RecordingSink>();
+    IUnknown* unknown = nullptr;
+    REQUIRE(sink->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&unknown)) == S_OK);
+    // The identity is the first interface of the list; every answer takes a reference.
+    CHECK(unknown == static_cast<IDispatch*>(sink.get()));
+    void* found = nullptr;
+    REQUIRE(sink->QueryInterface(IID_IPropertyNotifySink, &found) == S_OK);
+    CHECK(found == static_cast<IPropertyNotifySink*>(sink.get()));
+    CHECK(static_cast<IUnknown*>(found)->Release() == 2);
+    CHECK(unknown->Release() == 1);
+
+    found = sink.get();
+    CHECK(sink->QueryInterface(IID_IConnectionPoint, &found) == E_NOINTERFACE);
+    CHECK(found == nullptr);
+    CHECK(sink->QueryInterface(IID_IDispatch, nullptr) == E_POINTER);
+}
+
+TEST_CASE("ComPart::QueryInterface")
+{
+    ComPtr<Source> source = MakeObject<Source>();
+    IConnectionPoint& point = source->events;
+    IUnknown* unknown = nullptr;
+    REQUIRE(point.QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&unknown)) == S_OK);
+    // A part has an identity of its own, and its references are its owner's.
+    CHECK(unknown == static_cast<IConnectionPoint*>(&point));
+    CHECK(source->AddRef() == 3);
+    CHECK(source->Release() == 2);
+    CHECK(unknown->Release() == 1);
+
+    // The owner's interfaces are not the part's.
+    void* found = &point;
+    CHECK(point.QueryInterface(IID_IConnectionPointContainer, &found) == E_NOINTERFACE);
+    CHECK(found == nullptr);
+}
+
 TEST_CASE("SnapshotEnumerator::Walks")
 {
     ComPtr<IEnumVARIANT> items =
