@@ -1,6 +1,7 @@
 ' Form and control helpers, driven with script objects standing in for
 ' controls (they answer the same property and method names). Wine's VBScript
 ' takes one name per Public line in a Class.
+'#include control_array.vbs
 Plan 29
 Dim tlv, log, r
 Set tlv = CreateObject("Velmora.tlvMain")
@@ -17,24 +18,6 @@ Class OptionButton
         EnabledValue = v
         log = log & Name & "=" & v & ";"
     End Property
-End Class
-
-' A control array: LBound, UBound and the default member Item(Index).
-Class ControlArray
-    Private items
-    Public Sub Init(list)
-        items = list
-    End Sub
-    Public Function LBound()
-        LBound = 0
-    End Function
-    Public Function UBound()
-        UBound = 3
-    End Function
-    Public Default Function Item(i)
-        If Not IsObject(items(i)) Then Err.Raise 340
-        Set Item = items(i)
-    End Function
 End Class
 
 Function MakeOption(name, value)

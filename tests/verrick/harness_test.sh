@@ -68,5 +68,34 @@ CheckEqual "sum", 1 + 1, 2
 Summary
 VBS
 
+# An included file's checks count toward the including script's Plan, so one
+# that stops short inside the included file fails the script.
+cat > "$work/shared_checks.vbs" <<'VBS'
+Sub CheckBoth(a)
+    CheckEqual "first", a(0), 1
+    CheckEqual "second", a(1), 2
+End Sub
+VBS
+expect included pass "checks: 3 of 3 ran, 0 failed" <<'VBS'
+'#include shared_checks.vbs
+Plan 3
+CheckBoth Array(1, 2)
+CheckEqual "sum", 1 + 1, 2
+Summary
+VBS
+expect included_short fail "2 checks ran, the script plans 3" <<'VBS'
+'#include shared_checks.vbs
+Plan 3
+CheckBoth Array(1)
+CheckEqual "sum", 1 + 1, 2
+Summary
+VBS
+expect included_missing fail "No such file" <<'VBS'
+'#include no_such_checks.vbs
+Plan 1
+CheckEqual "sum", 1 + 1, 2
+Summary
+VBS
+
 echo "$failures failures"
 [ "$failures" -eq 0 ]

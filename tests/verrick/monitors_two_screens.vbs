@@ -1,46 +1,14 @@
 ' tlvMultiMonitor and Monitor with two monitors (two_screens.sh): Wine on a
 ' display of two screens joined by Xinerama, 1024x768 (primary) and 800x600,
 ' both at the origin. Flags: 0 null, 1 primary, 2 nearest.
+'#include monitor_checks.vbs
 Plan 25
-Dim mm, all, m, first, second, n, names
-
-Function Bounds(m)
-    Bounds = m.MonitorLeft & "," & m.MonitorTop & "," & m.MonitorRight & "," & m.MonitorBottom & " " & _
-        m.MonitorWidth & "x" & m.MonitorHeight
-End Function
-
-Function WorkArea(m)
-    WorkArea = m.WorkAreaLeft & "," & m.WorkAreaTop & "," & m.WorkAreaRight & "," & m.WorkAreaBottom & " " & _
-        m.WorkAreaWidth & "x" & m.WorkAreaHeight
-End Function
-
-Function NameOf(m)
-    If m Is Nothing Then
-        NameOf = "nothing"
-    Else
-        NameOf = m.DeviceName
-    End If
-End Function
+Dim mm, all, m, second, n
 
 Set mm = CreateObject("Velmora.tlvMultiMonitor")
 Set all = mm.GetAllMonitors()
-CheckEqual "two monitors", all.Count, 2
-names = ""
-For Each m In all
-    names = names & m.DeviceName & ";"
-Next
-CheckEqual "in the platform's order", names, "\\.\DISPLAY1;\\.\DISPLAY2;"
-
-Set first = all(1)
+CheckTwoMonitors all, "0,0,800,600"
 Set second = all(2)
-CheckEqual "first is primary", first.Primary, True
-CheckEqual "first flags", first.Flags, 1
-CheckEqual "first bounds", Bounds(first), "0,0,1024,768 1024x768"
-CheckEqual "first work area", WorkArea(first), "0,0,1024,768 1024x768"
-CheckEqual "second is not primary", second.Primary, False
-CheckEqual "second flags", second.Flags, 0
-CheckEqual "second bounds", Bounds(second), "0,0,800,600 800x600"
-CheckEqual "second work area", WorkArea(second), "0,0,800,600 800x600"
 
 ' A point or rectangle on the larger screen only.
 CheckEqual "point on the first only", NameOf(mm.MonitorFromPoint(900, 700, 0)), "\\.\DISPLAY1"

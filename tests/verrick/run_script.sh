@@ -3,7 +3,9 @@
 # Wine's cscript, with harness.vbs in front of it. Passes only when the script
 # ends with "checks: N of N ran, 0 failed", N being the count its Plan states
 # (cscript itself reports no run-time errors, and a skipped check only shows
-# in the count).
+# in the count). A line "'#include NAME.vbs" in the script puts that file, from
+# the script's folder, between the harness and the script: its checks count
+# toward the script's Plan.
 #   run_script.sh SERVER.dll SCRIPT.vbs
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -15,7 +17,11 @@ to_windows() { printf 'Z:%s' "${1//\//\\}"; }
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-cat "$here/harness.vbs" "$script" > "$work/test.vbs"
+includes=()
+while read -r name; do
+    includes+=("$(dirname "$script")/$name")
+done < <(sed -nE "s/^'#include ([[:alnum:]_.-]+)\r?$/\1/p" "$script")
+cat "$here/harness.vbs" "${includes[@]}" "$script" > "$work/test.vbs"
 
 "$run" regsvr32 /s "$(to_windows "$server")"
 output=$("$run" cscript //nologo "$(to_windows "$work/test.vbs")" 2>&1 | tr -d '\r')

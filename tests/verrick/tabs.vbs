@@ -1,6 +1,7 @@
 ' The tab helper and the text-box helpers from a script client. Pages are
 ' script objects with ZOrder and Visible; a control array answers LBound,
 ' UBound and its default member.
+'#include control_array.vbs
 Plan 17
 Dim tabs, log, r
 
@@ -10,23 +11,6 @@ Class Page
     Public Sub ZOrder()
         log = log & Name & ";"
     End Sub
-End Class
-
-Class ControlArray
-    Private items
-    Public Sub Init(list)
-        items = list
-    End Sub
-    Public Function LBound()
-        LBound = 0
-    End Function
-    Public Function UBound()
-        UBound = 2
-    End Function
-    Public Default Function Item(i)
-        If Not IsObject(items(i)) Then Err.Raise 340
-        Set Item = items(i)
-    End Function
 End Class
 
 Function MakePage(name)
