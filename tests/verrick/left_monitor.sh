@@ -3,18 +3,14 @@
 # the primary, 1024x768, at the origin; the second, 800x600, at -900,100, with
 # a gap 100 pixels wide between the two. Xorg with the dummy video driver
 # makes the display (scripts/with-display.sh, VORLAN_MONITORS) and Wine takes
-# the monitors from its RandR outputs (own_display.sh starts it).
-#   left_monitor.sh SERVER.dll SERVICES_CHILD.exe
+# the monitors from its RandR outputs. Run through own_display.sh (CMake):
+#   own_display.sh libXrandr.so.2 libxrandr2 \
+#     VORLAN_MONITORS="1024x768+0+0 800x600-900+100" left_monitor.sh SERVER.dll SERVICES_CHILD.exe
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-root=$here/../..
-
-if [ -z "${VORLAN_OWN_DISPLAY:-}" ]; then
-  exec "$here/own_display.sh" libXrandr.so.2 libxrandr2 VORLAN_MONITORS="1024x768+0+0 800x600-900+100" "$0" "$@"
-fi
 server=$1
 child=$2
-run=$root/scripts/wine-run.sh
+run=$here/../../scripts/wine-run.sh
 
 status=0
 "$here/run_script.sh" "$server" "$here/monitors_left.vbs" || status=1

@@ -7,7 +7,6 @@
 # reads the monitors through an X library of its own width: without it, it
 # shows one monitor, so a missing one fails the test.
 #   own_display.sh LIBRARY PACKAGE NAME=VALUE TEST [ARGS...]
-# The test sees VORLAN_OWN_DISPLAY=1.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 
@@ -35,6 +34,6 @@ if ! ldconfig -p | grep -F "$entry" >/dev/null; then
   echo "$(basename "$1" .sh): $entry is missing (scripts/setup.sh installs $package)" >&2
   exit 1
 fi
-export WINEPREFIX=$WINEPREFIX-own-display VORLAN_OWN_DISPLAY=1 "${setting?}"
+export WINEPREFIX=$WINEPREFIX-own-display "${setting?}"
 unset DISPLAY
 exec "$root/scripts/with-display.sh" "$0" --inside "$@"

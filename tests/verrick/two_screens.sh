@@ -1,17 +1,13 @@
 #!/usr/bin/env bash
 # The monitors on a display of two screens joined by Xinerama: 1024x768, the
-# primary, and 800x600, both at the origin (own_display.sh makes it).
-#   two_screens.sh SERVER.dll SERVICES_CHILD.exe
+# primary, and 800x600, both at the origin. Run through own_display.sh (CMake):
+#   own_display.sh libXinerama.so.1 libxinerama1 VORLAN_SCREENS="1024x768 800x600" \
+#     two_screens.sh SERVER.dll SERVICES_CHILD.exe
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-root=$here/../..
-
-if [ -z "${VORLAN_OWN_DISPLAY:-}" ]; then
-  exec "$here/own_display.sh" libXinerama.so.1 libxinerama1 VORLAN_SCREENS="1024x768 800x600" "$0" "$@"
-fi
 server=$1
 child=$2
-run=$root/scripts/wine-run.sh
+run=$here/../../scripts/wine-run.sh
 status=0
 "$here/run_script.sh" "$server" "$here/monitors_two_screens.vbs" || status=1
 
