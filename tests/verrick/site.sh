@@ -1,7 +1,9 @@
 # A local HTTP server standing in for the maker's site, for the tests that
-# make update checks (sourced). start_site FOLDER serves the files of FOLDER,
-# logs each request to FOLDER/requests.log and points http_proxy at itself,
-# as the checks reach the maker's host name; stop_site ends it.
+# make update checks (sourced). Sourcing it makes $work, a temporary folder
+# with an empty site/ in it, removed on exit with the server stopped.
+# start_site FOLDER serves the files of FOLDER, logs each request to
+# FOLDER/requests.log and points http_proxy at itself, as the checks reach the
+# maker's host name; stop_site ends it.
 site_server=
 start_site() { # folder
   python3 "$(dirname "${BASH_SOURCE[0]}")/version_server.py" "$1" "$1.port" &
@@ -16,3 +18,6 @@ stop_site() {
   wait "$site_server" 2>/dev/null || true
   site_server=
 }
+work=$(mktemp -d)
+trap 'stop_site; rm -rf "$work"' EXIT
+mkdir "$work/site"

@@ -9,15 +9,7 @@ run="$here/../../scripts/wine-run.sh"
 client=$1
 
 to_windows() { printf 'Z:%s' "${1//\//\\}"; }
-work=$(mktemp -d)
 . "$here/site.sh"
-cleanup() {
-  stop_site
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-mkdir "$work/site"
 start_site "$work/site"
 
 . "$here/../checks.sh"

@@ -8,15 +8,7 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 
-work=$(mktemp -d)
 . "$here/site.sh"
-cleanup() {
-  stop_site
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-mkdir "$work/site"
 printf '1.0.0' > "$work/site/Version.Dummy.DAT"
 start_site "$work/site"
 
