@@ -1,27 +1,10 @@
 ' Times tlvClipboard's HTML and drop-file blocks beside plain text of the same
 ' size: SetHTML/GetHTML against SetText/GetText at 1, 3 and 10 MB, and
 ' GetShellFiles against GetText of the same paths at 1,000 and 10,000 paths.
-Option Explicit
 Dim clip, tlv, sizes, counts, k, size, text, started, setHtml, getHtml, setText, getText, r
 Dim count, joined, paths, files, i, getFiles
 Set clip = CreateObject("Velmora.tlvClipboard")
 Set tlv = CreateObject("Velmora.tlvMain")
-
-' Seconds since a reading of Timer (which starts again from 0 at midnight).
-Function Elapsed(since)
-    Dim seconds
-    seconds = Timer - since
-    If seconds < 0 Then seconds = seconds + 86400
-    Elapsed = seconds
-End Function
-
-Function Ms(seconds)
-    Ms = FormatNumber(seconds * 1000, 1)
-End Function
-
-Function Ratio(a, b)
-    If b > 0 Then Ratio = FormatNumber(a / b, 2) Else Ratio = "n/a"
-End Function
 
 sizes = Array(1000000, 3000000, 10000000)
 For k = 0 To 2

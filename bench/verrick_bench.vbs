@@ -1,22 +1,9 @@
 ' Times Verrick's late-bound helpers from VBScript beside what a script has
 ' without them: IsInArrayLong against Scripting.Dictionary's Exists, and
 ' JoinCollection and SplitCollection against Join and Split, at three sizes.
-Option Explicit
 Dim tlv, dict, numbers, i, found, started, lateTime, dictTime, calls
 Set tlv = CreateObject("Velmora.tlvMain")
 Set dict = CreateObject("Scripting.Dictionary")
-
-' Seconds since a reading of Timer (which starts again from 0 at midnight).
-Function Elapsed(since)
-    Dim seconds
-    seconds = Timer - since
-    If seconds < 0 Then seconds = seconds + 86400
-    Elapsed = seconds
-End Function
-
-Function Ms(seconds)
-    Ms = FormatNumber(seconds * 1000, 3)
-End Function
 
 ' A short array: five numbers, the one looked for is the fourth.
 numbers = tlv.ArrayLong(10, 20, 30, 40, 50)
@@ -36,7 +23,7 @@ For i = 1 To calls
 Next
 dictTime = Elapsed(started)
 WScript.Echo "IsInArrayLong (5 items) x " & calls & ": " & Ms(lateTime) & " ms; Dictionary.Exists: " & _
-    Ms(dictTime) & " ms; ratio " & FormatNumber(lateTime / dictTime, 2)
+    Ms(dictTime) & " ms; ratio " & Ratio(lateTime, dictTime)
 
 Dim sizes, size, parts, text, coll, reps, r, joined, pieces, k, line
 Dim joinColl, joinVB, splitColl, splitVB, previous(1), haveJoin
@@ -78,12 +65,12 @@ For k = 0 To 2
             joined = Join(parts, ",")
         Next
         joinVB = Elapsed(started) / reps
-        line = line & ", Join " & Ms(joinVB) & " ms (ratio " & FormatNumber(joinColl / joinVB, 2) & ")"
+        line = line & ", Join " & Ms(joinVB) & " ms (ratio " & Ratio(joinColl, joinVB) & ")"
     Else
         line = line & ", Join not available"
     End If
     line = line & "; SplitCollection " & Ms(splitColl) & " ms, Split " & Ms(splitVB) & " ms (ratio " & _
-        FormatNumber(splitColl / splitVB, 2) & ")"
+        Ratio(splitColl, splitVB) & ")"
     If k > 0 Then
         line = line & "; growth for 10x items: JoinCollection " & FormatNumber(joinColl / previous(0), 1) & _
             "x, SplitCollection " & FormatNumber(splitColl / previous(1), 1) & "x"
