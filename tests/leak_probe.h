@@ -4,6 +4,7 @@
 // GetGuiResources answers 0, so the handle tables are probed one by one:
 // Wine accepts a handle whose upper word (the generation) is 0.
 
+#include <doctest.h>
 #include <windows.h>
 
 inline int CountGdiObjects()
@@ -37,4 +38,18 @@ inline int CountWindows()
     for (UINT_PTR handle = 1; handle <= 0xFFFF; ++handle)
         if (IsOwnWindow(reinterpret_cast<HWND>(handle))) ++count;
     return count;
+}
+
+// Runs round once, so that what stays for the process (classes, fonts, type
+// libraries) is loaded, then `times` more, and checks that the GDI objects,
+// kernel handles and windows are as many as after the first.
+template <class Round> void CheckRoundsLeaveNothing(int times, Round round)
+{
+    round();
+    const int gdi = CountGdiObjects(), handles = CountKernelHandles(), windows = CountWindows();
+    for (int i = 0; i < times; ++i)
+        round();
+    CHECK(CountGdiObjects() == gdi);
+    CHECK(CountKernelHandles() == handles);
+    CHECK(CountWindows() == windows);
 }

@@ -185,12 +185,5 @@ TEST_CASE("ListDialog::Resize")
 
 TEST_CASE("ListDialog::LeavesNothingBehind")
 {
-    auto round = [] { Show([](frmList& d) { d.Unload(); }, {L"one\ttwo", L"three"}); };
-    round();
-    const int gdi = CountGdiObjects(), windows = CountWindows(), handles = CountKernelHandles();
-    for (int i = 0; i < 100; ++i)
-        round();
-    CHECK(CountGdiObjects() == gdi);
-    CHECK(CountWindows() == windows);
-    CHECK(CountKernelHandles() == handles);
+    CheckRoundsLeaveNothing(100, [] { Show([](frmList& d) { d.Unload(); }, {L"one\ttwo", L"three"}); });
 }

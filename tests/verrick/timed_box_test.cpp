@@ -278,12 +278,6 @@ TEST_CASE("TimedBox::Answers")
 TEST_CASE("TimedBox::LeavesNothingBehind")
 {
     SystemCalls calls;
-    auto round = [] { Show([](frmError500& d) { d.cmdButton(0).Value(true); }, L"Again", 48, L"t"); };
-    round();
-    const int gdi = CountGdiObjects(), windows = CountWindows(), handles = CountKernelHandles();
-    for (int i = 0; i < 100; ++i)
-        round();
-    CHECK(CountGdiObjects() == gdi);
-    CHECK(CountWindows() == windows);
-    CHECK(CountKernelHandles() == handles);
+    CheckRoundsLeaveNothing(
+        100, [] { Show([](frmError500& d) { d.cmdButton(0).Value(true); }, L"Again", 48, L"t"); });
 }
