@@ -4,6 +4,7 @@
 #include <doctest.h>
 
 #include <cstdlib>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,7 @@
 #include "vorlan/app_descriptor.h"
 #include "vorlan/frmMain.h"
 
+#include "input.h"
 #include "support/handles.h"
 #include "verrick_server.h"
 
@@ -42,32 +44,6 @@ bool ProgramSettingStored(const wchar_t* name)
         ERROR_SUCCESS)
         return false;
     return ::RegQueryValueExW(key.get(), name, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
-}
-
-struct FoundWindow {
-    DWORD processId;
-    HWND window = nullptr;
-};
-
-BOOL CALLBACK MatchMainWindow(HWND window, LPARAM context)
-{
-    auto* found = reinterpret_cast<FoundWindow*>(context);
-    DWORD owner = 0;
-    ::GetWindowThreadProcessId(window, &owner);
-    wchar_t className[64] = {};
-    ::GetClassNameW(window, className, 64);
-    if (owner == found->processId && std::wstring(className) == L"ToolkitForm" && ::IsWindowVisible(window)) {
-        found->window = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-HWND FindMainWindow(DWORD processId)
-{
-    FoundWindow found{processId};
-    ::EnumWindows(MatchMainWindow, reinterpret_cast<LPARAM>(&found));
-    return found.window;
 }
 
 std::vector<HWND> Bars(HWND main)
@@ -166,6 +142,42 @@ template <typename Condition> bool WaitFor(Condition&& condition, DWORD millisec
     return condition();
 }
 
+struct WindowSearch {
+    DWORD processId;
+    std::function<bool(HWND)> wanted;
+    HWND window = nullptr;
+};
+
+BOOL CALLBACK MatchWindow(HWND window, LPARAM context)
+{
+    auto* search = reinterpret_cast<WindowSearch*>(context);
+    DWORD owner = 0;
+    ::GetWindowThreadProcessId(window, &owner);
+    if ((search->processId == 0 || owner == search->processId) && ::IsWindowVisible(window) &&
+        search->wanted(window)) {
+        search->window = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// The first visible top-level window of the process (of any, for 0) that is wanted.
+HWND FindWindowOf(DWORD processId, std::function<bool(HWND)> wanted)
+{
+    WindowSearch search{processId, std::move(wanted)};
+    ::EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
+    return search.window;
+}
+
+HWND FindWindowOfClass(DWORD processId, const wchar_t* className)
+{
+    return FindWindowOf(processId, [className](HWND window) {
+        wchar_t name[64] = {};
+        ::GetClassNameW(window, name, 64);
+        return std::wstring(name) == className;
+    });
+}
+
 // One run of Vorlan.exe with its main window shown; ended by force if a test leaves it running.
 struct Run {
     Run()
@@ -179,7 +191,7 @@ struct Run {
         thread.reset(info.hThread);
         for (int i = 0; i < 200 && !main; ++i) {
             ::WaitForInputIdle(process.get(), 100);
-            main = FindMainWindow(info.dwProcessId);
+            main = FindWindowOfClass(info.dwProcessId, L"ToolkitForm");
         }
         REQUIRE(main);
         ::SetForegroundWindow(main);
@@ -206,34 +218,6 @@ struct Run {
     support::UniqueKernelHandle process, thread;
     HWND main = nullptr;
 };
-
-struct WindowOfClass {
-    DWORD processId;
-    const wchar_t* className;
-    HWND window = nullptr;
-};
-
-BOOL CALLBACK MatchWindowOfClass(HWND window, LPARAM context)
-{
-    auto* wanted = reinterpret_cast<WindowOfClass*>(context);
-    DWORD owner = 0;
-    ::GetWindowThreadProcessId(window, &owner);
-    wchar_t className[64] = {};
-    ::GetClassNameW(window, className, 64);
-    if ((wanted->processId == 0 || owner == wanted->processId) &&
-        std::wstring(className) == wanted->className && ::IsWindowVisible(window)) {
-        wanted->window = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-HWND FindWindowOfClass(DWORD processId, const wchar_t* className)
-{
-    WindowOfClass wanted{processId, className};
-    ::EnumWindows(MatchWindowOfClass, reinterpret_cast<LPARAM>(&wanted));
-    return wanted.window;
-}
 
 // The texts of a dialog's children, one after the other.
 std::wstring DialogText(HWND dialog)
@@ -262,26 +246,9 @@ VerrickRegistered verrickRegistered;
 TEST_CASE("Vorlan::StartsShowsItsDrivesAndCloses")
 {
     ClearProgramSettings();
-    std::wstring path = ProgramPath();
-    STARTUPINFOW startup{sizeof startup};
-    PROCESS_INFORMATION process{};
-    std::wstring commandLine = L"\"" + path + L"\"";
-    REQUIRE(::CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                             &startup, &process));
-    support::UniqueKernelHandle processHandle(process.hProcess), thread(process.hThread);
-
-    HWND main = nullptr;
-    for (int i = 0; i < 200 && !main; ++i) {
-        ::WaitForInputIdle(process.hProcess, 100);
-        main = FindMainWindow(process.dwProcessId);
-    }
-    REQUIRE(main);
-    ::SetForegroundWindow(main);
-    Wait(300);
-
-    wchar_t caption[256] = {};
-    ::GetWindowTextW(main, caption, 256);
-    CHECK(std::wstring(caption) == L"Vorlan :: F5 / Tab / 0aANPRST :: занято / всего");
+    Run vorlan;
+    const HWND main = vorlan.main;
+    CHECK(TextOf(main) == L"Vorlan :: F5 / Tab / 0aANPRST :: занято / всего");
     RECT client{};
     ::GetClientRect(main, &client);
     CHECK(client.right == 581);
@@ -308,10 +275,8 @@ TEST_CASE("Vorlan::StartsShowsItsDrivesAndCloses")
     }
 
     ::PostMessageW(main, WM_CLOSE, 0, 0);
-    REQUIRE(::WaitForSingleObject(process.hProcess, 10000) == WAIT_OBJECT_0);
-    DWORD exitCode = 1;
-    ::GetExitCodeProcess(process.hProcess, &exitCode);
-    CHECK(exitCode == 0);
+    REQUIRE(::WaitForSingleObject(vorlan.process.get(), 10000) == WAIT_OBJECT_0);
+    CHECK(vorlan.EndsWith() == 0);
 }
 
 TEST_CASE("Vorlan::OptionsAndPlacementSurviveARestart")
@@ -367,10 +332,8 @@ TEST_CASE("Vorlan::F1OpensTheReadMeBesideTheProgram")
     vorlan.Key(VK_F1);
     HWND readMe = nullptr;
     CHECK(WaitFor([&] {
-        for (HWND w = ::GetTopWindow(nullptr); w; w = ::GetWindow(w, GW_HWNDNEXT))
-            if (::IsWindowVisible(w) && TextOf(w).find(L"ReadMe") != std::wstring::npos)
-                return (readMe = w) != nullptr;
-        return false;
+        readMe = FindWindowOf(0, [](HWND w) { return TextOf(w).find(L"ReadMe") != std::wstring::npos; });
+        return readMe != nullptr;
     }));
     if (readMe) {
         DWORD editor = 0;
@@ -384,39 +347,10 @@ TEST_CASE("Vorlan::F1OpensTheReadMeBesideTheProgram")
 
 namespace {
 
-struct AboutBoxSearch {
-    DWORD processId;
-    HWND window = nullptr;
-};
-
-BOOL CALLBACK MatchAboutBox(HWND window, LPARAM context)
-{
-    auto* search = reinterpret_cast<AboutBoxSearch*>(context);
-    DWORD owner = 0;
-    ::GetWindowThreadProcessId(window, &owner);
-    if (owner == search->processId && ::IsWindowVisible(window) && TextOf(window) == L"О программе") {
-        search->window = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
 BOOL CALLBACK CollectText(HWND window, LPARAM texts)
 {
     if (::IsWindowVisible(window)) *reinterpret_cast<std::wstring*>(texts) += TextOf(window) + L"\n";
     return TRUE;
-}
-
-// Shift+F1 as the keyboard gives it: Shift held while F1 goes down and up.
-void PressShiftF1()
-{
-    INPUT inputs[4] = {};
-    for (INPUT& input : inputs)
-        input.type = INPUT_KEYBOARD;
-    inputs[0].ki.wVk = inputs[3].ki.wVk = VK_SHIFT;
-    inputs[1].ki.wVk = inputs[2].ki.wVk = VK_F1;
-    inputs[2].ki.dwFlags = inputs[3].ki.dwFlags = KEYEVENTF_KEYUP;
-    ::SendInput(4, inputs, sizeof(INPUT));
 }
 
 } // namespace
@@ -427,30 +361,26 @@ TEST_CASE("Vorlan::ShiftF1ShowsTheAboutBoxOfVorlan")
     Run vorlan;
     ::SetForegroundWindow(vorlan.main);
     Wait(200);
-    PressShiftF1();
-    AboutBoxSearch search{vorlan.info.dwProcessId};
+    test_input::SendKeys({VK_SHIFT, VK_F1}); // Shift held while F1 goes down and up
+    HWND about = nullptr;
     REQUIRE(WaitFor([&] {
-        ::EnumWindows(MatchAboutBox, reinterpret_cast<LPARAM>(&search));
-        return search.window != nullptr;
+        about = FindWindowOf(vorlan.info.dwProcessId, [](HWND w) { return TextOf(w) == L"О программе"; });
+        return about != nullptr;
     }));
     Wait(500);
     std::wstring texts;
-    ::EnumChildWindows(search.window, CollectText, reinterpret_cast<LPARAM>(&texts));
+    ::EnumChildWindows(about, CollectText, reinterpret_cast<LPARAM>(&texts));
     CAPTURE(texts);
     CHECK(texts.find(L"Tollever - Vorlan\n") != std::wstring::npos);
     CHECK(texts.find(L"1.04.0052\n") != std::wstring::npos);
     // The main window takes no input while the box is open.
     CHECK_FALSE(::IsWindowEnabled(vorlan.main));
-    Screenshot shot(search.window);
+    Screenshot shot(about);
     ::CopyFileW(L"vorlan-e2e.bmp", L"vorlan-about.bmp", FALSE);
 
-    ::SetForegroundWindow(search.window);
-    INPUT esc[2] = {};
-    esc[0].type = esc[1].type = INPUT_KEYBOARD;
-    esc[0].ki.wVk = esc[1].ki.wVk = VK_ESCAPE;
-    esc[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    ::SendInput(2, esc, sizeof(INPUT));
-    CHECK(WaitFor([&] { return !::IsWindow(search.window) || !::IsWindowVisible(search.window); }));
+    ::SetForegroundWindow(about);
+    test_input::SendKeys({VK_ESCAPE});
+    CHECK(WaitFor([&] { return !::IsWindow(about) || !::IsWindowVisible(about); }));
     CHECK(WaitFor([&] { return ::IsWindowEnabled(vorlan.main) != FALSE; }));
     // Vorlan goes on: its keys work again.
     vorlan.Key(VK_ESCAPE);
