@@ -330,16 +330,7 @@ TEST_CASE("Subclasser::CallbackErrors")
 {
     SUBCASE("in a program they end it through the fatal-error path")
     {
-        std::wstring commandLine = L"\"" + support_test::ProgramPath() + L"\" --fatal-hook";
-        STARTUPINFOW startup{sizeof startup};
-        PROCESS_INFORMATION process{};
-        REQUIRE(::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                                 &startup, &process));
-        support::UniqueKernelHandle processHandle(process.hProcess), threadHandle(process.hThread);
-        REQUIRE(::WaitForSingleObject(process.hProcess, 30000) == WAIT_OBJECT_0);
-        DWORD exitCode = 0;
-        ::GetExitCodeProcess(process.hProcess, &exitCode);
-        CHECK(exitCode == kFatalExit);
+        CHECK(support_test::RunToEnd(support_test::ProgramPath(), L"--fatal-hook", 30000) == kFatalExit);
     }
     SUBCASE("in a guest the window handles the message as it was sent")
     {

@@ -31,43 +31,15 @@ bool RunningOnWine()
 constexpr wchar_t kExpectedHost[] = L"SUPPORT_TESTS_EXPECTED_HOST";
 constexpr int kHostAsExpected = 42;
 
-// Runs a copy of this program that Wine presents the given Windows version
-// (AppDefaults by file name); the copy runs only Es::HostSeenByAChildProcess.
+// Runs a copy of this program that Wine presents the given Windows version;
+// the copy runs only Es::HostSeenByAChildProcess.
 DWORD RunAsHost(const wchar_t* version, const wchar_t* expected)
 {
-    wchar_t temp[MAX_PATH] = {};
-    ::GetTempPathW(MAX_PATH, temp);
-    const std::wstring name =
-        L"support_host_" + std::wstring(version) + L"_" + std::to_wstring(::GetCurrentProcessId()) + L".exe";
-    const std::wstring exe = temp + name;
-    const std::wstring appDefaults = L"Software\\Wine\\AppDefaults\\" + name;
-    if (!::CopyFileW(ProgramPath().c_str(), exe.c_str(), FALSE)) return 1000 + ::GetLastError();
-
-    DWORD exitCode = 999;
-    UniqueRegKey key;
-    if (::RegCreateKeyExW(HKEY_CURRENT_USER, appDefaults.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
-                          key.put(), nullptr) == ERROR_SUCCESS) {
-        const std::wstring value = version;
-        ::RegSetValueExW(key.get(), L"Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                         static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-        key.reset();
-
-        std::wstring commandLine = L"\"" + exe + L"\" --test-case=Es::HostSeenByAChildProcess";
-        STARTUPINFOW startup{};
-        startup.cb = sizeof startup;
-        PROCESS_INFORMATION process{};
-        ::SetEnvironmentVariableW(kExpectedHost, expected);
-        const BOOL started = ::CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
-                                              nullptr, nullptr, &startup, &process);
-        ::SetEnvironmentVariableW(kExpectedHost, nullptr);
-        if (started) {
-            UniqueKernelHandle processHandle(process.hProcess), thread(process.hThread);
-            if (::WaitForSingleObject(process.hProcess, 120000) == WAIT_OBJECT_0)
-                ::GetExitCodeProcess(process.hProcess, &exitCode);
-        }
-        ::RegDeleteKeyW(HKEY_CURRENT_USER, appDefaults.c_str());
-    }
-    ::DeleteFileW(exe.c_str());
+    ::SetEnvironmentVariableW(kExpectedHost, expected);
+    const DWORD exitCode = support_test::RunTestCaseInCopy(
+        L"support_host_" + std::wstring(version) + L"_" + std::to_wstring(::GetCurrentProcessId()) + L".exe",
+        L"Es::HostSeenByAChildProcess", version);
+    ::SetEnvironmentVariableW(kExpectedHost, nullptr);
     return exitCode;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // Helpers of the support tests: readable wide texts in failure reports, the
-// number of a run-time error, this program's path, and a real window.
+// number of a run-time error, this program's path, child processes of it,
+// and a real window.
 
 #include <doctest.h>
 
@@ -62,6 +63,55 @@ inline std::wstring ProgramPath()
     wchar_t path[MAX_PATH * 2] = {};
     ::GetModuleFileNameW(nullptr, path, MAX_PATH * 2);
     return path;
+}
+
+// Runs a program with the arguments and waits for it: its exit code, or 999
+// when it did not start or did not end in time (either also fails a check).
+inline DWORD RunToEnd(const std::wstring& program, const std::wstring& arguments, DWORD milliseconds = 120000)
+{
+    std::wstring commandLine = L"\"" + program + L"\" " + arguments;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    const BOOL started = ::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
+                                          nullptr, nullptr, &startup, &process);
+    CHECK_MESSAGE(started, "CreateProcessW failed: ", ::GetLastError());
+    if (!started) return 999;
+    support::UniqueKernelHandle processHandle(process.hProcess), thread(process.hThread);
+    const bool ended = ::WaitForSingleObject(process.hProcess, milliseconds) == WAIT_OBJECT_0;
+    CHECK_MESSAGE(ended, "the child process did not end in time");
+    DWORD exitCode = 999;
+    if (ended) ::GetExitCodeProcess(process.hProcess, &exitCode);
+    return exitCode;
+}
+
+// Runs one test case of this program in a copy of it, NAME in the temp folder,
+// that Wine presents as another Windows version (nullptr: its own) and with a
+// library disabled (nullptr: none), through its per-program settings
+// (AppDefaults, by file name). The exit code, or 1000 + the error when the
+// copy could not be made; the copy and its settings are removed afterwards.
+inline DWORD RunTestCaseInCopy(const std::wstring& name, const wchar_t* testCase, const wchar_t* version,
+                               const wchar_t* disabledLibrary = nullptr)
+{
+    wchar_t temp[MAX_PATH] = {};
+    ::GetTempPathW(MAX_PATH, temp);
+    const std::wstring exe = temp + name;
+    if (!::CopyFileW(ProgramPath().c_str(), exe.c_str(), FALSE)) return 1000 + ::GetLastError();
+    const std::wstring appDefaults = L"Software\\Wine\\AppDefaults\\" + name;
+    auto set = [](const std::wstring& path, const wchar_t* valueName, const std::wstring& value) {
+        support::UniqueRegKey key;
+        if (::RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                              key.put(), nullptr) == ERROR_SUCCESS)
+            ::RegSetValueExW(key.get(), valueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                             static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+    };
+    if (version) set(appDefaults, L"Version", version);
+    if (disabledLibrary) set(appDefaults + L"\\DllOverrides", disabledLibrary, L"");
+    const DWORD exitCode = RunToEnd(exe, std::wstring(L"--test-case=") + testCase);
+    ::RegDeleteKeyW(HKEY_CURRENT_USER, (appDefaults + L"\\DllOverrides").c_str());
+    ::RegDeleteKeyW(HKEY_CURRENT_USER, appDefaults.c_str());
+    ::DeleteFileW(exe.c_str());
+    return exitCode;
 }
 
 // A hidden top-level window of a test class.

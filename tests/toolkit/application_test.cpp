@@ -79,16 +79,7 @@ const bool isFatalChild = [] {
 
 DWORD RunChild(const std::wstring& name)
 {
-    std::wstring commandLine = L"\"" + support_test::ProgramPath() + L"\" --fatal-child=" + name;
-    STARTUPINFOW startup{sizeof startup};
-    PROCESS_INFORMATION process{};
-    REQUIRE(::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                             &startup, &process));
-    support::UniqueKernelHandle processHandle(process.hProcess), threadHandle(process.hThread);
-    REQUIRE(::WaitForSingleObject(process.hProcess, 30000) == WAIT_OBJECT_0);
-    DWORD exitCode = 0;
-    ::GetExitCodeProcess(process.hProcess, &exitCode);
-    return exitCode;
+    return support_test::RunToEnd(support_test::ProgramPath(), L"--fatal-child=" + name, 30000);
 }
 
 } // namespace

@@ -293,38 +293,14 @@ TEST_CASE("Modules::SeenByAChildProcess")
 namespace {
 
 // Runs a copy of this program as Wine presents the given Windows version, or
-// with one library disabled (Wine's per-program settings of AppDefaults); the
-// copy runs only Modules::SeenByAChildProcess.
+// with one library disabled; the copy runs only Modules::SeenByAChildProcess.
 DWORD RunChild(const wchar_t* mode, const wchar_t* version, const wchar_t* disabledLibrary)
 {
-    wchar_t temp[MAX_PATH] = {};
-    ::GetTempPathW(MAX_PATH, temp);
-    const std::wstring name =
-        L"about_panes_" + std::wstring(mode) + L"_" + std::to_wstring(::GetCurrentProcessId()) + L".exe";
-    const std::wstring exe = temp + name;
-    if (!::CopyFileW(ProgramPath().c_str(), exe.c_str(), FALSE)) return 1000 + ::GetLastError();
-    const std::wstring appDefaults = L"Software\\Wine\\AppDefaults\\" + name;
-    if (version) support::esWriteStringToRegistry(HKEY_CURRENT_USER, appDefaults, L"Version", version);
-    if (disabledLibrary)
-        support::esWriteStringToRegistry(HKEY_CURRENT_USER, appDefaults + L"\\DllOverrides", disabledLibrary,
-                                         L"");
-    std::wstring commandLine = L"\"" + exe + L"\" --test-case=Modules::SeenByAChildProcess";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
     ::SetEnvironmentVariableW(L"ABOUT_TESTS_CHILD", mode);
-    const BOOL started = ::CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
-                                          nullptr, nullptr, &startup, &process);
+    const DWORD exitCode = support_test::RunTestCaseInCopy(
+        L"about_panes_" + std::wstring(mode) + L"_" + std::to_wstring(::GetCurrentProcessId()) + L".exe",
+        L"Modules::SeenByAChildProcess", version, disabledLibrary);
     ::SetEnvironmentVariableW(L"ABOUT_TESTS_CHILD", nullptr);
-    DWORD exitCode = 999;
-    if (started) {
-        support::UniqueKernelHandle processHandle(process.hProcess), thread(process.hThread);
-        if (::WaitForSingleObject(process.hProcess, 120000) == WAIT_OBJECT_0)
-            ::GetExitCodeProcess(process.hProcess, &exitCode);
-    }
-    ::RegDeleteKeyW(HKEY_CURRENT_USER, (appDefaults + L"\\DllOverrides").c_str());
-    ::RegDeleteKeyW(HKEY_CURRENT_USER, appDefaults.c_str());
-    ::DeleteFileW(exe.c_str());
     return exitCode;
 }
 
