@@ -202,6 +202,13 @@ inline void ClickAt(HWND window)
     ::SendInput(2, inputs, sizeof(INPUT));
 }
 
+// Clicks a window a search found; a failed search fails a check.
+inline void ClickFound(HWND window)
+{
+    CHECK_MESSAGE(window, "the window to click was not found");
+    if (window) ClickAt(window);
+}
+
 inline Variant Missing()
 {
     Variant missing;

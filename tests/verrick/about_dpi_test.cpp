@@ -181,9 +181,7 @@ TEST_CASE("AboutBoxDpi::ScalesWithTheScreen")
                   [&](HWND box) {
                       HWND page = Page(box, L"Update check");
                       CHECK(CurrentPage(box) == L"Update check");
-                      HWND button = FirstOfClass(page, L"ToolkitCommandButton");
-                      CHECK(button);
-                      if (button) ClickAt(button);
+                      ClickFound(FirstOfClass(page, L"ToolkitCommandButton"));
                   },
                   [&](HWND box) {
                       HWND page = Page(box, L"Update check");

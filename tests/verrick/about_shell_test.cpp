@@ -129,6 +129,18 @@ std::string Narrow(const std::wstring& text)
     return std::string(text.begin(), text.end()); // ASCII enough to read in a failure
 }
 
+// The stand-in, registered for the URL's protocol, was started with the URL alone.
+void CheckRecorderOpened(const StartWatch& watch, const std::wstring& url)
+{
+    REQUIRE(watch.Seen());
+    const Started started = watch.Read();
+    CAPTURE(Narrow(started.commandLine));
+    CHECK(Folded(started.program) == Folded(Recorder()));
+    const std::vector<std::wstring> arguments = started.Arguments();
+    REQUIRE(arguments.size() == 2);
+    CHECK(arguments[1] == url);
+}
+
 } // namespace
 
 TEST_CASE("AboutBoxShell::TheEMailAddressOpensTheMailProgram")
@@ -141,27 +153,17 @@ TEST_CASE("AboutBoxShell::TheEMailAddressOpensTheMailProgram")
     CHECK(ShowEx(Content{}, {[](HWND box) {
                                  ::SetForegroundWindow(box);
                                  // The caption beside the address is no link.
-                                 HWND caption = LabelOn(Page(box, L"Main tab"), L"E-Mail:");
-                                 CHECK(caption);
-                                 if (caption) ClickAt(caption);
+                                 ClickFound(LabelOn(Page(box, L"Main tab"), L"E-Mail:"));
                              },
                              WaitFor(watch, waited, kQuietTicks),
                              [&](HWND box) {
                                  captionStartedNothing = !watch.Seen();
                                  waited = 0;
-                                 HWND address = LabelOn(Page(box, L"Main tab"), L"ivan@example.test");
-                                 CHECK(address);
-                                 if (address) ClickAt(address);
+                                 ClickFound(LabelOn(Page(box, L"Main tab"), L"ivan@example.test"));
                              },
                              WaitFor(watch, waited), Close()}) == S_OK);
     CHECK(captionStartedNothing);
-    REQUIRE(watch.Seen());
-    const Started started = watch.Read();
-    CAPTURE(Narrow(started.commandLine));
-    CHECK(Folded(started.program) == Folded(Recorder()));
-    const std::vector<std::wstring> arguments = started.Arguments();
-    REQUIRE(arguments.size() == 2);
-    CHECK(arguments[1] == L"mailto:ivan@example.test");
+    CheckRecorderOpened(watch, L"mailto:ivan@example.test");
 }
 
 TEST_CASE("AboutBoxShell::TheHomePageOpensTheBrowser")
@@ -181,9 +183,7 @@ TEST_CASE("AboutBoxShell::TheHomePageOpensTheBrowser")
                   },
                   [](HWND box) {
                       CHECK(CurrentPage(box) == L"Update check");
-                      HWND button = FirstOfClass(Page(box, L"Update check"), L"ToolkitCommandButton");
-                      CHECK(button);
-                      if (button) ClickAt(button);
+                      ClickFound(FirstOfClass(Page(box, L"Update check"), L"ToolkitCommandButton"));
                   },
                   [&](HWND box) {
                       link = LabelOn(Page(box, L"Update check"), L"http://www.velmora-tools.example/");
@@ -195,13 +195,7 @@ TEST_CASE("AboutBoxShell::TheHomePageOpensTheBrowser")
                       ClickAt(link);
                   },
                   WaitFor(watch, waited), Close()}) == S_OK);
-    REQUIRE(watch.Seen());
-    const Started started = watch.Read();
-    CAPTURE(Narrow(started.commandLine));
-    CHECK(Folded(started.program) == Folded(Recorder()));
-    const std::vector<std::wstring> arguments = started.Arguments();
-    REQUIRE(arguments.size() == 2);
-    CHECK(arguments[1] == L"http://www.velmora-tools.example/");
+    CheckRecorderOpened(watch, L"http://www.velmora-tools.example/");
 }
 
 TEST_CASE("AboutBoxShell::SystemInfoStartsTheRegisteredTool")
@@ -233,9 +227,7 @@ TEST_CASE("AboutBoxShell::SystemInfoStartsTheRegisteredTool")
     int waited = 0;
     CHECK(ShowEx(Content{}, {[](HWND box) {
                                  ::SetForegroundWindow(box);
-                                 HWND button = ButtonWithText(box, L"&System Info...");
-                                 CHECK(button);
-                                 if (button) ClickAt(button);
+                                 ClickFound(ButtonWithText(box, L"&System Info..."));
                              },
                              WaitFor(watch, waited), Close()}) == S_OK);
     DeleteValue(HKEY_LOCAL_MACHINE, infoKey, L"PATH");

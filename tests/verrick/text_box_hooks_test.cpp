@@ -32,6 +32,13 @@ void Pump(DWORD milliseconds = 150)
     } while (::GetTickCount() - start < milliseconds);
 }
 
+// Moves the focus to a window and lets its focus messages through.
+void Focus(HWND window)
+{
+    ::SetFocus(window);
+    Pump(50);
+}
+
 // Presses the keys in order and lets them go in reverse, through the real input queue.
 void Press(std::initializer_list<WORD> keys)
 {
@@ -222,12 +229,10 @@ TEST_CASE("TextBoxDefButtonWatcher::FocusMovesTheDefaultButton")
     auto wrong = FakeControl::Make(L"Label");
 
     REQUIRE(watcher->Init(global.get(), local.get(), form.boxes[0].get()) == S_OK);
-    ::SetFocus(form.edits[0]);
-    Pump(50);
+    Focus(form.edits[0]);
     CHECK(local->Log() == std::vector<std::wstring>{L"default=True"});
     CHECK(global->Log().empty());
-    ::SetFocus(form.edits[1]);
-    Pump(50);
+    Focus(form.edits[1]);
     CHECK(local->Log() == std::vector<std::wstring>{L"default=True", L"default=False"});
     CHECK(global->Log() == std::vector<std::wstring>{L"default=True"});
 
@@ -238,26 +243,22 @@ TEST_CASE("TextBoxDefButtonWatcher::FocusMovesTheDefaultButton")
                               {Variant::Object(global.get()).release(), Variant::Object(nullptr).release(),
                                Variant::Object(wrong.get()).release()});
     CHECK(late.scode == kTypeMismatch);
-    ::SetFocus(form.edits[0]);
-    Pump(50);
+    Focus(form.edits[0]);
     CHECK(local->Log().size() == 3);
 
     // Re-targeted with no local button: focus in changes nothing, focus out
     // makes the global button the default; the first box is let go.
     auto globalOnly = FakeControl::Make(L"CommandButton");
     REQUIRE(watcher->Init(globalOnly.get(), nullptr, form.boxes[1].get()) == S_OK);
-    ::SetFocus(form.edits[1]);
-    Pump(50);
+    Focus(form.edits[1]);
     CHECK(globalOnly->Log().empty());
-    ::SetFocus(form.edits[0]);
-    Pump(50);
+    Focus(form.edits[0]);
     CHECK(globalOnly->Log() == std::vector<std::wstring>{L"default=True"});
     CHECK(local->Log().size() == 3);
 
     // Ending the watcher stops it.
     watcher.reset();
-    ::SetFocus(form.edits[1]);
-    Pump(50);
+    Focus(form.edits[1]);
     CHECK(globalOnly->Log().size() == 1);
 }
 
@@ -272,13 +273,11 @@ TEST_CASE("TextBoxDefButtonWatcher::AFailingHandlerLeavesNoErrorInfo")
     auto global = FakeControl::Make(L"CommandButton");
     auto local = FakeControl::Make(L"CommandButton");
     local->Refuse(L"Default");
-    ::SetFocus(form.edits[1]);
-    Pump(50);
+    Focus(form.edits[1]);
     REQUIRE(watcher->Init(global.get(), local.get(), form.boxes[0].get()) == S_OK);
 
     ::SetErrorInfo(0, nullptr);
-    ::SetFocus(form.edits[0]);
-    Pump(50);
+    Focus(form.edits[0]);
     REQUIRE(::GetFocus() == form.edits[0]);
     CHECK(local->Log().empty());
     ComPtr<IErrorInfo> left;
@@ -286,8 +285,7 @@ TEST_CASE("TextBoxDefButtonWatcher::AFailingHandlerLeavesNoErrorInfo")
     CHECK_FALSE(left);
 
     // Leaving the box fails the same way, as quietly.
-    ::SetFocus(form.edits[1]);
-    Pump(50);
+    Focus(form.edits[1]);
     REQUIRE(::GetFocus() == form.edits[1]);
     CHECK(::GetErrorInfo(0, left.put()) == S_FALSE);
 }
@@ -344,16 +342,13 @@ TEST_CASE("TextBoxHelpers::WorkOnTheToolkitsOwnControls")
         auto watcher = Create<_tlvTextBoxDefButtonWatcher>(CLSID_tlvTextBoxDefButtonWatcher);
         REQUIRE(watcher);
         // The form gives its first text box the focus; the watcher reacts to focus changes.
-        ::SetFocus(form.txtSecond.hWnd());
-        Pump(50);
+        Focus(form.txtSecond.hWnd());
         REQUIRE(watcher->Init(form.cmdGlobal.Dispatch().get(), form.cmdLocal.Dispatch().get(),
                               form.txtFirst.Dispatch().get()) == S_OK);
-        ::SetFocus(form.txtFirst.hWnd());
-        Pump(50);
+        Focus(form.txtFirst.hWnd());
         CHECK(form.cmdLocal.Default());
         CHECK_FALSE(form.cmdGlobal.Default());
-        ::SetFocus(form.txtSecond.hWnd());
-        Pump(50);
+        Focus(form.txtSecond.hWnd());
         CHECK(form.cmdGlobal.Default());
         CHECK_FALSE(form.cmdLocal.Default());
     }
