@@ -61,7 +61,7 @@ void MarkHandled()
         timer.Interval(20);
         timer.OnTimer = [] { throw std::runtime_error("tick failed"); };
         form.Show();
-        PumpUntil([] { return false; }, 5000);
+        PumpFor(5000);
     }
     ::ExitProcess(kNoFatalExit);
 }

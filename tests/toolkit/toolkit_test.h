@@ -1,11 +1,12 @@
 #pragma once
-// Helpers of the toolkit tests: the program's message loop in small steps,
+// Helpers of the toolkit tests: the program's message loop in small steps (pump.h),
 // waits bounded by a deadline, and the pixels a window shows.
 
 #include <doctest.h>
 
 #include <windows.h>
 
+#include "pump.h"
 #include "toolkit/application.h"
 #include "toolkit/font.h"
 
@@ -16,31 +17,9 @@ namespace toolkit_test {
 
 using support_test::ErrorNumberOf;
 
-inline void PumpMessages()
-{
-    MSG message;
-    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
-        toolkit::Application::Dispatch(message);
-}
-
-// Pumps until done() holds or timeoutMs pass; whether it holds.
-template <typename Done> bool PumpUntil(Done&& done, DWORD timeoutMs = 3000)
-{
-    DWORD start = ::GetTickCount();
-    for (PumpMessages(); !done(); PumpMessages()) {
-        DWORD elapsed = ::GetTickCount() - start;
-        if (elapsed >= timeoutMs) return false;
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, timeoutMs - elapsed, QS_ALLINPUT);
-    }
-    return true;
-}
-
-// Pumps for a while, to see that something does not happen.
-inline void PumpFor(DWORD milliseconds)
-{
-    DWORD start = ::GetTickCount();
-    PumpUntil([&] { return ::GetTickCount() - start >= milliseconds; }, milliseconds);
-}
+using test_pump::PumpFor;
+using test_pump::PumpMessages;
+using test_pump::PumpUntil;
 
 // What the window shows at a point of its client area.
 inline COLORREF ScreenPixel(HWND window, int x, int y)

@@ -14,6 +14,7 @@
 using namespace vorlan;
 using vorlan_test::FakeDrives;
 using vorlan_test::MainWindow;
+using vorlan_test::PumpFor;
 using vorlan_test::PumpMessages;
 
 namespace {
@@ -362,12 +363,6 @@ struct CountedDrives : vorlan::DriveQueries {
         return DriveQueries::LogicalDriveStrings();
     }
 };
-
-// Pumps for a while whatever happens: long enough for a refresh after notices.
-void PumpFor(DWORD milliseconds)
-{
-    vorlan_test::PumpUntil([] { return false; }, milliseconds);
-}
 
 } // namespace
 

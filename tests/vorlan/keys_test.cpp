@@ -137,7 +137,7 @@ TEST_CASE("Keys::RStartsAndStopsTheTimer")
     CHECK_FALSE(main.form.tmrRefresh.Enabled());
     CHECK(main.form.Caption() == L"Vorlan :: F5 / Tab / 0aANPRST :: занято / всего");
     drives.drives.erase('E');
-    PumpUntil([] { return false; }, 300);
+    PumpFor(300);
     CHECK(main.Rows() == 2);
 }
 

@@ -13,6 +13,7 @@
 
 #include "components/settings_store.h"
 #include "input.h"
+#include "pump.h"
 #include "toolkit/application.h"
 #include "vorlan/frmMain.h"
 #include "verrick_server.h"
@@ -45,23 +46,9 @@ struct ComApartment {
 inline ComApartment apartment;
 inline VerrickRegistered verrickRegistered;
 
-inline void PumpMessages()
-{
-    MSG message;
-    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
-        toolkit::Application::Dispatch(message);
-}
-
-// Pumps until the condition holds or the time is up; the condition's last answer.
-template <typename Condition> bool PumpUntil(Condition&& condition, DWORD milliseconds = 5000)
-{
-    DWORD start = ::GetTickCount();
-    while (!condition() && ::GetTickCount() - start < milliseconds) {
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-        PumpMessages();
-    }
-    return condition();
-}
+using test_pump::PumpFor;
+using test_pump::PumpMessages;
+using test_pump::PumpUntil;
 
 // The program as these tests run it: its own settings key, apart from the real program's.
 inline vorlan::AppDescriptor TestApp()
