@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "Velmora.h"
+#include "server_loader.h"
 #include "support/com.h"
 
 namespace {
@@ -46,22 +47,6 @@ template <typename Body> double PerCall(Body&& body)
     }
     std::sort(rounds.begin(), rounds.end());
     return rounds[kRounds / 2];
-}
-
-ComPtr<_tlvMain> CreateMain()
-{
-    std::wstring path = L"Z:";
-    for (const char* c = VERRICK_DLL_PATH; *c; ++c)
-        path += *c == '/' ? L'\\' : static_cast<wchar_t>(*c);
-    HMODULE server = ::LoadLibraryW(path.c_str());
-    using GetClassObject = HRESULT(WINAPI*)(REFCLSID, REFIID, void**);
-    auto get = reinterpret_cast<GetClassObject>(
-        reinterpret_cast<void*>(::GetProcAddress(server, "DllGetClassObject")));
-    ComPtr<IClassFactory> factory;
-    ComPtr<_tlvMain> object;
-    if (get && SUCCEEDED(get(CLSID_tlvMain, IID_IClassFactory, factory.put_void())))
-        factory->CreateInstance(nullptr, IID__tlvMain, object.put_void());
-    return object;
 }
 
 // object.name(arguments) as a script makes it: GetIDsOfNames, then Invoke.
@@ -105,7 +90,7 @@ int main()
 {
     ::CoInitialize(nullptr);
     {
-        auto tlv = CreateMain();
+        auto tlv = verrick_test::Create<_tlvMain>(CLSID_tlvMain);
         if (!tlv) {
             std::printf("dispatch_bench: Verrick.dll did not load\n");
             return 1;

@@ -19,6 +19,7 @@
 
 #include "about_box_driver.h"
 #include "support/handles.h"
+#include "windows_path.h"
 
 using namespace about_test;
 
@@ -26,14 +27,6 @@ namespace {
 
 constexpr int kWaitTicks = 60;  // how long a started program may take to show up
 constexpr int kQuietTicks = 12; // how long a click that starts nothing is watched
-
-std::wstring WindowsPath(const char* path)
-{
-    std::wstring windows = L"Z:";
-    for (const char* c = path; *c; ++c)
-        windows += *c == '/' ? L'\\' : static_cast<wchar_t>(*c);
-    return windows;
-}
 
 std::wstring FolderOf(const std::wstring& path)
 {
@@ -49,7 +42,7 @@ std::wstring Folded(std::wstring text)
 
 const std::wstring& Recorder()
 {
-    static const std::wstring path = WindowsPath(SHELL_RECORDER_PATH);
+    static const std::wstring path = test_paths::WindowsPath(SHELL_RECORDER_PATH);
     return path;
 }
 

@@ -7,17 +7,6 @@
 
 namespace verrick_test {
 
-HMODULE Server()
-{
-    static HMODULE module = [] {
-        std::wstring path = L"Z:";
-        for (const char* c = VERRICK_DLL_PATH; *c; ++c)
-            path += *c == '/' ? L'\\' : static_cast<wchar_t>(*c);
-        return ::LoadLibraryW(path.c_str());
-    }();
-    return module;
-}
-
 Outcome CallByName(IDispatch* object, const wchar_t* name, std::initializer_list<VARIANT> arguments,
                    WORD flags)
 {

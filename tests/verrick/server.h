@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "Velmora.h"
+#include "server_loader.h"
 #include "support/com.h"
 
 namespace verrick_test {
@@ -30,9 +31,6 @@ struct Com {
     ~Com() { ::CoUninitialize(); }
 };
 
-// The DLL under test, loaded once for the whole run.
-HMODULE Server();
-
 // The server registered machine-wide, as an installer does it, for as long as
 // the object lives: Wine looks classes up only below the machine's key.
 struct Registration {
@@ -44,18 +42,6 @@ struct Registration {
     Registration() { REQUIRE(Get("DllRegisterServer")() == S_OK); }
     ~Registration() { Get("DllUnregisterServer")(); }
 };
-// A new object of a class of the server, through its class factory.
-template <typename T> ComPtr<T> Create(REFCLSID clsid)
-{
-    using GetClassObject = HRESULT(WINAPI*)(REFCLSID, REFIID, void**);
-    auto get = reinterpret_cast<GetClassObject>(
-        reinterpret_cast<void*>(::GetProcAddress(Server(), "DllGetClassObject")));
-    ComPtr<IClassFactory> factory;
-    ComPtr<T> object;
-    if (get && SUCCEEDED(get(clsid, IID_IClassFactory, factory.put_void())))
-        factory->CreateInstance(nullptr, __uuidof(T), object.put_void());
-    return object;
-}
 inline ComPtr<_tlvMain> CreateMain()
 {
     return Create<_tlvMain>(CLSID_tlvMain);

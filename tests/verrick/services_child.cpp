@@ -23,6 +23,7 @@
 
 #include "Velmora.h"
 #include "support/com.h"
+#include "server_loader.h"
 #include "support/handles.h"
 
 namespace {
@@ -30,21 +31,7 @@ namespace {
 using support::Bstr;
 using support::ComPtr;
 
-template <typename T> ComPtr<T> Create(REFCLSID clsid)
-{
-    std::wstring path = L"Z:";
-    for (const char* c = VERRICK_DLL_PATH; *c; ++c)
-        path += *c == '/' ? L'\\' : static_cast<wchar_t>(*c);
-    HMODULE server = ::LoadLibraryW(path.c_str());
-    using GetClassObject = HRESULT(WINAPI*)(REFCLSID, REFIID, void**);
-    auto get = reinterpret_cast<GetClassObject>(
-        reinterpret_cast<void*>(server ? ::GetProcAddress(server, "DllGetClassObject") : nullptr));
-    ComPtr<IClassFactory> factory;
-    ComPtr<T> object;
-    if (get && SUCCEEDED(get(clsid, IID_IClassFactory, factory.put_void())))
-        factory->CreateInstance(nullptr, __uuidof(T), object.put_void());
-    return object;
-}
+using verrick_test::Create;
 
 void WriteLine(std::wstring_view text)
 {

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "support/handles.h"
+#include "windows_path.h"
 
 namespace vorlan_test {
 
@@ -19,11 +20,7 @@ namespace vorlan_test {
 inline std::wstring WindowsPathOf(const char* variable)
 {
     const char* unixPath = std::getenv(variable);
-    if (!unixPath) return {};
-    std::wstring path = L"Z:";
-    for (const char* c = unixPath; *c; ++c)
-        path += *c == '/' ? L'\\' : static_cast<wchar_t>(*c);
-    return path;
+    return unixPath ? test_paths::WindowsPath(unixPath) : std::wstring();
 }
 
 inline std::wstring WindowsPathFrom(const char* variable)
