@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "support/handles.h"
+#include "pump.h"
 #include "screenshot.h"
 #include "support/test_helpers.h"
 #include "toolkit/application.h"
@@ -84,15 +85,7 @@ inline void ClickOn(HWND window)
 }
 
 // Handles what is waiting now (the input just sent) inside an action.
-inline void Pump(DWORD milliseconds)
-{
-    for (DWORD start = ::GetTickCount(); ::GetTickCount() - start < milliseconds;) {
-        MSG message;
-        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
-            toolkit::Application::Dispatch(message);
-        ::Sleep(10);
-    }
-}
+using test_pump::PumpFor;
 
 // The window as the screen shows it, saved as a BMP file in artefacts/ beside the test program.
 inline void SaveScreenshot(HWND window, const wchar_t* name)

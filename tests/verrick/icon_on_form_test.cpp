@@ -11,6 +11,7 @@
 #include "icon_picture.h"
 #include "server.h"
 #include "leak_probe.h"
+#include "pump.h"
 #include "support/handles.h"
 #include "toolkit/application.h"
 #include "toolkit/form.h"
@@ -46,12 +47,7 @@ Variant Read(IDispatch* object, const wchar_t* name)
     return std::move(outcome.result);
 }
 
-void Pump()
-{
-    MSG message;
-    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
-        toolkit::Application::Dispatch(message);
-}
+using test_pump::PumpMessages;
 
 struct Mouse {
     int button, shift;
@@ -251,12 +247,12 @@ TEST_CASE("OleControlHost::MouseEventsReachTheForm")
     REQUIRE(window);
     // Only the messages posted here: the real pointer stays off the control.
     ::SetCursorPos(0, 0);
-    Pump();
+    PumpMessages();
     form.events.clear();
     form.mouse.clear();
     auto post = [&](UINT message, WPARAM keys, int x, int y) {
         ::PostMessageW(window, message, keys, MAKELPARAM(x, y));
-        Pump();
+        PumpMessages();
     };
     post(WM_LBUTTONDOWN, MK_LBUTTON | MK_SHIFT, 3, 4);
     post(WM_MOUSEMOVE, MK_LBUTTON | MK_CONTROL, 10, 2);
@@ -288,7 +284,7 @@ TEST_CASE("OleControlHost::UnloadGivesBackWhatLoadTakes")
         toolkit::PropertyBag bag;
         form.ctlIcon.SaveProperties(bag);
         form.Unload();
-        Pump();
+        PumpMessages();
     });
     // No object of the server is left: the host released the control and everything it lent it.
     CHECK(canUnload() == S_OK);

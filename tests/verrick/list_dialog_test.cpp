@@ -52,7 +52,7 @@ void Redraw(const frmList& dialog)
 {
     ::InvalidateRect(dialog.lstList.hWnd(), nullptr, TRUE);
     ::UpdateWindow(dialog.lstList.hWnd());
-    Pump(100);
+    PumpFor(100);
 }
 
 } // namespace
@@ -68,14 +68,14 @@ TEST_CASE("ListDialog::Contents")
                 CHECK(d.Caption() == L"Files [3]");
                 CHECK(d.lstList.ListCount() == 3);
                 ClickAt(LinePoint(d, 0));
-                Pump(200);
+                PumpFor(200);
                 afterTab = d.lblTag.Caption();
                 SaveScreenshot(d.hWnd(), L"list_dialog.bmp");
                 ClickAt(LinePoint(d, 2));
-                Pump(200);
+                PumpFor(200);
                 wholeLine = d.lblTag.Caption();
                 SendKey(VK_RETURN);
-                Pump(200);
+                PumpFor(200);
                 closed = !d.IsLoaded();
             },
             {L"notes\tC:\\Data\\notes.txt\tmore", L"a & b\tD:\\a & b", L"no tab here"});
@@ -151,7 +151,7 @@ TEST_CASE("ListDialog::Keys")
                 [&](frmList& d) {
                     ::SetFocus(focusOnList ? d.lstList.hWnd() : d.hWnd());
                     SendKey(key);
-                    Pump(300);
+                    PumpFor(300);
                     closed = !d.IsLoaded();
                     if (!closed) d.Unload();
                 },
