@@ -1,5 +1,6 @@
 #pragma once
-// Key presses through the system's real input queue, as a person types them.
+// Key presses and clicks through the system's real input queue, as a person
+// types and clicks them.
 
 #include <windows.h>
 
@@ -28,6 +29,25 @@ inline void SendKeys(const std::vector<WORD>& keys)
 inline void SendKeys(std::initializer_list<WORD> keys)
 {
     SendKeys(std::vector<WORD>(keys));
+}
+
+// A left click at a point of the screen, the pointer moved there first.
+inline void ClickAt(POINT point)
+{
+    ::SetCursorPos(point.x, point.y);
+    INPUT inputs[2] = {};
+    inputs[0].type = inputs[1].type = INPUT_MOUSE;
+    inputs[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    ::SendInput(2, inputs, sizeof(INPUT));
+}
+
+// A left click in the middle of a window.
+inline void ClickOn(HWND window)
+{
+    RECT r{};
+    ::GetWindowRect(window, &r);
+    ClickAt({(r.left + r.right) / 2, (r.top + r.bottom) / 2});
 }
 
 } // namespace test_input

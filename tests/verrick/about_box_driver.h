@@ -190,23 +190,13 @@ inline std::wstring ToolTipOf(HWND control)
     return L"";
 }
 
-inline void ClickAt(HWND window)
-{
-    RECT r{};
-    ::GetWindowRect(window, &r);
-    ::SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-    INPUT inputs[2] = {};
-    inputs[0].type = inputs[1].type = INPUT_MOUSE;
-    inputs[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    ::SendInput(2, inputs, sizeof(INPUT));
-}
+using test_input::ClickOn;
 
 // Clicks a window a search found; a failed search fails a check.
 inline void ClickFound(HWND window)
 {
     CHECK_MESSAGE(window, "the window to click was not found");
-    if (window) ClickAt(window);
+    if (window) ClickOn(window);
 }
 
 inline Variant Missing()

@@ -261,7 +261,7 @@ TEST_CASE("AboutBox::AClickOnTheIconPagesForward")
                                  HWND icon = FirstOfClass(box, L"ToolkitOleHost");
                                  CHECK(icon);
                                  if (!icon) return;
-                                 ClickAt(icon);
+                                 ClickOn(icon);
                              },
                              [](HWND box) {
                                  CHECK(CurrentPage(box) == L"Description");
@@ -383,7 +383,7 @@ TEST_CASE("AboutBox::AFailedUpdateCheckKeepsTheButton")
                                  CHECK(::GetFocus() == button);
                                  CHECK(ToolTipOf(button).find(L"/programs/win32/versions/Version.") !=
                                        std::wstring::npos);
-                                 ClickAt(button);
+                                 ClickOn(button);
                              },
                              [&](HWND box) {
                                  HWND page = Page(box, L"Update check");

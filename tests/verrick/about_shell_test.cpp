@@ -185,7 +185,7 @@ TEST_CASE("AboutBoxShell::TheHomePageOpensTheBrowser")
                       if (!link) return;
                       SaveScreenshot(box, L"about_update_done.bmp");
                       waited = 0;
-                      ClickAt(link);
+                      ClickOn(link);
                   },
                   WaitFor(watch, waited), Close()}) == S_OK);
     CheckRecorderOpened(watch, L"http://www.velmora-tools.example/");

@@ -11,6 +11,8 @@
 #include <cwchar>
 #include <string>
 
+#include "input.h"
+
 namespace {
 
 struct Search {
@@ -56,11 +58,7 @@ int wmain(int argc, wchar_t** argv)
         if (!search.found) continue;
         ::Sleep(300);
         ::SetForegroundWindow(search.found);
-        INPUT inputs[2] = {};
-        inputs[0].type = inputs[1].type = INPUT_KEYBOARD;
-        inputs[0].ki.wVk = inputs[1].ki.wVk = key;
-        inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
-        ::SendInput(2, inputs, sizeof(INPUT));
+        test_input::SendKeys({key});
         return 0;
     }
     return 1;

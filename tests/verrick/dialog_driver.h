@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "support/handles.h"
+#include "input.h"
 #include "pump.h"
 #include "screenshot.h"
 #include "support/test_helpers.h"
@@ -59,30 +60,10 @@ private:
 
 inline void SendKey(WORD key)
 {
-    INPUT inputs[2] = {};
-    inputs[0].type = inputs[1].type = INPUT_KEYBOARD;
-    inputs[0].ki.wVk = inputs[1].ki.wVk = key;
-    inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    ::SendInput(2, inputs, sizeof(INPUT));
+    test_input::SendKeys({key});
 }
-
-// A left click at a point of the screen.
-inline void ClickAt(POINT point)
-{
-    ::SetCursorPos(point.x, point.y);
-    INPUT inputs[2] = {};
-    inputs[0].type = inputs[1].type = INPUT_MOUSE;
-    inputs[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    ::SendInput(2, inputs, sizeof(INPUT));
-}
-
-inline void ClickOn(HWND window)
-{
-    RECT r{};
-    ::GetWindowRect(window, &r);
-    ClickAt({(r.left + r.right) / 2, (r.top + r.bottom) / 2});
-}
+using test_input::ClickAt;
+using test_input::ClickOn;
 
 // Handles what is waiting now (the input just sent) inside an action.
 using test_pump::PumpFor;
