@@ -70,22 +70,10 @@ Variant ArrayVariant(VARTYPE type, SafeArray array)
 namespace {
 
 // Records of plain bytes: all that arrays of them ask of their record info.
-class PlainRecordInfo final : public IRecordInfo {
+class PlainRecordInfo final : public LongLived<IRecordInfo, IID_IRecordInfo> {
 public:
     static constexpr ULONG kSize = 2 * sizeof(void*);
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
-    {
-        if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IRecordInfo)) {
-            *object = nullptr;
-            return E_NOINTERFACE;
-        }
-        *object = static_cast<IRecordInfo*>(this);
-        return S_OK;
-    }
-    // One static instance: never freed.
-    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }
     HRESULT STDMETHODCALLTYPE RecordInit(PVOID record) override
     {
         std::memset(record, 0, kSize);

@@ -80,6 +80,24 @@ SafeArray RecordArray(ULONG count);
 // The error info a failed vtable call left behind.
 std::wstring LastErrorDescription();
 
+// The IUnknown of a stand-in that lives as long as the test (a static or a
+// local that outlives every reference): it answers IUnknown and Interface and
+// counts nothing.
+template <class Interface, const IID& Iid> class LongLived : public Interface {
+public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
+    {
+        if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, Iid)) {
+            *object = nullptr;
+            return E_NOINTERFACE;
+        }
+        *object = static_cast<Interface*>(this);
+        return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+};
+
 // A stand-in control: properties by name, method calls logged, and a type name
 // (TypeName would give it) from a one-entry type library. Elements set with
 // SetElement make it a control array (LBound, UBound, default member).

@@ -331,7 +331,7 @@ TEST_CASE("tlvClipboard::RawDataAndFormats")
 // Notes every block COM's allocator frees (arrays and their data come from
 // it) while it is registered. Never destroyed: the allocator may go on calling
 // it for blocks it saw allocated.
-class FreedBlocks final : public IMallocSpy {
+class FreedBlocks final : public verrick_test::LongLived<IMallocSpy, IID_IMallocSpy> {
 public:
     static FreedBlocks& Start()
     {
@@ -351,17 +351,6 @@ public:
         return std::find(freed_.begin(), freed_.end(), block) != freed_.end();
     }
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
-    {
-        if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IMallocSpy)) {
-            *object = nullptr;
-            return E_NOINTERFACE;
-        }
-        *object = static_cast<IMallocSpy*>(this);
-        return S_OK;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }
     SIZE_T STDMETHODCALLTYPE PreAlloc(SIZE_T size) override { return size; }
     void* STDMETHODCALLTYPE PostAlloc(void* actual) override { return actual; }
     void* STDMETHODCALLTYPE PreFree(void* request, BOOL) override
