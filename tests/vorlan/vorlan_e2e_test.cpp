@@ -13,6 +13,7 @@
 #include "vorlan/frmMain.h"
 
 #include "input.h"
+#include "screenshot.h"
 #include "support/handles.h"
 #include "verrick_server.h"
 
@@ -62,9 +63,9 @@ std::vector<HWND> Bars(HWND main)
     return bars;
 }
 
-// The screen under a window, as a 32-bit top-down image; also saved as a BMP beside the test.
+// The screen under a window, as a 32-bit top-down image; also saved as a test artefact.
 struct Screenshot {
-    explicit Screenshot(HWND window)
+    Screenshot(HWND window, const wchar_t* artefact)
     {
         ::GetWindowRect(window, &area);
         width = area.right - area.left;
@@ -81,34 +82,13 @@ struct Screenshot {
             ::BitBlt(dc.get(), 0, 0, width, height, screen.get(), area.left, area.top, SRCCOPY);
         }
         pixels.assign(static_cast<const DWORD*>(bits), static_cast<const DWORD*>(bits) + width * height);
-        Save(info.bmiHeader);
+        test_artefacts::SaveScreenshot(window, artefact);
     }
 
     COLORREF At(int screenX, int screenY) const
     {
         DWORD p = pixels[(screenY - area.top) * width + (screenX - area.left)];
         return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
-    }
-
-    void Save(BITMAPINFOHEADER header) const
-    {
-        header.biHeight = -header.biHeight;
-        DWORD size = static_cast<DWORD>(pixels.size() * 4);
-        BITMAPFILEHEADER file{0x4D42, sizeof(BITMAPFILEHEADER) + sizeof header + size, 0, 0,
-                              sizeof(BITMAPFILEHEADER) + sizeof header};
-        support::UniqueFileHandle out(
-            ::CreateFileW(L"vorlan-e2e.bmp", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-        if (!out) return;
-        DWORD written = 0;
-        ::WriteFile(out.get(), &file, sizeof file, &written, nullptr);
-        ::WriteFile(out.get(), &header, sizeof header, &written, nullptr);
-        // Opaque pixels: viewers read the fourth byte as alpha.
-        std::vector<DWORD> row(width);
-        for (int y = height - 1; y >= 0; --y) {
-            for (int x = 0; x < width; ++x)
-                row[x] = pixels[y * width + x] | 0xFF000000u;
-            ::WriteFile(out.get(), row.data(), width * 4, &written, nullptr);
-        }
     }
 
     RECT area{};
@@ -263,7 +243,7 @@ TEST_CASE("Vorlan::StartsShowsItsDrivesAndCloses")
     double used = double(total.QuadPart - free.QuadPart) / (double(total.QuadPart) / 100);
     COLORREF expected = vorlan::BarColor(used, false);
 
-    Screenshot shot(main);
+    Screenshot shot(main, L"vorlan-e2e.bmp");
     for (HWND bar : bars) {
         RECT r{};
         ::GetClientRect(bar, &r);
@@ -375,8 +355,7 @@ TEST_CASE("Vorlan::ShiftF1ShowsTheAboutBoxOfVorlan")
     CHECK(texts.find(L"1.04.0052\n") != std::wstring::npos);
     // The main window takes no input while the box is open.
     CHECK_FALSE(::IsWindowEnabled(vorlan.main));
-    Screenshot shot(about);
-    ::CopyFileW(L"vorlan-e2e.bmp", L"vorlan-about.bmp", FALSE);
+    Screenshot shot(about, L"vorlan-about.bmp");
 
     ::SetForegroundWindow(about);
     test_input::SendKeys({VK_ESCAPE});
