@@ -14,11 +14,17 @@ flock 9
 # The stamp names this script's version and the kind of prefix: a change to
 # either makes the prefix anew.
 # A caller that does not say which kind it wants takes the prefix as it is.
+# A prefix made where 32-bit programs could not start lacks its 32-bit half:
+# it is made anew once they can (under scripts/with-i386.sh).
 version=$(sha1sum < "$0" | cut -c1-12)
-stamp="$version test=${VORLAN_TEST_PREFIX:-0}"
+i386=0
+/usr/lib/wine/wine --version >/dev/null 2>&1 && i386=1
+stamp="$version test=${VORLAN_TEST_PREFIX:-0} i386=$i386"
 ready=$(cat "$prefix/.ready" 2>/dev/null || true)
 [ "$ready" = "$stamp" ] && exit 0
-[ -z "${VORLAN_TEST_PREFIX:-}" ] && [ "${ready%% *}" = "$version" ] && exit 0
+[ "$i386" = 0 ] && [ "$ready" = "${stamp% *} i386=1" ] && exit 0
+[ -z "${VORLAN_TEST_PREFIX:-}" ] && [ "${ready%% *}" = "$version" ] &&
+  { [ "$i386" = 0 ] || [ "${ready##* }" = i386=1 ]; } && exit 0
 
 export WINEPREFIX=$prefix WINEARCH=win64 WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"

@@ -4,10 +4,14 @@
 #   VORLAN_WIDTH        32 (default) or 64: the width of the programs started
 #   VORLAN_TEST_PREFIX  1: make a new prefix a test prefix (scripts/wine-prefix.sh)
 # Without a display it starts a private Xvfb for the length of the run.
-# Exits 77 when the width asked for cannot run on this machine (a Linux kernel
-# with IA-32 emulation off cannot start 32-bit Wine).
+# 32-bit programs run through scripts/with-i386.sh (under emulation where the
+# kernel cannot start them). Exits 77 when the width asked for can neither run
+# nor be emulated on this machine.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
+if [ -z "${VORLAN_I386:-}" ] && [ "${VORLAN_WIDTH:-32}" = 32 ]; then
+  exec "$here/with-i386.sh" "$0" "$@"
+fi
 : "${WINEPREFIX:?set WINEPREFIX to the prefix of the build}"
 export WINEPREFIX WINEARCH=win64 WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"

@@ -2,8 +2,8 @@
 # Both widths of the server registered side by side in one prefix: the 32-bit
 # and the 64-bit script host each create Velmora.tlvMain, each from the server
 # of its own width (a server of the other width could not load at all).
-# Unregistering the 64-bit server leaves the 32-bit one working, and with both
-# unregistered the registry is as it was.
+# Unregistering either server leaves the other one working, and with both
+# unregistered the registry is as it was (both orders).
 #   side_by_side.sh SERVER32.dll SERVER64.dll
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -49,23 +49,33 @@ snapshot() {  # name
     done
 }
 
+register() {  # width server [/u]
+    VORLAN_WIDTH=$1 "$run" regsvr32 /s ${3:-} "$(to_windows "$2")" || fail "$1-bit regsvr32 ${3:-} failed"
+}
 VORLAN_WIDTH=32 "$run" regsvr32 /s /u "$(to_windows "$server32")" || true
 VORLAN_WIDTH=64 "$run" regsvr32 /s /u "$(to_windows "$server64")" || true
 snapshot clean
 
-VORLAN_WIDTH=32 "$run" regsvr32 /s "$(to_windows "$server32")" || fail "32-bit regsvr32 failed"
-VORLAN_WIDTH=64 "$run" regsvr32 /s "$(to_windows "$server64")" || fail "64-bit regsvr32 failed"
-expect "32-bit host, both registered" 32 "created tlvMain"
-expect "64-bit host, both registered" 64 "created tlvMain"
+# Each order of unregistering: the width left registered keeps working, and
+# with both gone the registry is as it was.
+for first in 64 32; do
+    register 32 "$server32"
+    register 64 "$server64"
+    expect "32-bit host, both registered" 32 "created tlvMain"
+    expect "64-bit host, both registered" 64 "created tlvMain"
 
-VORLAN_WIDTH=64 "$run" regsvr32 /s /u "$(to_windows "$server64")" || fail "64-bit regsvr32 /u failed"
-expect "32-bit host, 64-bit unregistered" 32 "created tlvMain"
-expect "64-bit host, 64-bit unregistered" 64 "error 429"
+    if [ "$first" = 64 ]; then second=32 first_server=$server64 second_server=$server32
+    else second=64 first_server=$server32 second_server=$server64; fi
+    register "$first" "$first_server" /u
+    expect "$second-bit host, $first-bit unregistered" "$second" "created tlvMain"
+    expect "$first-bit host, $first-bit unregistered" "$first" "error 429"
 
-VORLAN_WIDTH=32 "$run" regsvr32 /s /u "$(to_windows "$server32")" || fail "32-bit regsvr32 /u failed"
-snapshot removed
-for f in "$work"/clean-*.reg; do
-    cmp -s "$f" "${f/clean-/removed-}" || fail "$(basename "${f#*clean-}" .reg) differs after both were unregistered"
+    register "$second" "$second_server" /u
+    snapshot "removed-$first"
+    for f in "$work"/clean-*.reg; do
+        cmp -s "$f" "${f/clean-/removed-$first-}" ||
+            fail "$(basename "${f#*clean-}" .reg) differs after unregistering $first-bit first, then $second-bit"
+    done
 done
 
 echo "$failures failures"

@@ -15,11 +15,14 @@
 namespace verrick {
 namespace {
 
-// Each width registers its type library under its own platform key.
+// Each width registers its type library under its own platform key. The
+// other width's registry view (ignored where there is only one).
 #ifdef _WIN64
 constexpr wchar_t kPlatformKey[] = L"\\win64";
+constexpr REGSAM kOtherView = KEY_WOW64_32KEY;
 #else
 constexpr wchar_t kPlatformKey[] = L"\\win32";
+constexpr REGSAM kOtherView = KEY_WOW64_64KEY;
 #endif
 
 // The automation marshaler, which serves every dual interface from the type library.
@@ -76,24 +79,28 @@ private:
     LSTATUS status_ = ERROR_SUCCESS;
 };
 
+// The names of a key's subkeys; none when it cannot be read.
+std::vector<std::wstring> SubkeysOf(HKEY root, const std::wstring& path)
+{
+    std::vector<std::wstring> names;
+    support::UniqueRegKey key;
+    if (::RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) return names;
+    wchar_t name[256];
+    for (DWORD index = 0;; ++index) {
+        DWORD length = 256;
+        if (::RegEnumKeyExW(key.get(), index, name, &length, nullptr, nullptr, nullptr, nullptr) !=
+            ERROR_SUCCESS)
+            break;
+        names.emplace_back(name, length);
+    }
+    return names;
+}
+
 // Deletes a key with everything below it; a missing key is no failure.
 void DeleteTree(HKEY root, const std::wstring& path)
 {
-    {
-        support::UniqueRegKey key;
-        if (::RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) return;
-        std::vector<std::wstring> children;
-        wchar_t name[256];
-        for (DWORD index = 0;; ++index) {
-            DWORD length = 256;
-            if (::RegEnumKeyExW(key.get(), index, name, &length, nullptr, nullptr, nullptr, nullptr) !=
-                ERROR_SUCCESS)
-                break;
-            children.emplace_back(name, length);
-        }
-        for (const auto& child : children)
-            DeleteTree(root, path + L"\\" + child);
-    }
+    for (const auto& child : SubkeysOf(root, path))
+        DeleteTree(root, path + L"\\" + child);
     ::RegDeleteKeyW(root, path.c_str());
 }
 
@@ -108,6 +115,25 @@ void DeleteIfEmpty(HKEY root, const std::wstring& path)
         return;
     key.reset();
     if (subkeys == 0 && values == 0) ::RegDeleteKeyW(root, path.c_str());
+}
+
+// The file the other width's registration of a class names, in that width's
+// registry view of the hive; empty when there is none (or only the one view).
+// The path goes from the hive: Wine does not switch views below a key opened
+// in this width's view.
+std::wstring OtherWidthServer(HKEY hive, const CLSID& clsid)
+{
+    support::UniqueRegKey key;
+    const std::wstring path = L"Software\\Classes\\CLSID\\" + GuidText(clsid) + L"\\InprocServer32";
+    if (::RegOpenKeyExW(hive, path.c_str(), 0, KEY_QUERY_VALUE | kOtherView, key.put()) != ERROR_SUCCESS)
+        return {};
+    wchar_t value[MAX_PATH + 1] = {};
+    DWORD size = sizeof value - sizeof(wchar_t), type = 0;
+    if (::RegQueryValueExW(key.get(), nullptr, nullptr, &type, reinterpret_cast<BYTE*>(value), &size) !=
+            ERROR_SUCCESS ||
+        (type != REG_SZ && type != REG_EXPAND_SZ))
+        return {};
+    return value;
 }
 
 // What containers look for in a control's class key: the Control marker, its
@@ -159,47 +185,81 @@ HRESULT ReadLibrary(LibraryFacts& facts)
     return S_OK;
 }
 
-HKEY ClassesRoot(RegistrationScope scope, support::UniqueRegKey& owner) noexcept
+HKEY HiveOf(RegistrationScope scope) noexcept
 {
-    HKEY hive = scope == RegistrationScope::User ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
+    return scope == RegistrationScope::User ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
+}
+
+HKEY ClassesRoot(HKEY hive, support::UniqueRegKey& owner) noexcept
+{
     if (::RegCreateKeyExW(hive, L"Software\\Classes", 0, nullptr, REG_OPTION_NON_VOLATILE,
                           KEY_READ | KEY_WRITE | DELETE, nullptr, owner.put(), nullptr) != ERROR_SUCCESS)
         return nullptr;
     return owner.get();
 }
 
-void Unregister(HKEY root, const LibraryFacts& facts)
+std::wstring ProgIdOf(const ClassEntry& entry)
 {
+    return std::wstring(kLibraryName) + L"." + entry.name;
+}
+
+// Removes this width's registration. Where the other width's server is
+// registered too, its registration keeps working: current Windows keeps some
+// class keys in one place for both registry views (the ProgIDs and the type
+// libraries) and others in each view (classes, interfaces). So the ProgIDs
+// stay while the other width is registered, and the type library loses only
+// this width's platform key (and its version once no platform is left).
+void Unregister(HKEY hive, HKEY root, const LibraryFacts& facts)
+{
+    const std::wstring ours = ModulePath();
+    bool otherWidth = false;
+    for (const ClassEntry& entry : PublicClasses()) {
+        if (!entry.create) continue;
+        const std::wstring other = OtherWidthServer(hive, *entry.clsid);
+        otherWidth = otherWidth || (!other.empty() && ::lstrcmpiW(other.c_str(), ours.c_str()) != 0);
+    }
+
     for (const ClassEntry& entry : PublicClasses()) {
         if (!entry.create) continue;
         DeleteTree(root, L"CLSID\\" + GuidText(*entry.clsid));
-        DeleteTree(root, std::wstring(kLibraryName) + L"." + entry.name);
+        if (!otherWidth) DeleteTree(root, ProgIdOf(entry));
     }
     for (const auto& [iid, name] : facts.interfaces)
         DeleteTree(root, L"Interface\\" + GuidText(iid));
-    std::wstring library = L"TypeLib\\" + GuidText(facts.libid);
-    DeleteTree(root, library + L"\\" + VersionText(facts.major, facts.minor));
+
+    const std::wstring library = L"TypeLib\\" + GuidText(facts.libid);
+    const std::wstring version = library + L"\\" + VersionText(facts.major, facts.minor);
+    bool platformLeft = false;
+    for (const auto& lcid : SubkeysOf(root, version)) {
+        if (lcid == L"FLAGS" || lcid == L"HELPDIR") continue;
+        DeleteTree(root, version + L"\\" + lcid + kPlatformKey);
+        DeleteIfEmpty(root, version + L"\\" + lcid);
+        platformLeft = platformLeft || !SubkeysOf(root, version + L"\\" + lcid).empty();
+    }
+    if (!platformLeft) DeleteTree(root, version);
     DeleteIfEmpty(root, library);
+
     // A per-user root may have had none of these before we came.
     for (const wchar_t* parent : {L"CLSID", L"Interface", L"TypeLib"})
         DeleteIfEmpty(root, parent);
 }
 
-// Runs work(root, facts) on the scope's classes root with the type library's facts.
+// Runs work(hive, root, facts) on the scope's hive and classes root with the type library's facts.
 template <typename Work> HRESULT WithClassesRoot(RegistrationScope scope, Work&& work) noexcept
 try {
     LibraryFacts facts;
     HRESULT hr = ReadLibrary(facts);
     if (FAILED(hr)) return hr;
+    const HKEY hive = HiveOf(scope);
     support::UniqueRegKey rootOwner;
-    HKEY root = ClassesRoot(scope, rootOwner);
+    HKEY root = ClassesRoot(hive, rootOwner);
     if (!root) return E_ACCESSDENIED;
-    return work(root, facts);
+    return work(hive, root, facts);
 } catch (...) {
     return E_OUTOFMEMORY;
 }
 
-HRESULT Register(HKEY root, const LibraryFacts& facts)
+HRESULT Register(HKEY hive, HKEY root, const LibraryFacts& facts)
 {
     const std::wstring path = ModulePath();
     const std::wstring libid = GuidText(facts.libid);
@@ -225,7 +285,7 @@ HRESULT Register(HKEY root, const LibraryFacts& facts)
 
     for (const ClassEntry& entry : PublicClasses()) {
         if (!entry.create) continue;
-        const std::wstring progId = std::wstring(kLibraryName) + L"." + entry.name;
+        const std::wstring progId = ProgIdOf(entry);
         const std::wstring clsid = GuidText(*entry.clsid);
         const std::wstring key = L"CLSID\\" + clsid;
         writer.Set(key, nullptr, progId);
@@ -242,7 +302,7 @@ HRESULT Register(HKEY root, const LibraryFacts& facts)
 
     const HRESULT hr = writer.Result();
     // A half-written registration is worse than none.
-    if (FAILED(hr)) Unregister(root, facts);
+    if (FAILED(hr)) Unregister(hive, root, facts);
     return hr;
 }
 
@@ -255,8 +315,8 @@ HRESULT RegisterServer(RegistrationScope scope) noexcept
 
 HRESULT UnregisterServer(RegistrationScope scope) noexcept
 {
-    return WithClassesRoot(scope, [](HKEY root, const LibraryFacts& facts) {
-        Unregister(root, facts);
+    return WithClassesRoot(scope, [](HKEY hive, HKEY root, const LibraryFacts& facts) {
+        Unregister(hive, root, facts);
         return S_OK;
     });
 }
