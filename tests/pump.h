@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "toolkit/application.h"
+#include "wait_scale.h"
 
 namespace test_pump {
 
@@ -15,12 +16,12 @@ inline void PumpMessages()
         toolkit::Application::Dispatch(message);
 }
 
-// Pumps until done() holds or the time is up, looking at least every 20 ms
-// (done() may turn without a message); done()'s last answer.
+// Pumps until done() holds or the deadline (scaled) is up, looking at least
+// every 20 ms (done() may turn without a message); done()'s last answer.
 template <typename Done> bool PumpUntil(Done&& done, DWORD milliseconds = 5000)
 {
-    const DWORD start = ::GetTickCount();
-    for (PumpMessages(); !done() && ::GetTickCount() - start < milliseconds; PumpMessages())
+    const DWORD start = ::GetTickCount(), deadline = test_wait::Deadline(milliseconds);
+    for (PumpMessages(); !done() && ::GetTickCount() - start < deadline; PumpMessages())
         ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
     return done();
 }
@@ -29,7 +30,9 @@ template <typename Done> bool PumpUntil(Done&& done, DWORD milliseconds = 5000)
 // or to let it happen.
 inline void PumpFor(DWORD milliseconds)
 {
-    PumpUntil([] { return false; }, milliseconds);
+    const DWORD start = ::GetTickCount();
+    for (PumpMessages(); ::GetTickCount() - start < milliseconds; PumpMessages())
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
 }
 
 } // namespace test_pump

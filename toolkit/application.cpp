@@ -30,6 +30,22 @@ void ShowFatalBox(std::exception_ptr error)
                   MB_OK | MB_ICONERROR | MB_TASKMODAL | MB_SETFOREGROUND);
 }
 
+// A close sent to the hidden program window (the task manager's "end task",
+// an uninstaller asking the program to go) unloads every form as the task
+// manager would, each told why and each free to refuse; the window stays.
+LRESULT CALLBACK ProgramWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message != WM_CLOSE) return ::DefWindowProcW(window, message, wParam, lParam);
+    Guard([] {
+        const std::vector<Form*> forms = state().forms;
+        for (auto form = forms.rbegin(); form != forms.rend(); ++form) {
+            if (std::find(state().forms.begin(), state().forms.end(), *form) == state().forms.end()) continue;
+            if (!(*form)->Unload(vbAppTaskManager)) break;
+        }
+    });
+    return 0;
+}
+
 } // namespace
 
 // The module the toolkit is linked into: the program, or a library that shows forms of its own.
@@ -57,7 +73,7 @@ HWND Application::ProgramWindow()
     if (!window) {
         WNDCLASSEXW windowClass{sizeof windowClass};
         if (!::GetClassInfoExW(Instance(), support::kProgramWindowClass, &windowClass)) {
-            windowClass.lpfnWndProc = ::DefWindowProcW;
+            windowClass.lpfnWndProc = ProgramWindowProc;
             windowClass.hInstance = Instance();
             windowClass.lpszClassName = support::kProgramWindowClass;
             if (!::RegisterClassExW(&windowClass)) support::RaiseLastWin32(L"RegisterClassExW");

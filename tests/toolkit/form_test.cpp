@@ -328,6 +328,28 @@ TEST_CASE("Form::QueryUnloadSeesWhyTheFormCloses")
     CHECK(form.queryModes.back() == vbAppWindows);
 }
 
+TEST_CASE("Form::CloseOfTheProgramWindowUnloadsEveryForm")
+{
+    EventForm first, second;
+    first.Show();
+    second.Show();
+    HWND program = Application::ProgramWindow();
+    // The last form loaded is asked first; its refusal keeps every form.
+    second.cancelQuery = 1;
+    ::SendMessageW(program, WM_CLOSE, 0, 0);
+    CHECK(second.queryModes == std::vector<int>{vbAppTaskManager});
+    CHECK(first.queryModes.empty());
+    CHECK(first.IsLoaded());
+
+    second.cancelQuery = 0;
+    ::SendMessageW(program, WM_CLOSE, 0, 0);
+    CHECK_FALSE(second.IsLoaded());
+    CHECK_FALSE(first.IsLoaded());
+    CHECK(first.queryModes == std::vector<int>{vbAppTaskManager});
+    CHECK(first.unloads == 1);
+    CHECK(::IsWindow(program));
+}
+
 namespace {
 
 // Hides itself (or unloads) from a timer once it is shown modally, noting what it saw.

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "support/handles.h"
+#include "wait_scale.h"
 
 namespace verrick_test {
 
@@ -73,7 +74,7 @@ public:
                     return true;
                 }
             }
-            if (ended || ::GetTickCount() - started > timeoutMs) return false;
+            if (ended || ::GetTickCount() - started > test_wait::Deadline(timeoutMs)) return false;
         }
     }
 
@@ -82,7 +83,7 @@ public:
     {
         const DWORD started = ::GetTickCount();
         bool ended = false;
-        while (!ended && ::GetTickCount() - started <= timeoutMs) {
+        while (!ended && ::GetTickCount() - started <= test_wait::Deadline(timeoutMs)) {
             ended = ::WaitForSingleObject(process_.get(), 20) == WAIT_OBJECT_0;
             Drain();
         }

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "input.h"
+#include "wait_scale.h"
 
 namespace {
 
@@ -52,7 +53,8 @@ int wmain(int argc, wchar_t** argv)
     if (argc < 3) return 2;
     Search search{Unescape(argv[1])};
     const WORD key = static_cast<WORD>(std::wcstol(argv[2], nullptr, 0));
-    const DWORD timeout = argc > 3 ? static_cast<DWORD>(std::wcstol(argv[3], nullptr, 0)) : 20000;
+    const DWORD timeout =
+        test_wait::Deadline(argc > 3 ? static_cast<DWORD>(std::wcstol(argv[3], nullptr, 0)) : 20000);
     for (DWORD start = ::GetTickCount(); ::GetTickCount() - start < timeout; ::Sleep(100)) {
         ::EnumWindows(Match, reinterpret_cast<LPARAM>(&search));
         if (!search.found) continue;

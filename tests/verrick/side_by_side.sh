@@ -54,6 +54,10 @@ register() {  # width server [/u]
 }
 VORLAN_WIDTH=32 "$run" regsvr32 /s /u "$(to_windows "$server32")" || true
 VORLAN_WIDTH=64 "$run" regsvr32 /s /u "$(to_windows "$server64")" || true
+# Each script host registers its own type libraries the first time it runs in
+# a prefix: let both do so before the registry is taken as it was.
+create 32 >/dev/null
+create 64 >/dev/null
 snapshot clean
 
 # Each order of unregistering: the width left registered keeps working, and
@@ -74,7 +78,9 @@ for first in 64 32; do
     snapshot "removed-$first"
     for f in "$work"/clean-*.reg; do
         cmp -s "$f" "${f/clean-/removed-$first-}" ||
-            fail "$(basename "${f#*clean-}" .reg) differs after unregistering $first-bit first, then $second-bit"
+            { diff <(iconv -f UTF-16LE -t UTF-8 "$f") <(iconv -f UTF-16LE -t UTF-8 "${f/clean-/removed-$first-}") |
+                  head -n 20 || true
+              fail "$(basename "${f#*clean-}" .reg) differs after unregistering $first-bit first, then $second-bit"; }
     done
 done
 

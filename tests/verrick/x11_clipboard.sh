@@ -54,8 +54,8 @@ printf '\xff\xfe' > "$work/in.txt"
 printf 'Привет, мир 😀\r\n' | iconv -f UTF-8 -t UTF-16LE >> "$work/in.txt"
 set_result=$("$run" cscript //nologo "$script" write "$(to_windows "$work/in.txt")" | tr -d '\r')
 expect "set through tlvClipboard" "$set_result" "set=True"
-expect "our text read by X" "$(timeout 10 xclip -o -selection clipboard)" 'Привет, мир 😀'
-html=$(timeout 10 xclip -o -selection clipboard -t text/html || true)
+expect "our text read by X" "$(timeout $((10 * ${VORLAN_WAIT_SCALE:-1})) xclip -o -selection clipboard)" 'Привет, мир 😀'
+html=$(timeout $((10 * ${VORLAN_WAIT_SCALE:-1})) xclip -o -selection clipboard -t text/html || true)
 echo "x11_clipboard: Wine offers our HTML to X as text/html: [${html}]"
 expect_contains "our HTML read by X" "$html" '<i>Привет, мир 😀</i>'
 "$run" cscript //nologo "$script" read "$(to_windows "$work/out.txt")" >/dev/null

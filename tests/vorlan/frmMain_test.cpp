@@ -345,7 +345,7 @@ TEST_CASE("frmMain::TimerTicksRefresh")
     main.form.tmrRefresh.Enabled(true);
     drives.Add('D', DRIVE_FIXED, 100 * GB, 10 * GB);
     DWORD start = ::GetTickCount();
-    while (main.Rows() < 2 && ::GetTickCount() - start < 5000) {
+    while (main.Rows() < 2 && ::GetTickCount() - start < test_wait::Deadline(5000)) {
         ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
         PumpMessages();
     }

@@ -16,6 +16,7 @@
 #include "screenshot.h"
 #include "support/handles.h"
 #include "verrick_server.h"
+#include "wait_scale.h"
 
 using namespace vorlan_test;
 
@@ -116,8 +117,8 @@ std::wstring TextOf(HWND window)
 
 template <typename Condition> bool WaitFor(Condition&& condition, DWORD milliseconds = 10000)
 {
-    DWORD start = ::GetTickCount();
-    while (!condition() && ::GetTickCount() - start < milliseconds)
+    const DWORD start = ::GetTickCount(), deadline = test_wait::Deadline(milliseconds);
+    while (!condition() && ::GetTickCount() - start < deadline)
         Wait(50);
     return condition();
 }
