@@ -1,8 +1,12 @@
 // velmora_reference: reads a built type library and writes what is made from it.
 //   velmora_reference identities LIBRARY OUT
 //       the identity listing (tests/verrick/typelib_identities.txt)
+//   velmora_reference reference LIBRARY ERRORS ENUMS OUT
+//       the reference page (docs/REFERENCE.md), from the library and the two
+//       tables kept beside its IDL; fails, naming them, when a type or member
+//       has no help string or a table misses or names a member wrongly.
 // LIBRARY is Verrick.dll or a .tlb; output is UTF-8 with LF line ends.
-// Exit codes: 0 written, 2 nothing written.
+// Exit codes: 0 written, 1 written but a check failed, 2 nothing written.
 
 #include <windows.h>
 #include <oleauto.h>
@@ -15,6 +19,7 @@
 #include <vector>
 
 #include "identities.h"
+#include "reference_page.h"
 #include "support/com.h"
 #include "support/runtime_error.h"
 #include "support/text.h"
@@ -41,6 +46,13 @@ reference::Library Load(const wchar_t* path)
     return reference::ReadLibrary(library.get());
 }
 
+std::string ReadFile(const wchar_t* path)
+{
+    std::ifstream file(std::filesystem::path(path), std::ios::binary);
+    if (!file) support::Raise(support::err::FileNotFound, L"cannot read " + std::wstring(path));
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
 void WriteFile(const wchar_t* path, std::wstring_view text)
 {
     std::ofstream file(std::filesystem::path(path), std::ios::binary | std::ios::trunc);
@@ -56,7 +68,19 @@ int Run(const std::vector<std::wstring>& arguments)
         WriteFile(arguments[2].c_str(), reference::IdentityListing(Load(arguments[1].c_str())));
         return 0;
     }
-    Print(L"usage: velmora_reference identities LIBRARY OUT\n");
+    if (arguments.size() == 5 && arguments[0] == L"reference") {
+        const reference::Library library = Load(arguments[1].c_str());
+        const reference::Notes notes =
+            reference::ReadNotes(support::FromUtf8(ReadFile(arguments[2].c_str())),
+                                 support::FromUtf8(ReadFile(arguments[3].c_str())));
+        const reference::Page page = reference::MakePage(library, notes);
+        WriteFile(arguments[4].c_str(), page.text);
+        for (const std::wstring& problem : page.problems)
+            Print(L"velmora_reference: " + problem + L"\n");
+        return page.problems.empty() ? 0 : 1;
+    }
+    Print(L"usage: velmora_reference identities LIBRARY OUT\n"
+          L"       velmora_reference reference LIBRARY ERRORS ENUMS OUT\n");
     return 2;
 }
 

@@ -49,6 +49,14 @@ public:
         support::TypeAttr attr(named.get());
         Check(named->GetTypeAttr(attr.put()), L"GetTypeAttr");
         type.kind = attr->typekind;
+        // A name for another type (stdole's IPictureDisp names its Picture) is of that type's kind.
+        if (attr->typekind == TKIND_ALIAS && attr->tdescAlias.vt == VT_USERDEFINED) {
+            ComPtr<ITypeInfo> aliased;
+            Check(named->GetRefTypeInfo(attr->tdescAlias.hreftype, aliased.put()), L"GetRefTypeInfo");
+            support::TypeAttr aliasedAttr(aliased.get());
+            Check(aliased->GetTypeAttr(aliasedAttr.put()), L"GetTypeAttr");
+            type.kind = aliasedAttr->typekind;
+        }
         ComPtr<ITypeLib> owner;
         UINT index = 0;
         Check(named->GetContainingTypeLib(owner.put(), &index), L"GetContainingTypeLib");
