@@ -361,4 +361,37 @@ private:
     T* data_ = nullptr;
 };
 
+// A description that a type library or its type information lends out
+// (TLIBATTR, TYPEATTR, FUNCDESC, VARDESC), given back to the lender on
+// destruction:  support::TypeAttr attr(info); info->GetTypeAttr(attr.put());
+template <typename Lender, typename Part, auto GiveBack> class LentDescription {
+public:
+    explicit LentDescription(Lender* lender) noexcept : lender_(lender) {}
+    LentDescription(const LentDescription&) = delete;
+    LentDescription& operator=(const LentDescription&) = delete;
+    ~LentDescription() { reset(); }
+
+    const Part* get() const noexcept { return part_; }
+    const Part* operator->() const noexcept { return part_; }
+    explicit operator bool() const noexcept { return part_ != nullptr; }
+    void reset() noexcept
+    {
+        if (Part* old = std::exchange(part_, nullptr)) (lender_.get()->*GiveBack)(old);
+    }
+    Part** put() noexcept
+    {
+        reset();
+        return &part_;
+    }
+
+private:
+    ComPtr<Lender> lender_;
+    Part* part_ = nullptr;
+};
+
+using TypeLibAttr = LentDescription<ITypeLib, TLIBATTR, &ITypeLib::ReleaseTLibAttr>;
+using TypeAttr = LentDescription<ITypeInfo, TYPEATTR, &ITypeInfo::ReleaseTypeAttr>;
+using FuncDesc = LentDescription<ITypeInfo, FUNCDESC, &ITypeInfo::ReleaseFuncDesc>;
+using VarDesc = LentDescription<ITypeInfo, VARDESC, &ITypeInfo::ReleaseVarDesc>;
+
 } // namespace support

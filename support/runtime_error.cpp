@@ -19,6 +19,7 @@ std::wstring_view StandardErrorText(long number) noexcept
     case err::TypeMismatch: return L"Type mismatch";
     case err::FileNotFound: return L"File not found";
     case err::ObjectVariableNotSet: return L"Object variable or With block variable not set";
+    case err::InvalidUseOfNull: return L"Invalid use of Null";
     case err::ObjectUnloaded: return L"Object was unloaded";
     case err::ControlArrayElementMissing: return L"Control array element doesn't exist";
     case err::ObjectAlreadyLoaded: return L"Object already loaded";
@@ -28,6 +29,8 @@ std::wstring_view StandardErrorText(long number) noexcept
     case err::MethodNotSupported: return L"Object doesn't support this property or method";
     case err::ArgumentNotOptional: return L"Argument not optional";
     case err::WrongNumberOfArguments: return L"Wrong number of arguments or invalid property assignment";
+    case err::KeyAlreadyAssociated:
+        return L"This key is already associated with an element of this collection";
     case err::DllEntryPointMissing: return L"Can't find DLL entry point";
     default: return {};
     }

@@ -112,9 +112,7 @@ void Collection::Insert(size_t slot, Variant value, const VARIANT& key)
     if (!vb::IsMissing(key)) {
         entry->foldedKey = FoldKey(vb::ToText(key));
         entry->hasKey = true;
-        if (keys_.count(entry->foldedKey))
-            support::Raise(support::err::KeyAlreadyAssociated,
-                           L"This key is already associated with an element of this collection");
+        if (keys_.count(entry->foldedKey)) support::Raise(support::err::KeyAlreadyAssociated);
     }
     if (entries_.size() >= 0x7FFFFFFF) support::Raise(support::err::OutOfMemory);
     entries_.insert(entries_.begin() + static_cast<ptrdiff_t>(slot), nullptr);

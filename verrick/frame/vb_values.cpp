@@ -23,7 +23,7 @@ namespace {
 Variant Convert(const VARIANT& value, VARTYPE type)
 {
     Variant plain = ValueOf(value);
-    if (plain.vt() == VT_NULL) support::Raise(support::err::InvalidUseOfNull, L"Invalid use of Null");
+    if (plain.vt() == VT_NULL) support::Raise(support::err::InvalidUseOfNull);
     if (plain.vt() == type) return plain;
     return support::ChangedType(*plain.get(), type, type == VT_BSTR ? VARIANT_ALPHABOOL : 0);
 }
