@@ -19,19 +19,25 @@ flock 9
 version=$(sha1sum < "$0" | cut -c1-12)
 i386=0
 /usr/lib/wine/wine --version >/dev/null 2>&1 && i386=1
-stamp="$version test=${VORLAN_TEST_PREFIX:-0} i386=$i386"
+# WINEARCH=win32 asks for a prefix of 32-bit Windows (made by the 32-bit
+# loader); any other value, or none, for 64-bit Windows.
+arch=win64
+[ "${WINEARCH:-}" = win32 ] && arch=win32
+stamp="$version test=${VORLAN_TEST_PREFIX:-0} arch=$arch i386=$i386"
 ready=$(cat "$prefix/.ready" 2>/dev/null || true)
 [ "$ready" = "$stamp" ] && exit 0
 [ "$i386" = 0 ] && [ "$ready" = "${stamp% *} i386=1" ] && exit 0
 [ -z "${VORLAN_TEST_PREFIX:-}" ] && [ "${ready%% *}" = "$version" ] &&
   { [ "$i386" = 0 ] || [ "${ready##* }" = i386=1 ]; } && exit 0
 
-export WINEPREFIX=$prefix WINEARCH=win64 WINEDEBUG=-all
+export WINEPREFIX=$prefix WINEARCH=$arch WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 rm -rf "$prefix"
-# The 64-bit loader makes the prefix on any machine; it sets up the 32-bit
-# side too where 32-bit programs can run.
-/usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1
+# The 64-bit loader makes a 64-bit prefix on any machine; it sets up the
+# 32-bit side too where 32-bit programs can run.
+loader=/usr/lib/wine/wine64 view=/reg:64
+[ "$arch" = win32 ] && loader=/usr/lib/wine/wine view=
+"$loader" wineboot -i >/dev/null 2>&1
 wineserver -w
 
 if [ "${VORLAN_TEST_PREFIX:-}" = 1 ]; then
@@ -64,7 +70,7 @@ REGEDIT4
 "e:"="hd"
 "z:"="network"
 REG
-  /usr/lib/wine/wine64 reg import "C:\\test-prefix.reg" /reg:64 >/dev/null 2>&1
+  "$loader" reg import "C:\\test-prefix.reg" $view >/dev/null 2>&1
   wineserver -k || true
   wineserver -w || true
 fi
