@@ -12,10 +12,11 @@ exe=$root/build/bin/Vorlan.exe
 server=$root/build/bin/Verrick.dll
 export VORLAN_WIDTH=32
 if ! "$root/scripts/wine-loader.sh" 32 >/dev/null 2>&1; then
-  # Vorlan ships as a 32-bit program; where 32-bit programs cannot run, its
-  # 64-bit test build (the same code) runs with the 64-bit Verrick.
-  echo "run-vorlan: this machine cannot run 32-bit programs; starting the 64-bit build of Vorlan" >&2
-  exe=$root/build/x64/bin/Vorlan.exe
+  # Vorlan ships in both widths (the setup installs the 64-bit one on 64-bit
+  # Windows); where 32-bit programs cannot run natively, the 64-bit one runs,
+  # with the 64-bit Verrick.
+  echo "run-vorlan: this machine cannot run 32-bit programs natively; starting the 64-bit Vorlan" >&2
+  exe=$root/build/bin/x64/Vorlan.exe
   server=$root/build/bin/x64/Verrick.dll
   VORLAN_WIDTH=64
 fi
