@@ -127,16 +127,17 @@ else
     done
     screens+=(+xinerama -extension RANDR)
   fi
-  for n in $(seq 90 140); do
-    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] || break
-  done
-  Xvfb ":$n" "${screens[@]}" -nolisten tcp >/dev/null 2>&1 &
+  # Xvfb picks a free display number itself (two runs starting at once get
+  # one each) and writes it to descriptor 3 once it accepts clients.
+  Xvfb -displayfd 3 "${screens[@]}" -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
   server=$!
-  for _ in $(seq 100); do
-    [ -e "/tmp/.X11-unix/X$n" ] && break
+  for _ in $(seq 200); do
+    grep -q . "$work/display" 2>/dev/null && break
+    kill -0 "$server" 2>/dev/null || break
     sleep 0.05
   done
-  export DISPLAY=":$n"
+  grep -q . "$work/display" 2>/dev/null || { echo "with-display: Xvfb did not start" >&2; exit 1; }
+  export DISPLAY=":$(head -n 1 "$work/display")"
 fi
 unset VORLAN_SCREENS VORLAN_MONITORS
 "$@"
