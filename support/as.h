@@ -154,7 +154,21 @@ double asLargeIntegerToDouble(const FILETIME& value) noexcept;
 
 // Enables (or disables) the debug privilege in the process's token. True when
 // the token now says so; never throws (a user without the privilege gets False).
-bool asEnableDebugPrivilege(bool enable) noexcept;
+// previous (if given) receives what changed, for putting it back.
+bool asEnableDebugPrivilege(bool enable, TOKEN_PRIVILEGES* previous = nullptr) noexcept;
+
+// The debug privilege enabled while the scope lives; the token is then as it
+// was before (a privilege that was on stays on).
+class DebugPrivilegeScope {
+public:
+    DebugPrivilegeScope() noexcept;
+    ~DebugPrivilegeScope();
+    DebugPrivilegeScope(const DebugPrivilegeScope&) = delete;
+    DebugPrivilegeScope& operator=(const DebugPrivilegeScope&) = delete;
+
+private:
+    TOKEN_PRIVILEGES previous_{};
+};
 
 // ToolHelp, bound by name (Windows NT 4.0 has none): a snapshot, empty when
 // none could be taken; modules one after another, False when no record was

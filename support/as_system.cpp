@@ -151,8 +151,9 @@ double asLargeIntegerToDouble(const FILETIME& value) noexcept
                                value.dwLowDateTime);
 }
 
-bool asEnableDebugPrivilege(bool enable) noexcept
+bool asEnableDebugPrivilege(bool enable, TOKEN_PRIVILEGES* previous) noexcept
 {
+    if (previous) *previous = TOKEN_PRIVILEGES{};
     UniqueKernelHandle token;
     if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, token.put()))
         return false;
@@ -161,9 +162,25 @@ bool asEnableDebugPrivilege(bool enable) noexcept
     if (!::LookupPrivilegeValueW(nullptr, SE_DEBUG_NAME, &privileges.Privileges[0].Luid)) return false;
     privileges.Privileges[0].Attributes = enable ? SE_PRIVILEGE_ENABLED : 0;
     ::SetLastError(ERROR_SUCCESS);
-    if (!::AdjustTokenPrivileges(token.get(), FALSE, &privileges, sizeof privileges, nullptr, nullptr))
+    DWORD size = sizeof(TOKEN_PRIVILEGES);
+    if (!::AdjustTokenPrivileges(token.get(), FALSE, &privileges, sizeof privileges, previous,
+                                 previous ? &size : nullptr))
         return false;
     return ::GetLastError() == ERROR_SUCCESS; // ERROR_NOT_ALL_ASSIGNED: the user lacks it
+}
+
+DebugPrivilegeScope::DebugPrivilegeScope() noexcept
+{
+    asEnableDebugPrivilege(true, &previous_);
+}
+
+DebugPrivilegeScope::~DebugPrivilegeScope()
+{
+    // Only what enabling changed is listed; nothing listed, nothing to put back.
+    if (previous_.PrivilegeCount == 0) return;
+    UniqueKernelHandle token;
+    if (::OpenProcessToken(::GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES, token.put()))
+        ::AdjustTokenPrivileges(token.get(), FALSE, &previous_, 0, nullptr, nullptr);
 }
 
 UniqueFileHandle asCreateToolhelp32Snapshot(DWORD flags, DWORD processId) noexcept

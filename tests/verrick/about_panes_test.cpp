@@ -7,6 +7,7 @@
 #include <cmath>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "support/as.h"
 #include "support/es.h"
@@ -120,23 +121,58 @@ DWORD WINAPI WatchForMessageBox(void* context)
     return 0;
 }
 
+LUID DebugPrivilege()
+{
+    LUID luid{};
+    REQUIRE(::LookupPrivilegeValueW(nullptr, SE_DEBUG_NAME, &luid));
+    return luid;
+}
+
+void SetDebugPrivilege(bool on)
+{
+    support::UniqueKernelHandle token;
+    REQUIRE(::OpenProcessToken(::GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES, token.put()));
+    TOKEN_PRIVILEGES privileges{1, {{DebugPrivilege(), on ? static_cast<DWORD>(SE_PRIVILEGE_ENABLED) : 0}}};
+    REQUIRE(::AdjustTokenPrivileges(token.get(), FALSE, &privileges, 0, nullptr, nullptr));
+}
+
+// Whether the process's token lists the debug privilege as enabled.
+bool DebugPrivilegeOn()
+{
+    support::UniqueKernelHandle token;
+    REQUIRE(::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, token.put()));
+    DWORD size = 0;
+    ::GetTokenInformation(token.get(), TokenPrivileges, nullptr, 0, &size);
+    std::vector<BYTE> bytes(size);
+    REQUIRE(::GetTokenInformation(token.get(), TokenPrivileges, bytes.data(), size, &size));
+    const auto* privileges = reinterpret_cast<const TOKEN_PRIVILEGES*>(bytes.data());
+    const LUID debug = DebugPrivilege();
+    for (DWORD i = 0; i < privileges->PrivilegeCount; ++i) {
+        const LUID_AND_ATTRIBUTES& entry = privileges->Privileges[i];
+        if (entry.Luid.LowPart == debug.LowPart && entry.Luid.HighPart == debug.HighPart)
+            return (entry.Attributes & SE_PRIVILEGE_ENABLED) != 0;
+    }
+    return false;
+}
+
 } // namespace
 
 // Durations -----------------------------------------------------------------------
 
 TEST_CASE("ProcessTimes::FormatDuration")
 {
-    CHECK(FormatDuration(0) == L"0:00:00.0");
-    CHECK(FormatDuration(599999999) == L"0:01:00.0");
-    CHECK(FormatDuration(37230450000.0) == L"1:02:03.45");
-    CHECK(FormatDuration(36e12) == L"1000:00:00.0");
-    // Milliseconds without leading zeros; halves go to the even millisecond.
-    CHECK(FormatDuration(50000) == L"0:00:00.5");
+    CHECK(FormatDuration(0) == L"0:00:00.000");
+    CHECK(FormatDuration(599999999) == L"0:01:00.000");
+    CHECK(FormatDuration(37230450000.0) == L"1:02:03.045");
+    CHECK(FormatDuration(36e12) == L"1000:00:00.000");
+    // Always three digits of milliseconds; halves go to the even millisecond.
+    CHECK(FormatDuration(50000) == L"0:00:00.005");
+    CHECK(FormatDuration(900000) == L"0:00:00.090");
     CHECK(FormatDuration(9990000) == L"0:00:00.999");
-    CHECK(FormatDuration(5000) == L"0:00:00.0");
-    CHECK(FormatDuration(15000) == L"0:00:00.2");
-    CHECK(FormatDuration(25000) == L"0:00:00.2");
-    CHECK(FormatDuration(-10000000) == L"-0:00:01.0");
+    CHECK(FormatDuration(5000) == L"0:00:00.000");
+    CHECK(FormatDuration(15000) == L"0:00:00.002");
+    CHECK(FormatDuration(25000) == L"0:00:00.002");
+    CHECK(FormatDuration(-10000000) == L"-0:00:01.000");
     CHECK(FormatDuration(std::nan("")) == L"*Error*");
     CHECK(FormatDuration(HUGE_VAL) == L"*Error*");
 }
@@ -151,9 +187,9 @@ TEST_CASE("ProcessTimes::FileTimes")
     support::esSystemTimeToLocalSystemTime(st, st);
     CHECK(FormatFileTimeLocal(now) == support::esFormatDate(st) + L" " + support::esFormatTime(st));
 
-    CHECK(FormatFileTimeDuration(Units(37230450000ull)) == L"1:02:03.45");
-    CHECK(FormatCpuTotal(Units(30000000000ull), Units(7230450000ull)) == L"1:02:03.45");
-    CHECK(FormatElapsedTime(Units(37230450000ull + 5), Units(5)) == L"1:02:03.45");
+    CHECK(FormatFileTimeDuration(Units(37230450000ull)) == L"1:02:03.045");
+    CHECK(FormatCpuTotal(Units(30000000000ull), Units(7230450000ull)) == L"1:02:03.045");
+    CHECK(FormatElapsedTime(Units(37230450000ull + 5), Units(5)) == L"1:02:03.045");
     // A running process (exit time 0): up to now, read in whole milliseconds,
     // so the start lies half a second beyond the hour.
     FILETIME oneHourAgo = Units(
@@ -253,6 +289,24 @@ TEST_CASE("Modules::BothSourcesStartWithTheProgram")
     for (long i = 0; i < psapi.ModulesCount(); ++i)
         kernel32Listed = kernel32Listed || SameText(psapi.ModuleItem(i).Name, L"kernel32.dll");
     CHECK(kernel32Listed);
+}
+
+TEST_CASE("Modules::ListingLeavesTheDebugPrivilegeAsItWas")
+{
+    for (const bool on : {false, true}) {
+        CAPTURE(on);
+        SetDebugPrivilege(on);
+        REQUIRE(DebugPrivilegeOn() == on);
+        {
+            const CPSAPIInfo psapi;
+        }
+        CHECK(DebugPrivilegeOn() == on);
+        {
+            const CToolHelpInfo toolHelp;
+        }
+        CHECK(DebugPrivilegeOn() == on);
+    }
+    SetDebugPrivilege(false);
 }
 
 TEST_CASE("Modules::ListingPrefersPsapi")

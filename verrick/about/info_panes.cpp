@@ -21,9 +21,11 @@ constexpr wchar_t kError[] = L"*Error*";
 constexpr wchar_t kLibraryTitle[] = L"Velmora";
 constexpr wchar_t kSystemInfoMissing[] = L"Информация о системе почему-то не доступна.";
 
-std::wstring TwoDigits(std::int64_t value)
+// Zero-padded to the given number of digits.
+std::wstring Digits(std::int64_t value, std::size_t width)
 {
-    return (value < 10 ? L"0" : L"") + std::to_wstring(value);
+    std::wstring text = std::to_wstring(value);
+    return std::wstring(width > text.size() ? width - text.size() : 0, L'0') + text;
 }
 
 FILETIME Now()
@@ -78,8 +80,9 @@ std::wstring FormatDuration(double units)
     ms -= minutes * 60000;
     const std::int64_t seconds = ms / 1000;
     ms -= seconds * 1000;
-    return sign + std::to_wstring(hours) + L":" + TwoDigits(minutes) + L":" + TwoDigits(seconds) + L"." +
-           std::to_wstring(ms);
+    // Three digits of milliseconds: 45 ms is ".045", never ".45", which reads as 450 ms.
+    return sign + std::to_wstring(hours) + L":" + Digits(minutes, 2) + L":" + Digits(seconds, 2) + L"." +
+           Digits(ms, 3);
 }
 
 std::wstring FormatFileTimeLocal(const FILETIME& time)

@@ -116,7 +116,7 @@ const CModuleEntry& ModuleSnapshot::ModuleItem(long index) const
 
 CToolHelpInfo::CToolHelpInfo()
 {
-    support::asEnableDebugPrivilege(true);
+    const support::DebugPrivilegeScope debugPrivilege;
     const support::UniqueFileHandle snapshot =
         support::asCreateToolhelp32Snapshot(TH32CS_SNAPMODULE, ::GetCurrentProcessId());
     if (!snapshot) return;
@@ -138,7 +138,7 @@ CToolHelpInfo::CToolHelpInfo()
 CPSAPIInfo::CPSAPIInfo()
 {
     const Psapi psapi;
-    support::asEnableDebugPrivilege(true);
+    const support::DebugPrivilegeScope debugPrivilege;
     for (HMODULE module : ProcessModules(psapi)) {
         CModuleEntry entry;
         entry.FileName = ModuleText(psapi.getModuleFileNameEx, module);
