@@ -105,9 +105,12 @@ std::wstring esGetModuleFileName(HMODULE module);
 // None of them throws: a failure is the default text or False.
 
 // The text of a string value up to its first NUL, or defaultText when the key
-// or value is missing or holds no string; found (if given) tells which.
+// or value is missing or holds no string; found (if given) tells which. With
+// expand, a value stored as REG_EXPAND_SZ comes with its environment
+// variables replaced by their values (a path to start, for example).
 std::wstring esReadStringFromRegistry(HKEY root, std::wstring_view key, std::wstring_view value,
-                                      std::wstring_view defaultText, bool* found = nullptr);
+                                      std::wstring_view defaultText, bool* found = nullptr,
+                                      bool expand = false);
 // Writes a string value (REG_SZ), creating the key. True on success.
 bool esWriteStringToRegistry(HKEY root, std::wstring_view key, std::wstring_view value,
                              std::wstring_view text);

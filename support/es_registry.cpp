@@ -7,8 +7,24 @@
 
 namespace support {
 
+namespace {
+
+std::wstring Expanded(const std::wstring& text)
+{
+    std::vector<wchar_t> expanded(text.size() + 64);
+    for (;;) {
+        const DWORD needed =
+            ::ExpandEnvironmentStringsW(text.c_str(), expanded.data(), static_cast<DWORD>(expanded.size()));
+        if (needed == 0) return text;
+        if (needed <= expanded.size()) return expanded.data();
+        expanded.resize(needed);
+    }
+}
+
+} // namespace
+
 std::wstring esReadStringFromRegistry(HKEY root, std::wstring_view key, std::wstring_view value,
-                                      std::wstring_view defaultText, bool* found)
+                                      std::wstring_view defaultText, bool* found, bool expand)
 {
     if (found) *found = false;
     UniqueRegKey opened;
@@ -32,7 +48,7 @@ std::wstring esReadStringFromRegistry(HKEY root, std::wstring_view key, std::wst
         std::wstring text(data.data(), bytes / sizeof(wchar_t));
         text.resize(std::min(text.size(), text.find(L'\0')));
         if (found) *found = true;
-        return text;
+        return expand && type == REG_EXPAND_SZ ? Expanded(text) : text;
     }
 }
 

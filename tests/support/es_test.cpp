@@ -95,6 +95,30 @@ TEST_CASE("Es::RegisterAppPathWritesThePathAndItsFolder")
     CHECK(::RegDeleteKeyW(HKEY_CURRENT_USER, keyName.c_str()) == ERROR_SUCCESS);
 }
 
+TEST_CASE("Es::ReadStringFromRegistryExpandsAnExpandableValueWhenAsked")
+{
+    const wchar_t* key = L"Software\\VorlanTests\\Expand";
+    UniqueRegKey written;
+    REQUIRE(::RegCreateKeyExW(HKEY_CURRENT_USER, key, 0, nullptr, 0, KEY_SET_VALUE, nullptr, written.put(),
+                              nullptr) == ERROR_SUCCESS);
+    const std::wstring stored = L"%ES_TEST_TOOLS%\\tool.exe";
+    for (const DWORD type : {REG_EXPAND_SZ, REG_SZ})
+        REQUIRE(::RegSetValueExW(written.get(), type == REG_SZ ? L"Plain" : L"Expandable", 0, type,
+                                 reinterpret_cast<const BYTE*>(stored.c_str()),
+                                 static_cast<DWORD>((stored.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS);
+    ::SetEnvironmentVariableW(L"ES_TEST_TOOLS", L"C:\\Program Files\\Tools");
+    bool found = false;
+    CHECK(esReadStringFromRegistry(HKEY_CURRENT_USER, key, L"Expandable", L"", &found, true) ==
+          L"C:\\Program Files\\Tools\\tool.exe");
+    CHECK(found);
+    // Not asked, or a plain string: the text as stored.
+    CHECK(esReadStringFromRegistry(HKEY_CURRENT_USER, key, L"Expandable", L"") == stored);
+    CHECK(esReadStringFromRegistry(HKEY_CURRENT_USER, key, L"Plain", L"", nullptr, true) == stored);
+    ::SetEnvironmentVariableW(L"ES_TEST_TOOLS", nullptr);
+    written.reset();
+    CHECK(::RegDeleteKeyW(HKEY_CURRENT_USER, key) == ERROR_SUCCESS);
+}
+
 // Program ----------------------------------------------------------------------
 
 namespace {

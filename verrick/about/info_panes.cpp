@@ -118,10 +118,10 @@ void ShowSystemInfo(HWND owner)
 {
     bool found = false;
     std::wstring path = support::esReadStringFromRegistry(
-        HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Shared Tools\\MSINFO", L"PATH", L"", &found);
+        HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Shared Tools\\MSINFO", L"PATH", L"", &found, true);
     if (!found) {
         const std::wstring folder = support::esReadStringFromRegistry(
-            HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Shared Tools Location", L"MSINFO", L"", &found);
+            HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Shared Tools Location", L"MSINFO", L"", &found, true);
         path = found ? support::esBuildFileName(folder, L"MSINFO32.EXE") : std::wstring();
     }
     if (!path.empty()) {
