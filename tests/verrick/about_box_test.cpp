@@ -43,6 +43,34 @@ ComPtr<IPictureDisp> BitmapPicture(int width, int height)
     return picture;
 }
 
+// The colour in the middle of an icon, drawn at 32 x 32 on white.
+COLORREF IconMiddle(HICON icon)
+{
+    support::WindowDC screen(nullptr);
+    support::UniqueMemoryDC dc(::CreateCompatibleDC(screen.get()));
+    support::UniqueBitmap bitmap(::CreateCompatibleBitmap(screen.get(), 32, 32));
+    support::SelectedObject selected(dc.get(), bitmap.get());
+    RECT all{0, 0, 32, 32};
+    ::FillRect(dc.get(), &all, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
+    ::DrawIconEx(dc.get(), 0, 0, icon, 32, 32, 0, nullptr, DI_NORMAL);
+    return ::GetPixel(dc.get(), 16, 16);
+}
+
+// Watches a window's icon changes: each must find the icon it replaces still alive.
+LRESULT CALLBACK WatchIconChanges(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                  DWORD_PTR replacedDeadIcon)
+{
+    if (message == WM_SETICON) {
+        const auto held = reinterpret_cast<HICON>(::SendMessageW(window, WM_GETICON, wParam, 0));
+        ICONINFO info{};
+        if (held && !::GetIconInfo(held, &info)) *reinterpret_cast<bool*>(replacedDeadIcon) = true;
+        if (info.hbmMask) ::DeleteObject(info.hbmMask);
+        if (info.hbmColor) ::DeleteObject(info.hbmColor);
+    }
+    if (message == WM_NCDESTROY) ::RemoveWindowSubclass(window, WatchIconChanges, 0);
+    return ::DefSubclassProc(window, message, wParam, lParam);
+}
+
 ComPtr<IPictureDisp> EmptyPicture()
 {
     PICTDESC description{sizeof(PICTDESC), PICTYPE_NONE, {}};
@@ -74,6 +102,37 @@ void CheckColumnsLineUp(HWND page)
     CHECK(narrow.cx == wide.cx);
 }
 
+// The module list scrolls sideways over its longest line as drawn in the
+// list's own font; scrolled to the right end, the screenshot shows the ends.
+void CheckScrollsOverTheLongestLine(HWND box, HWND page)
+{
+    HWND list = FirstOfClass(page, L"ToolkitListBox");
+    REQUIRE(list);
+    int longest = 0;
+    {
+        support::WindowDC dc(list);
+        const auto font = reinterpret_cast<HFONT>(::SendMessageW(list, WM_GETFONT, 0, 0));
+        const HGDIOBJ old = ::SelectObject(dc.get(), font);
+        const auto count = static_cast<int>(::SendMessageW(list, LB_GETCOUNT, 0, 0));
+        for (int i = 0; i < count; ++i) {
+            std::wstring line(static_cast<size_t>(::SendMessageW(list, LB_GETTEXTLEN, i, 0)) + 1, L'\0');
+            line.resize(static_cast<size_t>(
+                ::SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(line.data()))));
+            SIZE size{};
+            ::GetTextExtentPoint32W(dc.get(), line.c_str(), static_cast<int>(line.size()), &size);
+            longest = std::max(longest, static_cast<int>(size.cx));
+        }
+        ::SelectObject(dc.get(), old);
+    }
+    const auto extent = static_cast<int>(::SendMessageW(list, LB_GETHORIZONTALEXTENT, 0, 0));
+    CAPTURE(longest);
+    CHECK(extent >= longest);
+    ::SendMessageW(list, WM_HSCROLL, SB_RIGHT, 0);
+    ::UpdateWindow(list);
+    SaveScreenshot(box, L"about_modules_scrolled_right.bmp");
+    ::SendMessageW(list, WM_HSCROLL, SB_LEFT, 0);
+}
+
 } // namespace
 
 TEST_CASE("AboutBox::ShowsTheGivenTextsAndPagesWithTheKeys")
@@ -86,7 +145,10 @@ TEST_CASE("AboutBox::ShowsTheGivenTextsAndPagesWithTheKeys")
         if (CurrentPage(box) == L"Main tab") return;
         pages.push_back(CurrentPage(box));
         SaveScreenshot(box, L"about_page_" + std::to_wstring(pages.size()) + L".bmp");
-        if (CurrentPage(box) == L"Modules list") CheckColumnsLineUp(Page(box, L"Modules list"));
+        if (CurrentPage(box) == L"Modules list") {
+            CheckColumnsLineUp(Page(box, L"Modules list"));
+            CheckScrollsOverTheLongestLine(box, Page(box, L"Modules list"));
+        }
         test_input::SendKeys({VK_NEXT});
     };
     HRESULT hr = ShowEx(Content{}, {
@@ -298,19 +360,26 @@ TEST_CASE("AboutBox::IconsComeFromTheCaller")
         CHECK(script.Finished());
         // The icons were taken away from the window before it went.
     }
-    SUBCASE("ShowAboutBox takes the icons of the form's window")
+    SUBCASE("ShowAboutBox takes the form's icons, the large one for both without a small one")
     {
         support::UniqueWindow window(::CreateWindowExW(0, L"STATIC", L"caller", WS_POPUP, 0, 0, 10, 10,
                                                        nullptr, nullptr, nullptr, nullptr));
         REQUIRE(window);
-        HICON shared = ::LoadIconW(nullptr, IDI_INFORMATION);
-        ::SendMessageW(window.get(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(shared));
-        ::SendMessageW(window.get(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(shared));
+        auto icon = IconPicture(RGB(255, 0, 0));
+        OLE_HANDLE handle = 0;
+        ComPtr<IPicture> native;
+        REQUIRE(icon->QueryInterface(IID_IPicture, native.put_void()) == S_OK);
+        native->get_Handle(&handle);
+        ::SendMessageW(window.get(), WM_SETICON, ICON_BIG, static_cast<LPARAM>(handle));
+        REQUIRE(::SendMessageW(window.get(), WM_GETICON, ICON_SMALL, 0) == 0);
         auto form = FakeControl::Make(L"Form");
         form->Property(L"hWnd") = Variant::Long(HandleToLong(window.get()));
         BoxScript script({[&](HWND box) {
                               CHECK(LabelOn(Page(box, L"Main tab"), L"Fake Application"));
-                              CHECK(::SendMessageW(box, WM_GETICON, ICON_SMALL, 0) != 0);
+                              const auto small =
+                                  reinterpret_cast<HICON>(::SendMessageW(box, WM_GETICON, ICON_SMALL, 0));
+                              REQUIRE(small);
+                              CHECK(IconMiddle(small) == RGB(255, 0, 0));
                               CHECK(::SendMessageW(box, WM_GETICON, ICON_BIG, 0) != 0);
                           },
                           Close()});
@@ -326,6 +395,21 @@ TEST_CASE("AboutBox::IconsComeFromTheCaller")
         CHECK(hr == MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, 424));
         CHECK_FALSE(FindBox());
     }
+}
+
+TEST_CASE("AboutBox::TheWindowNeverHoldsAReleasedIcon")
+{
+    // With no icons given the box shows the library's own, which its picture
+    // owns: the picture goes when the box closes, after the window let go.
+    Com com;
+    bool replacedDeadIcon = false;
+    CHECK(ShowEx(Content{}, {[&](HWND box) {
+                                 REQUIRE(::SendMessageW(box, WM_GETICON, ICON_SMALL, 0) != 0);
+                                 REQUIRE(::SetWindowSubclass(box, WatchIconChanges, 0,
+                                                             reinterpret_cast<DWORD_PTR>(&replacedDeadIcon)));
+                             },
+                             Close()}) == S_OK);
+    CHECK_FALSE(replacedDeadIcon);
 }
 
 TEST_CASE("AboutBox::OpeningAndClosingAHundredTimesLeavesNothingBehind")

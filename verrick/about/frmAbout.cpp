@@ -369,7 +369,9 @@ void frmAbout::Form_Unload(int&)
 
 void frmAbout::FormIcon(ComPtr<IPictureDisp> picture)
 {
-    formIcon_ = std::move(picture);
+    // The old picture may own the icon the window shows: it goes only once the
+    // window holds the new one.
+    const ComPtr<IPictureDisp> old = std::exchange(formIcon_, std::move(picture));
     if (!hWnd()) return;
     HICON icon = nullptr;
     if (OLE_HANDLE handle = PictureHandle(formIcon_.get()))

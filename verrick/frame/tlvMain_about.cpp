@@ -69,6 +69,7 @@ HRESULT tlvMain::ShowAboutBox(IDispatch* Form, IDispatch* AppObject, BSTR Descri
             content.SmallIcon = about::PictureOfIcon(support::asGetWindowIconSmall(window));
         } catch (const support::RuntimeError&) {
         }
+        if (!content.SmallIcon) content.SmallIcon = content.Icon; // as ShowAboutBox2 does
         ReadApplication(AppObject, content);
         content.Description = support::BstrView(Description);
         content.Picture = PictureArgument(Picture);
