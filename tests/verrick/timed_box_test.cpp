@@ -68,6 +68,44 @@ double Twips(int pixels)
     return pixels * static_cast<double>(support::esScreenTwipsPerPixelX());
 }
 
+// The shortest run of one letter wider than the given pixels in the system's
+// message font, on one line.
+std::wstring TextWiderThan(int pixels)
+{
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof metrics;
+    REQUIRE(::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0));
+    metrics.lfMessageFont.lfCharSet = RUSSIAN_CHARSET;
+    support::UniqueFont font(::CreateFontIndirectW(&metrics.lfMessageFont));
+    support::WindowDC screen(nullptr);
+    support::SelectedObject selected(screen.get(), font.get());
+    std::wstring text;
+    SIZE size{};
+    do {
+        text += L'm';
+        REQUIRE(::GetTextExtentPoint32W(screen.get(), text.c_str(), static_cast<int>(text.size()), &size));
+    } while (size.cx <= pixels);
+    return text;
+}
+
+// How far the rightmost drawn pixel of the message (the rows above the
+// buttons) lies from the right edge of the client area, as the screen shows it.
+int MessageMarginRight(frmError500& d)
+{
+    PumpFor(200);
+    const test_artefacts::Pixels shot = test_artefacts::CaptureClient(d.hWnd());
+    RECT button{};
+    ::GetWindowRect(d.cmdButton(0).hWnd(), &button);
+    POINT buttonTop{button.left, button.top};
+    ::ScreenToClient(d.hWnd(), &buttonTop);
+    const DWORD background = shot.At(shot.width - 1, 0);
+    int rightmost = -1;
+    for (int y = 0; y < buttonTop.y; ++y)
+        for (int x = 0; x < shot.width; ++x)
+            if (shot.At(x, y) != background && x > rightmost) rightmost = x;
+    return shot.width - 1 - rightmost;
+}
+
 } // namespace
 
 TEST_CASE("TimedBox::Layout")
@@ -190,6 +228,31 @@ TEST_CASE("TimedBox::Layout")
             L"x", 4, L"t");
         CHECK(yes == L"&Да");
         CHECK(no == L"&No");
+    }
+}
+
+TEST_CASE("TimedBox::AWideTextIsDrawnWithinTheClientArea")
+{
+    // The dialog grows once the text is wider than the design's 4935 twips,
+    // with or without the icon's place, keeping the 180-twip margin on the right.
+    SystemCalls calls;
+    const int threshold = static_cast<int>(4935 / static_cast<double>(support::esScreenTwipsPerPixelX()));
+    const int margin = static_cast<int>(180 / static_cast<double>(support::esScreenTwipsPerPixelX()));
+    for (const long style : {16L, 0L}) {
+        for (const int over : {0, 27, 54}) {
+            const std::wstring text = TextWiderThan(threshold + over);
+            CAPTURE(style);
+            CAPTURE(over);
+            int margins = -1;
+            Show(
+                [&](frmError500& d) {
+                    margins = MessageMarginRight(d);
+                    if (style == 0 && over == 27) SaveScreenshot(d.hWnd(), L"timed_box_wide_no_icon.bmp");
+                    d.cmdButton(0).Value(true);
+                },
+                text, style, L"Wide");
+            CHECK(margins >= margin - 2);
+        }
     }
 }
 

@@ -220,9 +220,10 @@ void LayoutDialog(frmError500& dialog)
         dialog.cmdButton(i).Top(buttonTop);
     dialog.Height((dialog.Height() - dialog.ScaleHeight()) + buttonTop + dialog.cmdButton(0).Height() +
                   label.Top());
-    // Wider for a wide text, never narrower than the design.
+    // Wider by what the text is wider than the design's, never narrower; the
+    // width without the icon's place is as short of room as the design's.
     const double grow = RoundHalfEven(label.Width() - 4935);
-    if (dialog.Width() + grow > 6315) {
+    if (grow > 0) {
         dialog.Width(dialog.Width() + grow);
         for (int i = 0; i < 3; ++i)
             dialog.cmdButton(i).Left(dialog.cmdButton(i).Left() + grow);
