@@ -90,8 +90,10 @@ double esGetDiskSpaceFree(std::wstring_view path);
 
 // Users ------------------------------------------------------------------------
 
-// The logged-on user's name, which tells the users of one machine apart; empty
-// when the system cannot give it.
+// The account the caller runs as, "DOMAIN\name" (the domain of a local account
+// is its machine), which tells users of different domains and machines apart;
+// the bare user name when the account cannot be looked up, empty when not even
+// that can be had.
 std::wstring esGetFullUserName();
 
 // Modules ----------------------------------------------------------------------

@@ -2,8 +2,10 @@
 
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "support/es.h"
+#include "support/handles.h"
 #include "support/runtime_error.h"
 
 namespace support {
@@ -37,6 +39,21 @@ bool esIsHostWinNT351()
 
 std::wstring esGetFullUserName()
 {
+    // The account the thread runs as: its domain (or machine) and its name.
+    UniqueKernelHandle token;
+    if (!::OpenThreadToken(::GetCurrentThread(), TOKEN_QUERY, TRUE, token.put()))
+        ::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, token.put());
+    DWORD size = 0;
+    if (token) ::GetTokenInformation(token.get(), TokenUser, nullptr, 0, &size);
+    std::vector<BYTE> user(size);
+    if (size && ::GetTokenInformation(token.get(), TokenUser, user.data(), size, &size)) {
+        wchar_t name[UNLEN + 1] = {}, domain[256] = {};
+        DWORD nameLength = UNLEN + 1, domainLength = 256;
+        SID_NAME_USE use{};
+        if (::LookupAccountSidW(nullptr, reinterpret_cast<TOKEN_USER*>(user.data())->User.Sid, name,
+                                &nameLength, domain, &domainLength, &use))
+            return std::wstring(domain) + L"\\" + name;
+    }
     wchar_t name[UNLEN + 1] = {};
     DWORD length = UNLEN + 1;
     if (!::GetUserNameW(name, &length)) return {};

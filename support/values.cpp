@@ -77,4 +77,11 @@ std::wstring UpperText(std::wstring_view text)
     return upper;
 }
 
+std::wstring_view ObjectName(BSTR text)
+{
+    const std::wstring_view name = BstrView(text);
+    if (name.find(L'\0') != std::wstring_view::npos) Raise(err::InvalidProcedureCall);
+    return name;
+}
+
 } // namespace support

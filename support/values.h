@@ -37,4 +37,9 @@ bool SameName(std::wstring_view left, std::wstring_view right) noexcept;
 // Text upper-cased as UCase does it, one character for one, so positions are kept.
 std::wstring UpperText(std::wstring_view text);
 
+// The text of an argument that names a system object (a mutex, a window
+// property, a registry value). The system reads a name up to its first NUL, so
+// a name with a NUL inside would name another object: error 5.
+std::wstring_view ObjectName(BSTR text);
+
 } // namespace support

@@ -1,6 +1,6 @@
 ' tlvAlone within one process; two real processes are tested from C++.
-Plan 20
-Dim a, b, r, id
+Plan 26
+Dim a, b, r, id, system, account
 id = "{tests-alone-vbs}"
 
 Set a = CreateObject("Velmora.tlvAlone")
@@ -25,6 +25,13 @@ CheckEqual "desktop scope, second", b.IsAloneOnDesktop(id), False
 CheckEqual "user scope, first", a.IsAloneAtUser(id), True
 CheckEqual "user scope, second", b.IsAloneAtUser(id), False
 CheckEqual "scopes are apart", b.IsAlone(id & "-other"), True
+' The user scope's name holds the account's domain and name, as the system
+' says them ("DOMAIN\name"), with a slash: a backslash would name a namespace.
+For Each system In GetObject("winmgmts:\\.\root\cimv2").ExecQuery("SELECT UserName FROM Win32_ComputerSystem")
+    account = Replace(system.UserName, "\", "/")
+Next
+r = a.IsAloneAtUser(id & "-account")
+CheckEqual "user scope names the domain and the user", b.IsAlone(id & "-account_User_" & account), False
 
 ' No window, a method outside 69 to 71, an empty identifier: False.
 CheckEqual "mark no window", a.MarkPrevInstanceWindow(0, 69), False
@@ -32,5 +39,20 @@ CheckEqual "mark with method 72", a.MarkPrevInstanceWindowEx(0, 72, id), False
 CheckEqual "unmark no window", a.UnMarkPrevInstanceWindow(0), False
 CheckEqual "unmark no window, Ex", a.UnMarkPrevInstanceWindowEx(0, id), False
 CheckEqual "activate an identifier nobody marked", a.ActivatePrevInstanceWindowEx(id & "-none"), False
+
+' A NUL inside an identifier would name another object: error 5.
+ExpectError
+r = a.IsAloneAtUser(id & Chr(0) & "-cut")
+CheckError "IsAloneAtUser, identifier with a NUL", 5
+CheckEqual "AppGUID kept", a.AppGUID, id & "-account"
+ExpectError
+r = a.MarkPrevInstanceWindowEx(0, 69, id & Chr(0))
+CheckError "MarkPrevInstanceWindowEx, identifier with a NUL", 5
+ExpectError
+r = a.UnMarkPrevInstanceWindowEx(0, Chr(0) & id)
+CheckError "UnMarkPrevInstanceWindowEx, identifier with a NUL", 5
+ExpectError
+r = a.ActivatePrevInstanceWindowEx(id & Chr(0) & "x")
+CheckError "ActivatePrevInstanceWindowEx, identifier with a NUL", 5
 
 Summary

@@ -2,7 +2,7 @@
 ' between them the runner reads the Run keys back with reg.exe.
 Dim phase, a, fso, path, userId, machineId, blankId, ownId, r
 phase = WScript.Arguments(0)
-If phase = "add" Then Plan 19 Else Plan 10
+If phase = "add" Then Plan 23 Else Plan 10
 userId = "{6F7C8B25-29F2-43FC-B296-8FCD49395DF2}"
 machineId = "{0D075052-99B3-4ED4-A425-142196F8D47A}"
 blankId = "{2A1F41AC-905B-400D-9083-EA6CC0E648B2}"
@@ -23,6 +23,19 @@ If phase = "add" Then
     CheckEqual "IsInAutorun without identifier", a.IsInAutorun(""), False
     CheckEqual "GetAutorunString without identifier", a.GetAutorunString(""), ""
     CheckEqual "DeleteFromAutorun without identifier", a.DeleteFromAutorun(""), False
+    ' A NUL inside the identifier would name another value: error 5.
+    ExpectError
+    r = a.AddToAutorun(userId & Chr(0) & "x", "x")
+    CheckError "AddToAutorun, identifier with a NUL", 5
+    ExpectError
+    r = a.IsInAutorun(userId & Chr(0))
+    CheckError "IsInAutorun, identifier with a NUL", 5
+    ExpectError
+    r = a.GetAutorunString(Chr(0) & userId)
+    CheckError "GetAutorunString, identifier with a NUL", 5
+    ExpectError
+    r = a.DeleteFromAutorun(userId & Chr(0))
+    CheckError "DeleteFromAutorun, identifier with a NUL", 5
 
     CheckEqual "not yet in autorun", a.IsInAutorun(userId), False
     CheckEqual "AddToAutorun for the user", a.AddToAutorun(userId, path), True

@@ -1,10 +1,12 @@
 #include "verrick/services/tlvAlone.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "support/com.h"
 #include "support/es.h"
 #include "support/runtime_error.h"
+#include "support/values.h"
 
 namespace verrick {
 namespace {
@@ -60,6 +62,15 @@ std::wstring DesktopName()
     return name.data();
 }
 
+// The account as a part of an object's name, where a backslash would be taken
+// for a namespace: "DOMAIN/name" (neither part can hold a slash).
+std::wstring UserInObjectName()
+{
+    std::wstring user = support::esGetFullUserName();
+    std::replace(user.begin(), user.end(), L'\\', L'/');
+    return user;
+}
+
 // The search of ActivatePrevInstanceWindowEx: per thread, as the enumeration
 // callback has no other way to reach it.
 struct Search {
@@ -87,12 +98,12 @@ HRESULT tlvAlone::CheckAlone(support::UniqueKernelHandle& mutex, BSTR AppGUID, s
 {
     return Guard([&] {
         Out(Result) = VARIANT_FALSE;
+        const std::wstring_view appGuid = support::ObjectName(AppGUID);
         // Our own earlier mutex must not count as another copy.
         mutex.reset();
-        const std::wstring_view appGuid = support::BstrView(AppGUID);
         std::wstring name(appGuid);
         if (scope == L"desktop") name += L"_Desktop_" + DesktopName();
-        if (scope == L"user") name += L"_User_" + support::esGetFullUserName();
+        if (scope == L"user") name += L"_User_" + UserInObjectName();
         ::SetLastError(ERROR_SUCCESS);
         mutex.reset(::CreateMutexW(nullptr, FALSE, name.c_str()));
         const DWORD error = ::GetLastError();
@@ -178,12 +189,12 @@ HRESULT tlvAlone::MarkPrevInstanceWindowEx(LONG hWnd, ActivationMethodConst Acti
                                            VARIANT_BOOL* Result)
 {
     return Guard(
-        [&] { Out(Result) = Truth(Mark(WindowOf(hWnd), ActivationMethod, support::BstrView(AppGUID))); });
+        [&] { Out(Result) = Truth(Mark(WindowOf(hWnd), ActivationMethod, support::ObjectName(AppGUID))); });
 }
 
 HRESULT tlvAlone::UnMarkPrevInstanceWindowEx(LONG hWnd, BSTR AppGUID, VARIANT_BOOL* Result)
 {
-    return Guard([&] { Out(Result) = Truth(UnMark(WindowOf(hWnd), support::BstrView(AppGUID))); });
+    return Guard([&] { Out(Result) = Truth(UnMark(WindowOf(hWnd), support::ObjectName(AppGUID))); });
 }
 
 HRESULT tlvAlone::ActivatePrevInstanceWindow(VARIANT_BOOL* Result)
@@ -193,7 +204,7 @@ HRESULT tlvAlone::ActivatePrevInstanceWindow(VARIANT_BOOL* Result)
 
 HRESULT tlvAlone::ActivatePrevInstanceWindowEx(BSTR AppGUID, VARIANT_BOOL* Result)
 {
-    return Guard([&] { Out(Result) = Truth(Activate(support::BstrView(AppGUID))); });
+    return Guard([&] { Out(Result) = Truth(Activate(support::ObjectName(AppGUID))); });
 }
 
 } // namespace verrick

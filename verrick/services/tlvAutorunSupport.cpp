@@ -6,6 +6,7 @@
 #include "support/com.h"
 #include "support/es.h"
 #include "support/runtime_error.h"
+#include "support/values.h"
 
 namespace verrick {
 namespace {
@@ -37,7 +38,7 @@ HRESULT tlvAutorunSupport::GetAutorunString(BSTR AppGUID, BSTR* Result)
 {
     return Guard([&] {
         Out(Result) = nullptr;
-        const std::wstring_view id = support::BstrView(AppGUID);
+        const std::wstring_view id = support::ObjectName(AppGUID);
         const std::wstring text =
             id.empty() ? std::wstring() : support::esReadStringFromRegistry(rootKey_, RunKey, id, L"");
         *Result = support::Bstr(text).release();
@@ -48,7 +49,7 @@ HRESULT tlvAutorunSupport::IsInAutorun(BSTR AppGUID, VARIANT_BOOL* Result)
 {
     return Guard([&] {
         Out(Result) = VARIANT_FALSE;
-        const std::wstring_view id = support::BstrView(AppGUID);
+        const std::wstring_view id = support::ObjectName(AppGUID);
         if (id.empty()) return;
         *Result =
             Truth(!support::asTrimEx(support::esReadStringFromRegistry(rootKey_, RunKey, id, L"")).empty());
@@ -59,7 +60,7 @@ HRESULT tlvAutorunSupport::AddToAutorun(BSTR AppGUID, BSTR CommandLine, VARIANT_
 {
     return Guard([&] {
         Out(Result) = VARIANT_FALSE;
-        const std::wstring_view id = support::BstrView(AppGUID);
+        const std::wstring_view id = support::ObjectName(AppGUID);
         if (id.empty()) return;
         // The program's own path as it is, without quotes, when no command line is given.
         std::wstring line(support::BstrView(CommandLine));
@@ -72,7 +73,7 @@ HRESULT tlvAutorunSupport::DeleteFromAutorun(BSTR AppGUID, VARIANT_BOOL* Result)
 {
     return Guard([&] {
         Out(Result) = VARIANT_FALSE;
-        const std::wstring_view id = support::BstrView(AppGUID);
+        const std::wstring_view id = support::ObjectName(AppGUID);
         if (id.empty()) return;
         *Result = Truth(support::esDeleteValueFromRegistry(rootKey_, RunKey, id));
     });
