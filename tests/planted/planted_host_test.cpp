@@ -50,13 +50,15 @@ std::vector<DWORD> Pixels(HICON icon)
     return pixels;
 }
 
-// A small icon of a file of the Windows folder, read as Vorlan always read it:
-// the file loaded as a library, the icon at the small-icon size.
+// A small icon of a file of the Windows folder at the small-icon size, read
+// from the file mapped as plain data (a program of either width can read
+// either width's files so).
 std::vector<DWORD> SystemIconPixels(const wchar_t* file, const wchar_t* name)
 {
     wchar_t windows[MAX_PATH] = {};
     REQUIRE(::GetWindowsDirectoryW(windows, MAX_PATH) > 0);
-    support::UniqueModule module(::LoadLibraryW((std::wstring(windows) + L"\\" + file).c_str()));
+    support::UniqueModule module(
+        ::LoadLibraryExW((std::wstring(windows) + L"\\" + file).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
     REQUIRE(module);
     support::UniqueIcon icon(
         static_cast<HICON>(::LoadImageW(module.get(), name, IMAGE_ICON, ::GetSystemMetrics(SM_CXSMICON),
