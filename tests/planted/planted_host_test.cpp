@@ -75,27 +75,30 @@ struct CountingCallback : components::ISubclasserCallback {
     }
 };
 
-// The visible window of a process whose caption starts with the text.
-HWND WindowOf(DWORD processId, const std::wstring& captionStart)
+struct WindowSearch {
+    DWORD processId;
+    const wchar_t* captionStart;
+    HWND found = nullptr;
+};
+
+BOOL CALLBACK MatchWindow(HWND window, LPARAM data)
 {
-    struct Search {
-        DWORD processId;
-        const std::wstring& captionStart;
-        HWND found = nullptr;
-    } search{processId, captionStart};
-    ::EnumWindows(
-        [](HWND window, LPARAM data) -> BOOL {
-            auto& s = *reinterpret_cast<Search*>(data);
-            DWORD owner = 0;
-            ::GetWindowThreadProcessId(window, &owner);
-            wchar_t caption[128] = {};
-            ::GetWindowTextW(window, caption, 128);
-            if (owner == s.processId && ::IsWindowVisible(window) &&
-                std::wstring(caption).rfind(s.captionStart, 0) == 0)
-                s.found = window;
-            return s.found == nullptr;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    auto& search = *reinterpret_cast<WindowSearch*>(data);
+    DWORD owner = 0;
+    ::GetWindowThreadProcessId(window, &owner);
+    wchar_t caption[128] = {};
+    ::GetWindowTextW(window, caption, 128);
+    if (owner == search.processId && ::IsWindowVisible(window) &&
+        std::wstring(caption).rfind(search.captionStart, 0) == 0)
+        search.found = window;
+    return search.found == nullptr;
+}
+
+// The visible window of a process whose caption starts with the text.
+HWND WindowOf(DWORD processId, const wchar_t* captionStart)
+{
+    WindowSearch search{processId, captionStart};
+    ::EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 
