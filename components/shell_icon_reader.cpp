@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "support/system_library.h"
+
 namespace components {
 
 bool ShellIconReader::Read(std::wstring_view driveRoot)
@@ -24,7 +26,9 @@ bool ShellIconReader::Read(std::wstring_view driveRoot)
         ::SHGetFileInfoW(root.c_str(), 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
     if (!list || info.iIcon < 0) return false;
     support::UniqueIcon& icon = icons_[info.iIcon];
-    if (!icon) icon.reset(::ImageList_GetIcon(list, info.iIcon, ILD_NORMAL));
+    static const auto getIcon =
+        support::SystemFunction<decltype(&::ImageList_GetIcon)>(L"comctl32.dll", "ImageList_GetIcon");
+    if (!icon && getIcon) icon.reset(getIcon(list, info.iIcon, ILD_NORMAL));
     current_ = icon.get();
     return current_ != nullptr;
 }

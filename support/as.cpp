@@ -8,6 +8,7 @@
 #include <mmsystem.h>
 
 #include "support/runtime_error.h"
+#include "support/system_library.h"
 #include "support/text.h"
 
 namespace support {
@@ -375,12 +376,17 @@ std::wstring asGetAPIErrorDescription(long code)
 
 std::wstring asGetWinMMErrorDescription(long code)
 {
+    // Bound, not imported: winmm is no known DLL, so an import would be looked for beside the program first.
+    static const auto mciText =
+        SystemFunction<decltype(&::mciGetErrorStringW)>(L"winmm.dll", "mciGetErrorStringW");
+    static const auto waveText =
+        SystemFunction<decltype(&::waveOutGetErrorTextW)>(L"winmm.dll", "waveOutGetErrorTextW");
     wchar_t text[MAXERRORLENGTH * 2] = {};
     constexpr long kMciErrorBase = 256;
     if (code >= kMciErrorBase) {
-        if (!::mciGetErrorStringW(static_cast<MCIERROR>(code), text, MAXERRORLENGTH * 2)) return {};
-    } else if (::waveOutGetErrorTextW(static_cast<MMRESULT>(code), text, MAXERRORLENGTH * 2) !=
-               MMSYSERR_NOERROR) {
+        if (!mciText || !mciText(static_cast<MCIERROR>(code), text, MAXERRORLENGTH * 2)) return {};
+    } else if (!waveText ||
+               waveText(static_cast<MMRESULT>(code), text, MAXERRORLENGTH * 2) != MMSYSERR_NOERROR) {
         return {};
     }
     return text;

@@ -1,26 +1,23 @@
 #include "support/window_subclass.h"
 
+#include <type_traits>
+
+#include "support/system_library.h"
+
 namespace support {
-namespace {
-
-template <typename Function> Function Bind(HMODULE module, WORD ordinal) noexcept
-{
-    FARPROC address = ::GetProcAddress(module, MAKEINTRESOURCEA(ordinal));
-    return reinterpret_cast<Function>(reinterpret_cast<void*>(address));
-}
-
-} // namespace
 
 const WindowSubclassFunctions& WindowSubclass() noexcept
 {
     static const WindowSubclassFunctions functions = [] {
+        auto bind = [](auto& function, WORD ordinal) {
+            function = SystemFunction<std::remove_reference_t<decltype(function)>>(L"comctl32.dll",
+                                                                                   MAKEINTRESOURCEA(ordinal));
+        };
         WindowSubclassFunctions f;
-        if (HMODULE module = ::LoadLibraryW(L"comctl32.dll")) {
-            f.set = Bind<decltype(f.set)>(module, 410);
-            f.get = Bind<decltype(f.get)>(module, 411);
-            f.remove = Bind<decltype(f.remove)>(module, 412);
-            f.def = Bind<decltype(f.def)>(module, 413);
-        }
+        bind(f.set, 410);
+        bind(f.get, 411);
+        bind(f.remove, 412);
+        bind(f.def, 413);
         return f;
     }();
     return functions;

@@ -6,6 +6,7 @@
 #include "toolkit/twips.h"
 
 #include "support/runtime_error.h"
+#include "support/system_library.h"
 
 namespace toolkit {
 
@@ -184,8 +185,10 @@ void WindowedControl::UpdateToolTip()
     tool.uId = reinterpret_cast<UINT_PTR>(hWnd());
     tool.lpszText = toolTipText_.data();
     if (!toolTip_) {
+        static const auto initCommonControls = support::SystemFunction<decltype(&::InitCommonControlsEx)>(
+            L"comctl32.dll", "InitCommonControlsEx");
         INITCOMMONCONTROLSEX classes{sizeof classes, ICC_WIN95_CLASSES};
-        ::InitCommonControlsEx(&classes);
+        if (initCommonControls) initCommonControls(&classes);
         toolTip_.reset(::CreateWindowExW(
             WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, Parent().hWnd(), nullptr, nullptr, nullptr));

@@ -12,6 +12,7 @@
 
 #include "support/as.h"
 #include "support/es.h"
+#include "support/system_library.h"
 
 namespace vorlan {
 namespace {
@@ -371,9 +372,10 @@ void frmMain::HideFirstRow()
 
 void frmMain::LoadRowIcons()
 {
-    if (support::UniqueModule explorer(::LoadLibraryW(L"Explorer.EXE")); explorer)
+    using support::SystemFolder;
+    if (auto explorer = support::LoadSystemResources(SystemFolder::Windows, L"Explorer.EXE"))
         MyComputerIcon = support::asLoadResIconSmallEx(L"#100", explorer.get());
-    if (support::UniqueModule shell(::LoadLibraryW(L"Shell32.DLL")); shell)
+    if (auto shell = support::LoadSystemResources(SystemFolder::System, L"Shell32.DLL"))
         FolderIcon = support::asLoadResIconSmallEx(L"#4", shell.get());
 }
 

@@ -12,6 +12,7 @@
 #include "support/as.h"
 #include "support/es.h"
 #include "support/runtime_error.h"
+#include "support/system_library.h"
 
 namespace vorlan {
 namespace {
@@ -38,7 +39,10 @@ public:
 void Main(frmMain& main)
 {
     support::esRegisterAppPath();
-    ::InitCommonControls();
+    // comctl32 is bound, not imported: an import would be looked for in Vorlan's folder first.
+    if (auto init =
+            support::SystemFunction<decltype(&::InitCommonControls)>(L"comctl32.dll", "InitCommonControls"))
+        init();
     if (!support::esIsInIDE()) support::asSetWindowResIconAll(support::esGetThunderMainHandle(), L"A_MAIN");
     main.Show();
 }
@@ -48,6 +52,8 @@ void Main(frmMain& main)
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
 {
     using toolkit::Application;
+    // Libraries are taken from the system folder only, never from Vorlan's own.
+    support::RestrictLibrarySearch();
     return toolkit::Guard([] {
         vorlan::ComApartment com;
         vorlan::AppDescriptor app = vorlan::AppDescriptor::ForThisProgram();

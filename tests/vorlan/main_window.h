@@ -32,6 +32,8 @@ struct frmMainTestAccess {
     std::vector<std::wstring>& AdditionalPaths() { return form.AdditionalPaths; }
     long& PercentMode() { return form.PercentMode; }
     bool BarsBuilt() const { return form.BarsBuilt; }
+    HICON MyComputerIcon() const { return form.MyComputerIcon.get(); }
+    HICON FolderIcon() const { return form.FolderIcon.get(); }
 };
 
 } // namespace vorlan

@@ -15,6 +15,7 @@
 #include "support/es.h"
 #include "support/handles.h"
 #include "support/runtime_error.h"
+#include "support/system_library.h"
 #include "verrick/about/info_panes.h"
 
 namespace verrick::about {
@@ -35,7 +36,7 @@ class Psapi {
 public:
     Psapi()
     {
-        library_.reset(::LoadLibraryW(L"psapi.dll"));
+        library_ = support::LoadSystemLibrary(L"psapi.dll");
         if (!library_) support::Raise(support::err::FileNotFound, L"File not found: psapi.dll");
         Bind(enumProcessModules, "EnumProcessModules");
         Bind(getModuleFileNameEx, "GetModuleFileNameExW");

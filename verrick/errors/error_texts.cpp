@@ -4,6 +4,7 @@
 
 #include "support/as.h"
 #include "support/handles.h"
+#include "support/system_library.h"
 
 namespace verrick::errors {
 namespace {
@@ -49,11 +50,11 @@ bool IsBlankName(const std::wstring& name)
     return support::asTrimEx2(name, true, true, true, true, true, false, false, false, false, false).empty();
 }
 
-// The module's description of a code, from its message table only. The module
-// is mapped as data: its code never runs for the sake of a message.
+// The module's description of a code, from its message table only: its code
+// never runs for the sake of a message.
 std::wstring ModuleDescription(long code, const std::wstring& moduleName)
 {
-    support::UniqueModule module(::LoadLibraryExW(moduleName.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+    const support::UniqueModule module = support::LoadResources(moduleName.c_str());
     if (!module) return {};
     return BlanksForLineBreaks(support::asGetModuleErrorDescription(module.get(), code));
 }
