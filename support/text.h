@@ -1,6 +1,8 @@
 #pragma once
 // Conversions between the UTF-16 text used inside and the byte encodings at
-// the edges (ANSI code page, OEM code page, UTF-8).
+// the edges (ANSI code page, OEM code page, UTF-8). A text the system cannot
+// convert whole (more than 2^31 - 1 units either way) raises run-time error 7
+// (out of memory), never giving an empty or cut result.
 
 #include <string>
 #include <string_view>

@@ -6,9 +6,11 @@
 #include <limits>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "support/as.h"
 #include "support/runtime_error.h"
+#include "support/text.h"
 #include "test_helpers.h"
 
 using namespace support;
@@ -173,6 +175,26 @@ TEST_CASE("As::StringFromPointerStopsAtTheFirstNul")
     CHECK(asGetStringFromPointerW(L"Путь"sv) == L"Путь");
     CHECK(asGetStringFromPointerW(L""sv) == L"");
     CHECK(asGetStringFromPointerW(L"\0abc"sv) == L"");
+}
+
+TEST_CASE("Text::TooLongToConvertIsErrorNotACutText")
+{
+    // Views longer than the system's conversions take (2^31 - 1 units), over
+    // a short buffer: refused before anything is read. 2^32 + 5 would read as
+    // 5 units where the length is cut to 32 bits.
+    const std::wstring wide(8, L'x');
+    const std::string narrow(8, 'x');
+    std::vector<std::size_t> lengths{std::size_t{0x80000005u}};
+    if constexpr (sizeof(std::size_t) > 4) lengths.push_back(static_cast<std::size_t>(0x100000005ull));
+    for (std::size_t length : lengths) {
+        const std::wstring_view text(wide.data(), length);
+        const std::string_view bytes(narrow.data(), length);
+        CHECK(ErrorNumberOf([&] { ToUtf8(text); }) == 7);
+        CHECK(ErrorNumberOf([&] { ToAnsi(text); }) == 7);
+        CHECK(ErrorNumberOf([&] { ToOem(text); }) == 7);
+        CHECK(ErrorNumberOf([&] { FromUtf8(bytes); }) == 7);
+        CHECK(ErrorNumberOf([&] { FromAnsi(bytes); }) == 7);
+    }
 }
 
 // A run that asks for a code page (SUPPORT_TESTS_ANSI_CODE_PAGE) gets it, so

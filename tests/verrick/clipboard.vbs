@@ -1,7 +1,8 @@
 ' tlvClipboard from a late-bound script: every member, the HTML block's
 ' offsets for Cyrillic and emoji, foreign blocks placed as raw bytes.
+'#include clipboard_bytes.vbs
 Dim clip, tlv, r, s, e, c, g, data, size, fmt, custom, shell, f, cyr, emoji, path1
-Plan 61
+Plan 63
 Set clip = CreateObject("Velmora.tlvClipboard")
 Set tlv = CreateObject("Velmora.tlvMain")
 Set shell = CreateObject("WScript.Shell")
@@ -16,18 +17,6 @@ f.Close
 ' A script has no typed arrays: it passes a Variant array for Data() As Byte.
 data = Array()
 CheckEqual "UTF-16 data read", Len(cyr) & " " & Len(emoji) & " " & Len(path1), "11 8 22"
-
-' Bytes of an ASCII text, as a script can make them (numbers in a Variant
-' array; Wine's VBScript stops on ReDim inside a function); CRLF written as |.
-Function Bytes(text)
-    Dim t, i, list
-    t = Replace(text, "|", vbCrLf)
-    list = ""
-    For i = 1 To Len(t)
-        list = list & "," & Asc(Mid(t, i, 1))
-    Next
-    Bytes = Split(Mid(list, 2), ",")
-End Function
 
 r = clip.Clear()
 CheckEqual "Clear", r, True
@@ -118,6 +107,13 @@ CheckEqual "GetRAWData", r, True
 CheckEqual "GetRAWData size", size, 3
 r = clip.GetRAWData(49998, data, size)
 CheckEqual "GetRAWData of an absent format", r, False
+' A one-pixel DIB, which the system also offers as a bitmap: a bitmap's handle is no memory to copy.
+r = clip.SetRAWData(8, Array(40, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 32, 0, 0, 0, 0, 0, 4, 0, 0, 0, _
+    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 255, 0, 0, 0))
+CheckEqual "bitmap offered beside its DIB", clip.IsFormatAvailable(2), True
+size = -1
+r = clip.GetRAWData(2, data, size)
+CheckEqual "GetRAWData of a bitmap", r & " " & size, "False -1"
 
 ' Shell files
 Set c = tlv.SplitCollection(path1 & "|D:\b.txt", "|")

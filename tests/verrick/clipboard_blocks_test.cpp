@@ -1,6 +1,6 @@
 // The clipboard's byte-level blocks, without a clipboard: the HTML block as
 // written and read, foreign and damaged blocks, the drop-file block in both
-// widths.
+// widths, what a raw read may copy into a byte array.
 #include <doctest.h>
 
 #include <string>
@@ -8,6 +8,7 @@
 
 #include "verrick/clipboard/drop_files.h"
 #include "verrick/clipboard/html_block.h"
+#include "verrick/clipboard/raw_data.h"
 
 using namespace verrick::clipboard;
 using Status = HtmlSelection::Status;
@@ -199,4 +200,21 @@ TEST_CASE("DropFiles::DamagedBlocks")
         wide += 'x';
         CHECK(ReadDropFilesBlock(wide).widePaths == std::vector<std::u16string>{u"C:\\a"});
     }
+}
+
+TEST_CASE("RawData::WhatAByteArrayTakes")
+{
+    // Blocks too large for a real clipboard in a test: a Long counts at most 2^31 - 1
+    // bytes, and 2^32 + 5 must not pass as 5.
+    CHECK(ByteArrayLength(0) == 0);
+    CHECK(ByteArrayLength(0x7FFFFFFF) == 0x7FFFFFFF);
+    CHECK_FALSE(ByteArrayLength(0x80000000u).has_value());
+    CHECK_FALSE(ByteArrayLength(0x100000005ull).has_value());
+    // The handles of these formats are GDI objects (winuser.h: CF_BITMAP 2,
+    // CF_METAFILEPICT 3, CF_PALETTE 9, CF_ENHMETAFILE 14, their CF_DSP forms
+    // 0x82, 0x83, 0x8E, CF_GDIOBJFIRST 0x300 to CF_GDIOBJLAST 0x3FF).
+    for (std::uint32_t format : {2u, 3u, 9u, 14u, 0x82u, 0x83u, 0x8Eu, 0x300u, 0x3FFu})
+        CHECK_MESSAGE(!IsMemoryFormat(format), format);
+    for (std::uint32_t format : {1u, 8u, 13u, 15u, 17u, 0x81u, 0x2FFu, 0x400u, 0xC000u})
+        CHECK_MESSAGE(IsMemoryFormat(format), format);
 }

@@ -406,6 +406,43 @@ TEST_CASE("tlvClipboard::RawDataLateBoundIntoAnArrayPassedByValue")
     CHECK(upper == 1);
 }
 
+TEST_CASE("tlvClipboard::RawDataLeavesArraysItCannotReplace")
+{
+    // A compiled client's fixed-size, static or locked array: the read fails
+    // and the array stays the caller's, neither freed, repointed nor changed.
+    Com com;
+    ComPtr<_tlvClipboard> clipboard = CreateClipboard();
+    PlaceBlock(CF_TEXT, std::string("abc", 4));
+    unsigned char storage[2] = {7, 8};
+    SAFEARRAY* fixedSize = SafeArray::Vector(VT_UI1, 0, 2).release();
+    fixedSize->fFeatures |= FADF_FIXEDSIZE;
+    SAFEARRAY* locked = SafeArray::Vector(VT_UI1, 0, 2).release();
+    REQUIRE(::SafeArrayLock(locked) == S_OK);
+    SAFEARRAY* inStorage = nullptr;
+    REQUIRE(::SafeArrayAllocDescriptor(1, &inStorage) == S_OK);
+    inStorage->fFeatures = FADF_STATIC;
+    inStorage->cbElements = 1;
+    inStorage->rgsabound[0] = {2, 0};
+    inStorage->pvData = storage;
+    for (SAFEARRAY* array : {fixedSize, locked, inStorage}) {
+        void* const data = array->pvData;
+        std::memcpy(data, "\x07\x08", 2);
+        SAFEARRAY* passed = array;
+        VARIANT_BOOL ok = VARIANT_TRUE;
+        REQUIRE(clipboard->GetRAWData(CF_TEXT, &passed, nullptr, &ok) == S_OK);
+        CHECK(ok == VARIANT_FALSE);
+        REQUIRE(passed == array);
+        CHECK(array->pvData == data);
+        CHECK(array->rgsabound[0].cElements == 2);
+        CHECK(std::memcmp(data, "\x07\x08", 2) == 0);
+    }
+    ::SafeArrayUnlock(locked);
+    fixedSize->fFeatures &= ~FADF_FIXEDSIZE;
+    ::SafeArrayDestroy(locked);
+    ::SafeArrayDestroy(fixedSize);
+    ::SafeArrayDestroyDescriptor(inStorage);
+}
+
 TEST_CASE("tlvClipboard::ShellFiles")
 {
     Com com;

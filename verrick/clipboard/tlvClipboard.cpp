@@ -1,5 +1,6 @@
 #include "verrick/clipboard/tlvClipboard.h"
 
+#include <cstdint>
 #include <cstring>
 #include <optional>
 #include <string>
@@ -13,6 +14,7 @@
 #include "support/text.h"
 #include "verrick/clipboard/drop_files.h"
 #include "verrick/clipboard/html_block.h"
+#include "verrick/clipboard/raw_data.h"
 #include "verrick/frame/collection.h"
 #include "verrick/frame/collection_access.h"
 #include "verrick/frame/vb_values.h"
@@ -101,6 +103,14 @@ bool SetLocale(UINT flags)
 template <typename Char> std::basic_string_view<Char> UpToNul(std::basic_string_view<Char> text)
 {
     return text.substr(0, text.find(Char{0}));
+}
+
+// Whether a caller's array may be destroyed and replaced by another: not while
+// it is locked, nor when it is of fixed size or its memory is not its own.
+bool CanReplace(const SAFEARRAY* array) noexcept
+{
+    constexpr USHORT kNotOwned = FADF_AUTO | FADF_STATIC | FADF_EMBEDDED | FADF_FIXEDSIZE;
+    return !array || (array->cLocks == 0 && !(array->fFeatures & kNotOwned));
 }
 
 void Put(VARIANT_BOOL* result, bool value)
@@ -249,18 +259,27 @@ HRESULT tlvClipboard::GetRAWData(LONG FormatID, SAFEARRAY** Data, LONG* lpDataSi
 {
     return Guard([&] {
         Put(Result, false);
-        if (!Data) return;
-        const std::optional<std::string> block = ReadFormat(static_cast<UINT>(FormatID));
-        if (!block) return;
+        const UINT format = static_cast<UINT>(FormatID);
+        if (!Data || !clipboard::IsMemoryFormat(format) || !::IsClipboardFormatAvailable(format)) return;
+        OpenClipboardScope clipboard;
+        if (!clipboard.IsOpen()) return;
+        const HANDLE data = ::GetClipboardData(format);
+        if (!data) return;
         // The size is the memory block's, which may exceed the data; a Long in the type library.
-        if (lpDataSize) *lpDataSize = static_cast<LONG>(block->size());
-        support::SafeArray bytes = support::SafeArray::Vector(VT_UI1, 0, static_cast<ULONG>(block->size()));
-        if (!block->empty()) {
+        const std::optional<std::int32_t> length = clipboard::ByteArrayLength(::GlobalSize(data));
+        if (!length) return;
+        if (lpDataSize) *lpDataSize = *length;
+        if (!CanReplace(*Data)) return;
+        SAFEARRAYBOUND bound{static_cast<ULONG>(*length), 0};
+        support::SafeArray bytes(::SafeArrayCreate(VT_UI1, 1, &bound));
+        if (!bytes) return;
+        if (*length > 0) {
+            support::GlobalLock<const char> from(data);
             support::SafeArrayData<char> to(bytes.get());
-            if (!to) return;
-            std::memcpy(to.get(), block->data(), block->size());
+            if (!from || !to) return;
+            std::memcpy(to.get(), from.get(), static_cast<size_t>(*length));
         }
-        if (*Data) ::SafeArrayDestroy(*Data);
+        if (*Data && FAILED(::SafeArrayDestroy(*Data))) return;
         *Data = bytes.release();
         Put(Result, true);
     });
