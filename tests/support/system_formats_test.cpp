@@ -133,17 +133,32 @@ TEST_CASE("Es::FileNames")
 
 TEST_CASE("Es::DatesAndTimes")
 {
+    // The runner puts the program in a zone of its own (TZ), away from UTC and
+    // without summer time, so that a conversion that does nothing shows.
+    TIME_ZONE_INFORMATION zone{};
+    REQUIRE(::GetTimeZoneInformation(&zone) != TIME_ZONE_ID_INVALID);
+    REQUIRE(zone.Bias != 0);
     SYSTEMTIME time{2024, 2, 4, 29, 13, 5, 9, 0};
+    // The local time as the system converts file times.
+    FILETIME utcFile{}, localFile{};
+    SYSTEMTIME expected{};
+    REQUIRE(::SystemTimeToFileTime(&time, &utcFile));
+    REQUIRE(::FileTimeToLocalFileTime(&utcFile, &localFile));
+    REQUIRE(::FileTimeToSystemTime(&localFile, &expected));
+
     SYSTEMTIME local{};
     esSystemTimeToLocalSystemTime(time, local);
+    CHECK(local.wDay == expected.wDay);
+    CHECK(local.wHour == expected.wHour);
+    CHECK(local.wMinute == expected.wMinute);
     wchar_t date[64] = {}, clock[64] = {};
-    REQUIRE(::GetDateFormatW(LOCALE_USER_DEFAULT, 0, &local, nullptr, date, 64) > 0);
-    REQUIRE(::GetTimeFormatW(LOCALE_USER_DEFAULT, 0, &local, nullptr, clock, 64) > 0);
+    REQUIRE(::GetDateFormatW(LOCALE_USER_DEFAULT, 0, &expected, nullptr, date, 64) > 0);
+    REQUIRE(::GetTimeFormatW(LOCALE_USER_DEFAULT, 0, &expected, nullptr, clock, 64) > 0);
     CHECK(esFormatDate(local, 0, 0) == date);
     CHECK(esFormatTime(local, 0, 0) == clock);
     esSystemTimeToLocalSystemTime(time, time); // in place
-    CHECK(time.wHour == local.wHour);
-    CHECK(time.wMinute == local.wMinute);
+    CHECK(time.wHour == expected.wHour);
+    CHECK(time.wMinute == expected.wMinute);
 
     const SYSTEMTIME invalid{2024, 13, 0, 40, 0, 0, 0, 0};
     CHECK(ErrorNumberOf([&] { esFormatDate(invalid); }) != 0);

@@ -7,6 +7,8 @@
 
 #include <windows.h>
 
+#include <mmsystem.h>
+
 #include <string>
 #include <string_view>
 
@@ -53,6 +55,24 @@ template <typename Call> long ErrorNumberOf(Call&& call)
     return 0;
 }
 
+// The system's text of a Win32 error and of a WinMM one, as the system gives
+// them, without the line break it ends a Win32 text with.
+inline std::wstring SystemErrorText(DWORD code)
+{
+    wchar_t text[1024] = {};
+    const DWORD length = ::FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                                          code, 0, text, 1024, nullptr);
+    std::wstring read(text, length);
+    while (!read.empty() && (read.back() == L'\n' || read.back() == L'\r' || read.back() == L' '))
+        read.pop_back();
+    return read;
+}
+inline std::wstring WaveOutErrorText(UINT code)
+{
+    wchar_t text[MAXERRORLENGTH] = {};
+    return ::waveOutGetErrorTextW(code, text, MAXERRORLENGTH) == MMSYSERR_NOERROR ? text : L"";
+}
+
 inline long Win32ErrorNumber(DWORD code)
 {
     return static_cast<long>(HRESULT_FROM_WIN32(code));
@@ -85,7 +105,8 @@ inline DWORD RunToEnd(const std::wstring& program, const std::wstring& arguments
     return exitCode;
 }
 
-// Runs one test case of this program in a copy of it, NAME in the temp folder,
+// Runs one test case of this program in a copy of it (skipped cases too: a
+// case that only a copy runs is marked doctest::skip()), NAME in the temp folder,
 // that Wine presents as another Windows version (nullptr: its own) and with a
 // library disabled (nullptr: none), through its per-program settings
 // (AppDefaults, by file name). The exit code, or 1000 + the error when the
@@ -107,7 +128,7 @@ inline DWORD RunTestCaseInCopy(const std::wstring& name, const wchar_t* testCase
     };
     if (version) set(appDefaults, L"Version", version);
     if (disabledLibrary) set(appDefaults + L"\\DllOverrides", disabledLibrary, L"");
-    const DWORD exitCode = RunToEnd(exe, std::wstring(L"--test-case=") + testCase);
+    const DWORD exitCode = RunToEnd(exe, std::wstring(L"--no-skip --test-case=") + testCase);
     ::RegDeleteKeyW(HKEY_CURRENT_USER, (appDefaults + L"\\DllOverrides").c_str());
     ::RegDeleteKeyW(HKEY_CURRENT_USER, appDefaults.c_str());
     ::DeleteFileW(exe.c_str());

@@ -2,17 +2,17 @@
 ' closed by Esc that a helper program presses on it, and the errors a script
 ' sees for a missing application object.
 
-Plan 5
+'#include dialog_closer.vbs
 
-Dim closer, sh, m
-Set sh = CreateObject("WScript.Shell")
-closer = Replace("Z:" & sh.Environment("PROCESS")("DIALOG_CLOSER"), "/", "\")
+Plan 8
+
+Dim m
 
 ' The box's caption, escaped: the script's own text is ANSI.
 Const kBoxCaption = "\u041E \u043F\u0440\u043E\u0433\u0440\u0430\u043C\u043C\u0435"
 
 Sub CloseBoxWithEsc()
-    sh.Run """" & closer & """ """ & kBoxCaption & """ 27", 0, False
+    CloseWith kBoxCaption, 27
 End Sub
 
 Class ScriptApp
@@ -40,14 +40,17 @@ Set m = CreateObject("Velmora.tlvMain")
 CloseBoxWithEsc
 m.ShowAboutBox frm, app, "Opened from a script"
 CheckNoError "ShowAboutBox with a form without a window and no picture"
+CheckClosed "ShowAboutBox showed its box"
 
 CloseBoxWithEsc
 m.ShowAboutBox2 Nothing, Nothing, app
 CheckNoError "ShowAboutBox2 with no icons"
+CheckClosed "ShowAboutBox2 showed its box"
 
 CloseBoxWithEsc
 m.ShowAboutBoxEx "Script Title", , , 1, 2, 3, "Author", "", "Devote", "Description", , "Tip"
 CheckNoError "ShowAboutBoxEx with arguments left out"
+CheckClosed "ShowAboutBoxEx showed its box"
 
 ExpectError
 m.ShowAboutBox frm, Nothing

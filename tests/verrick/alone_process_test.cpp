@@ -108,8 +108,9 @@ TEST_CASE("tlvAlone::HiddenWindows")
     {
         const std::wstring id = L"{alone-tray-hidden}";
         FirstCopy first(L"app", id, kTrayHook, true);
+        REQUIRE(::GetForegroundWindow() != first.window);
         CHECK(SecondCopy(L"app", id) == std::vector<std::wstring>{L"alone False", L"activated True"});
-        CHECK_FALSE(::IsIconic(first.window));
+        CHECK(::GetForegroundWindow() == first.window);
         first.End();
     }
 }

@@ -1,9 +1,13 @@
 // A helper of the script tests: waits for a window whose caption starts with
 // the given text, brings it to the front and presses one key there, as a user
-// would; the script that started it sits in the dialog's modal loop meanwhile.
+// would, then waits for the window to go; the script that started it sits in
+// the dialog's modal loop meanwhile. It ends only once the window has gone, so
+// a script that finds it still running after its dialog returned knows that no
+// dialog showed (a script host under Wine cannot read an exit code).
 //   dialog_closer CAPTION-PREFIX VIRTUAL-KEY [TIMEOUT-MS]
 // The prefix may hold \uXXXX escapes: a script's own text is ANSI.
-// Exit code 0 when the key was pressed, 1 when no such window showed in time.
+// Exit code 0 when the window closed after the key, 1 when no such window
+// showed in time, 3 when it was still open at the end of the time.
 
 #include <windows.h>
 
@@ -55,13 +59,15 @@ int wmain(int argc, wchar_t** argv)
     const WORD key = static_cast<WORD>(std::wcstol(argv[2], nullptr, 0));
     const DWORD timeout =
         test_wait::Deadline(argc > 3 ? static_cast<DWORD>(std::wcstol(argv[3], nullptr, 0)) : 20000);
-    for (DWORD start = ::GetTickCount(); ::GetTickCount() - start < timeout; ::Sleep(100)) {
+    const DWORD start = ::GetTickCount();
+    for (; !search.found; ::Sleep(100)) {
+        if (::GetTickCount() - start >= timeout) return 1;
         ::EnumWindows(Match, reinterpret_cast<LPARAM>(&search));
-        if (!search.found) continue;
-        ::Sleep(300);
-        ::SetForegroundWindow(search.found);
-        test_input::SendKeys({key});
-        return 0;
     }
-    return 1;
+    ::Sleep(300);
+    ::SetForegroundWindow(search.found);
+    test_input::SendKeys({key});
+    for (; ::IsWindow(search.found) && ::IsWindowVisible(search.found); ::Sleep(50))
+        if (::GetTickCount() - start >= timeout) return 3;
+    return 0;
 }

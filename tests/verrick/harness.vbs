@@ -35,10 +35,15 @@ Function Stray(name)
     End If
 End Function
 
+' A condition is a Boolean: Null or a number would pass an If unseen.
 Sub Check(name, condition)
     ran = ran + 1
     If Stray(name) Then Exit Sub
-    If Not condition Then Fail name, "condition not met"
+    If VarType(condition) <> vbBoolean Then
+        Fail name, "got " & Shown(condition) & ", expected a Boolean"
+    ElseIf Not condition Then
+        Fail name, "condition not met"
+    End If
 End Sub
 
 ' The statements since the last check ran without an error.
@@ -47,13 +52,32 @@ Sub CheckNoError(name)
     Stray name
 End Sub
 
+' A value as a failure shows it, without raising on an object or an array.
+Function Shown(value)
+    Shown = TypeName(value)
+    If Not IsObject(value) And Not IsArray(value) And Not IsNull(value) And Not IsEmpty(value) Then
+        Shown = Shown & " [" & value & "]"
+    End If
+End Function
+
+' Null equals nothing, and Empty only Empty (a comparison would take it for 0 or "").
 Sub CheckEqual(name, actual, expected)
+    Dim differ
     ran = ran + 1
     If Stray(name) Then Exit Sub
-    If (VarType(expected) = vbString Or VarType(expected) = vbBoolean) And VarType(actual) <> VarType(expected) Then
-        Fail name, "got " & TypeName(actual) & " " & actual & ", expected " & TypeName(expected) & " " & expected
-    ElseIf actual <> expected Then
-        Fail name, "got [" & actual & "], expected [" & expected & "]"
+    If IsNull(actual) Or IsNull(expected) Or IsEmpty(actual) <> IsEmpty(expected) Then
+        Fail name, "got " & Shown(actual) & ", expected " & Shown(expected)
+    ElseIf (VarType(expected) = vbString Or VarType(expected) = vbBoolean) And VarType(actual) <> VarType(expected) Then
+        Fail name, "got " & Shown(actual) & ", expected " & Shown(expected)
+    Else
+        differ = True
+        differ = actual <> expected
+        If Err.Number <> 0 Then
+            Err.Clear
+            Fail name, "got " & Shown(actual) & ", which cannot be compared with " & Shown(expected)
+        ElseIf differ Then
+            Fail name, "got " & Shown(actual) & ", expected " & Shown(expected)
+        End If
     End If
 End Sub
 

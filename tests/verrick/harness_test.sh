@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The script runner itself: a script whose check was skipped, one whose
-# expected error was already pending, and one that judges an error it never
-# said it expected must all fail, each for its own reason; a sound one passes.
+# expected error was already pending, one that judges an error it never
+# said it expected, and checks of values that are no answer must all fail,
+# each for its own reason; a sound one passes.
 #   harness_test.sh SERVER.dll
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -60,6 +61,17 @@ Plan 1
 Dim r
 r = CInt("x")
 CheckError "conversion", 13
+Summary
+VBS
+
+# A check takes a Boolean, and an equality holds neither for Null nor for
+# Empty against a value: every one of these fails.
+expect not_values fail "checks: 4 of 4 ran, 4 failed" <<'VBS'
+Plan 4
+Check "Null", Null
+Check "a number", 2
+CheckEqual "Empty against 0", Empty, 0
+CheckEqual "Null against 3", Null, 3
 Summary
 VBS
 

@@ -1,16 +1,10 @@
 ' tlvSimpleListDialog as a script reaches it: every member, and Show on the
 ' real dialog, closed by a key that a helper program presses on it.
+'#include dialog_closer.vbs
 
 Plan 15
 
-Dim closer, sh, d, c, f, r, shown
-Set sh = CreateObject("WScript.Shell")
-closer = Replace("Z:" & sh.Environment("PROCESS")("DIALOG_CLOSER"), "/", "\")
-
-' Starts the helper that presses a key (13 Enter, 27 Esc) on the dialog whose caption starts so.
-Sub CloseWith(caption, key)
-    sh.Run """" & closer & """ """ & caption & """ " & key, 0, False
-End Sub
+Dim d, c, f
 
 Class NoText
     Public Other
@@ -36,7 +30,7 @@ Check "Font is the caller's font", d.Font Is f
 
 CloseWith "Script list [3]", 13
 d.Show
-Check "Show with three items, closed by Enter", True
+CheckClosed "Show with three items, closed by Enter"
 
 ' A non-text item is left out; the dialog still opens.
 c.Add New NoText
@@ -45,7 +39,7 @@ CheckEqual "ShowCountInCaption off", d.ShowCountInCaption, False
 d.Caption = "Script list without count"
 CloseWith "Script list without count", 27
 d.Show
-Check "Show with an item that is no text, closed by Esc", True
+CheckClosed "Show with an item that is no text, closed by Esc"
 
 Set d.Elements = Nothing
 CheckEqual "Elements of Nothing is a new empty collection", d.Elements.Count, 0
@@ -53,6 +47,6 @@ d.ShowCountInCaption = True
 d.Caption = "Empty list"
 CloseWith "Empty list [0]", 27
 d.Show
-Check "Show of an empty list", True
+CheckClosed "Show of an empty list"
 
 Summary

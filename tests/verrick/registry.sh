@@ -23,15 +23,7 @@ failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
 # One export per hive and registry view; a 32-bit server writes the 32-bit view.
-snapshot() {
-    local name=$1 key view
-    for key in 'HKLM\Software\Classes' 'HKCU\Software\Classes'; do
-        for view in 32 64; do
-            local file="$work/$name-${key%%\\*}-$view.reg"
-            "$run" reg export "$key" "$(to_windows "$file")" /y "/reg:$view" >/dev/null 2>&1 || : > "$file"
-        done
-    done
-}
+. "$here/class_keys.sh"
 
 same_as() {
     local before=$1 after=$2 hive=$3 view

@@ -39,15 +39,7 @@ expect() {  # description width expected
     actual=$(create "$2")
     [ "$actual" = "$3" ] || fail "$1: got '$actual', expected '$3'"
 }
-snapshot() {  # name
-    local key view
-    for key in 'HKLM\Software\Classes' 'HKCU\Software\Classes'; do
-        for view in 32 64; do
-            VORLAN_WIDTH=64 "$run" reg export "$key" "$(to_windows "$work/$1-${key%%\\*}-$view.reg")" /y \
-                "/reg:$view" >/dev/null 2>&1 || : > "$work/$1-${key%%\\*}-$view.reg"
-        done
-    done
-}
+. "$here/class_keys.sh"
 
 register() {  # width server [/u]
     VORLAN_WIDTH=$1 "$run" regsvr32 /s ${3:-} "$(to_windows "$2")" || fail "$1-bit regsvr32 ${3:-} failed"

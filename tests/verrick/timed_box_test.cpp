@@ -22,6 +22,9 @@ using namespace dialog_driver;
 namespace {
 
 constexpr long kNone = -1;
+// The time-out of a box that the action answers (seconds): so long that an
+// answer the time-out gave, the default button's, cannot pass for the action's.
+constexpr long kAnsweredByAction = 60;
 
 struct Shown {
     long result;
@@ -30,12 +33,16 @@ struct Shown {
 
 Shown Show(std::function<void(frmError500&)> action, const std::wstring& text, long style,
            std::optional<std::wstring> title, long defaultIndex = kNone, long cancelIndex = kNone,
-           long timeout = 5)
+           long timeout = kAnsweredByAction)
 {
     dialog_driver::WhenShown<frmError500> watch(std::move(action));
     const DWORD start = ::GetTickCount();
     const long result = ShowTimedBox(text, style, title, defaultIndex, cancelIndex, timeout);
-    return {result, ::GetTickCount() - start};
+    const DWORD milliseconds = ::GetTickCount() - start;
+    if (timeout == kAnsweredByAction)
+        CHECK_MESSAGE(milliseconds < kAnsweredByAction * 1000 / 2, "the box answered only after ",
+                      milliseconds, " ms: its time-out did, not the action");
+    return {result, milliseconds};
 }
 
 std::vector<UINT> g_beeps;
@@ -167,7 +174,7 @@ TEST_CASE("TimedBox::Layout")
         std::wstring text;
         for (int i = 0; i < 120; ++i)
             text += L"word" + std::to_wstring(i) + L" ";
-        Show(
+        Shown shown = Show(
             [](frmError500& d) {
                 const double limit = Twips(support::esScreenWidthPx() - 300);
                 CHECK(d.lblMessage.Width() <= limit);
@@ -180,6 +187,7 @@ TEST_CASE("TimedBox::Layout")
                 d.cmdButton(0).Value(true);
             },
             text, 64, L"Long");
+        CHECK(shown.result == 1);
     }
 
     SUBCASE("a very tall text is measured no taller than the screen height less 200 pixels")
@@ -187,30 +195,33 @@ TEST_CASE("TimedBox::Layout")
         std::wstring text;
         for (int i = 0; i < 300; ++i)
             text += L"line " + std::to_wstring(i) + L"\r\n";
-        Show(
+        Shown shown = Show(
             [](frmError500& d) {
                 CHECK(d.lblMessage.Height() == Twips(support::esScreenHeightPx() - 200));
                 d.cmdButton(0).Value(true);
             },
             text, 16, L"Tall");
+        CHECK(shown.result == 1);
     }
 
     SUBCASE("an empty title is one blank; an absent one is the program's")
     {
         std::wstring caption;
-        Show(
-            [&](frmError500& d) {
-                caption = d.Caption();
-                d.cmdButton(0).Value(true);
-            },
-            L"x", 0, L"");
+        CHECK(Show(
+                  [&](frmError500& d) {
+                      caption = d.Caption();
+                      d.cmdButton(0).Value(true);
+                  },
+                  L"x", 0, L"")
+                  .result == 1);
         CHECK(caption == L" ");
-        Show(
-            [&](frmError500& d) {
-                caption = d.Caption();
-                d.cmdButton(0).Value(true);
-            },
-            L"x", 0, std::nullopt);
+        CHECK(Show(
+                  [&](frmError500& d) {
+                      caption = d.Caption();
+                      d.cmdButton(0).Value(true);
+                  },
+                  L"x", 0, std::nullopt)
+                  .result == 1);
         CHECK(caption == support::esGetThunderMainTitle());
         CHECK(caption == L"verrick_dialog_tests");
     }
@@ -219,13 +230,14 @@ TEST_CASE("TimedBox::Layout")
     {
         verrick::errors::TimedBoxSystemCalls().loadString = RussianYes;
         std::wstring yes, no;
-        Show(
-            [&](frmError500& d) {
-                yes = d.TimeoutButtonCaption;
-                no = d.cmdButton(1).Caption();
-                d.cmdButton(1).Value(true);
-            },
-            L"x", 4, L"t");
+        CHECK(Show(
+                  [&](frmError500& d) {
+                      yes = d.TimeoutButtonCaption;
+                      no = d.cmdButton(1).Caption();
+                      d.cmdButton(1).Value(true);
+                  },
+                  L"x", 4, L"t")
+                  .result == 7);
         CHECK(yes == L"&Да");
         CHECK(no == L"&No");
     }
@@ -317,7 +329,7 @@ TEST_CASE("TimedBox::Answers")
                   },
                   L"x", 4, L"t", 5)
                   .result == 6);
-        CHECK(counting == L"&Yes (5)");
+        CHECK(counting == L"&Yes (" + std::to_wstring(kAnsweredByAction) + L")");
         CHECK(Show(
                   [](frmError500& d) {
                       CHECK(d.cmdButton(0).Default());
@@ -341,6 +353,7 @@ TEST_CASE("TimedBox::Answers")
 TEST_CASE("TimedBox::LeavesNothingBehind")
 {
     SystemCalls calls;
-    CheckRoundsLeaveNothing(
-        100, [] { Show([](frmError500& d) { d.cmdButton(0).Value(true); }, L"Again", 48, L"t"); });
+    CheckRoundsLeaveNothing(100, [] {
+        CHECK(Show([](frmError500& d) { d.cmdButton(0).Value(true); }, L"Again", 48, L"t").result == 1);
+    });
 }

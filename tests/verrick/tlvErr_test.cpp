@@ -227,7 +227,7 @@ TEST_CASE("tlvErr::CodeTexts")
     {
         CHECK(api(0, false) == L"Unknown Win32 API error.");
         CHECK(api(0, true) == L"Unknown Win32 API error.");
-        const std::wstring denied = support::asGetAPIErrorDescription(5);
+        const std::wstring denied = support_test::SystemErrorText(ERROR_ACCESS_DENIED);
         REQUIRE_FALSE(denied.empty());
         CHECK(api(5, false) == L"Win32 API error: 5\r\nDescription: " + denied);
         CHECK(api(5, true) == L"Win32 API error 5: " + denied);
@@ -245,7 +245,7 @@ TEST_CASE("tlvErr::CodeTexts")
         BSTR text = nullptr;
         REQUIRE(err->GetErrorMessageWinMM(0, &text) == S_OK);
         CHECK(Text(text) == L"Unknown WinMM.DLL error.");
-        const std::wstring badDevice = support::asGetWinMMErrorDescription(2);
+        const std::wstring badDevice = support_test::WaveOutErrorText(MMSYSERR_BADDEVICEID);
         REQUIRE_FALSE(badDevice.empty());
         REQUIRE(err->GetErrorMessageWinMM(2, &text) == S_OK);
         CHECK(Text(text) == L"WinMM.DLL error: 2\r\nDescription: " + badDevice);
@@ -270,7 +270,7 @@ TEST_CASE("tlvErr::CodeTexts")
         CHECK(module(5, L"no-such-module.dll", true) ==
               L"no-such-module.dll error 5: Unknown no-such-module.dll error.");
         // The system's own messages live in a module's table too.
-        const std::wstring denied = support::asGetAPIErrorDescription(5);
+        const std::wstring denied = support_test::SystemErrorText(ERROR_ACCESS_DENIED);
         CHECK(module(5, L"kernelbase.dll", false) == L"kernelbase.dll error: 5\r\nDescription: " + denied);
     }
 }

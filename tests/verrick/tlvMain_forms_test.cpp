@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "server.h"
+#include "support/handles.h"
 #include "toolkit/combo_box.h"
 #include "toolkit/command_button.h"
 #include "toolkit/control_array.h"
@@ -158,6 +159,22 @@ LOGFONTW WindowFont(HWND window)
     return font;
 }
 
+// The face the system gives for a font asked for by name, in the Cyrillic set.
+std::wstring FaceGivenFor(const wchar_t* name)
+{
+    LOGFONTW asked{};
+    asked.lfHeight = -14;
+    asked.lfCharSet = RUSSIAN_CHARSET;
+    std::wcsncpy(asked.lfFaceName, name, LF_FACESIZE - 1);
+    support::UniqueFont font(::CreateFontIndirectW(&asked));
+    REQUIRE(font);
+    support::WindowDC dc(nullptr);
+    support::SelectedObject selected(dc.get(), font.get());
+    wchar_t face[LF_FACESIZE] = {};
+    REQUIRE(::GetTextFaceW(dc.get(), LF_FACESIZE, face) > 0);
+    return face;
+}
+
 } // namespace
 
 TEST_CASE("tlvMainForms::ShowModalFormRestoresTheExactLeft")
@@ -265,6 +282,7 @@ TEST_CASE("tlvMainForms::FixFontsChangesEveryControlFont")
     toolkit::FontSpec formFont = form.Font();
     ObjectArgument argument(form);
     REQUIRE(tlv->FixFonts(&argument) == S_OK);
+    const std::wstring face = FaceGivenFor(L"Times New Roman");
 
     for (toolkit::WindowedControl* control : std::initializer_list<toolkit::WindowedControl*>{
              &form.lblTitle, &form.txtPaths, &form.cmdOk, &form.optGroup(2), &form.cboMode}) {
@@ -276,16 +294,17 @@ TEST_CASE("tlvMainForms::FixFontsChangesEveryControlFont")
         CHECK_FALSE(font.Underline);
         CHECK_FALSE(font.Strikethrough);
         CHECK(font.Charset == 204);
-        // The name is the face the system gave for Times New Roman, as the font object reports it.
+        // The name is the face the system gives for Times New Roman, and the font object says so too.
+        CHECK(font.Name == face);
         Outcome fontObject = CallByName(control->Dispatch().get(), L"Font", {});
         REQUIRE(fontObject.result.vt() == VT_DISPATCH);
         Outcome name = CallByName(fontObject.result.get()->pdispVal, L"Name", {});
-        CHECK(font.Name == std::wstring(support::BstrView(name.result.get()->bstrVal)));
+        CHECK(std::wstring(support::BstrView(name.result.get()->bstrVal)) == face);
         if (control == &form.lblTitle) continue;
         LOGFONTW shown = WindowFont(control->hWnd());
         CHECK(shown.lfItalic);
         CHECK(shown.lfCharSet == 204);
-        CHECK(std::wstring(shown.lfFaceName) == font.Name);
+        CHECK(std::wstring(shown.lfFaceName) == face);
     }
     CHECK(form.Font() == formFont);
 }

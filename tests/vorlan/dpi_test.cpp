@@ -10,7 +10,6 @@
 
 #include "fake_drives.h"
 #include "main_window.h"
-#include "toolkit/font.h"
 #include "toolkit/label.h"
 #include "verrick/dialog_driver.h"
 
@@ -33,12 +32,13 @@ double Pixels(long twips, int dpi)
     return twips * dpi / 1440.0;
 }
 
-// The text's size in the label's font (the font its FontSpec makes on this screen).
+// The text's size in the font the label draws with, as its window tells it.
 SIZE TextSize(const toolkit::Label& label, TEXTMETRICW* metrics)
 {
-    support::UniqueFont font = toolkit::MakeFont(label.Font());
+    const auto font = reinterpret_cast<HFONT>(::SendMessageW(label.hWnd(), WM_GETFONT, 0, 0));
+    REQUIRE(font != nullptr);
     support::WindowDC dc(nullptr);
-    support::SelectedObject selected(dc.get(), font.get());
+    support::SelectedObject selected(dc.get(), font);
     SIZE size{};
     const std::wstring& text = label.Caption();
     ::GetTextExtentPoint32W(dc.get(), text.c_str(), static_cast<int>(text.size()), &size);

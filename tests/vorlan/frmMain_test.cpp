@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "bar_hue.h"
 #include "fake_drives.h"
 #include "leak_probe.h"
 #include "main_window.h"
@@ -13,6 +14,8 @@
 
 using namespace vorlan;
 using vorlan_test::FakeDrives;
+using vorlan_test::Hue;
+using vorlan_test::HueOf;
 using vorlan_test::MainWindow;
 using vorlan_test::PumpFor;
 using vorlan_test::PumpMessages;
@@ -42,13 +45,13 @@ FakeDrives DrivesUsed(std::initializer_list<double> usedPercents)
 
 TEST_CASE("frmMain::BarColourThresholds")
 {
-    CHECK(BarColor(80, false) == kNormalColor);
-    CHECK(BarColor(85, false) == kWarningColor);
-    CHECK(BarColor(90, false) == kWarningColor);
-    CHECK(BarColor(90.01, false) == kCriticalColor);
-    CHECK(BarColor(10, true) == kCriticalColor);
-    CHECK(BarColor(20, true) == kWarningColor);
-    CHECK(BarColor(20.5, true) == kNormalColor);
+    CHECK(HueOf(BarColor(80, false)) == Hue::Green);
+    CHECK(HueOf(BarColor(85, false)) == Hue::Yellow);
+    CHECK(HueOf(BarColor(90, false)) == Hue::Yellow);
+    CHECK(HueOf(BarColor(90.01, false)) == Hue::Red);
+    CHECK(HueOf(BarColor(10, true)) == Hue::Red);
+    CHECK(HueOf(BarColor(20, true)) == Hue::Yellow);
+    CHECK(HueOf(BarColor(20.5, true)) == Hue::Green);
 }
 
 TEST_CASE("frmMain::PercentTextRoundsHalvesToEven")
@@ -126,11 +129,11 @@ TEST_CASE("frmMain::BarsPaintTheirShare")
     FakeDrives drives = DrivesUsed({80, 85, 90, 95});
     MainWindow main(drives);
     frmMain& form = main.form;
-    CHECK(BarPixel(form.picSizeBar(0), 40) == kNormalColor);
-    CHECK(BarPixel(form.picSizeBar(0), 90) == kBarBackground);
-    CHECK(BarPixel(form.picSizeBar(1), 40) == kWarningColor);
-    CHECK(BarPixel(form.picSizeBar(2), 40) == kWarningColor);
-    CHECK(BarPixel(form.picSizeBar(3), 40) == kCriticalColor);
+    CHECK(HueOf(BarPixel(form.picSizeBar(0), 40)) == Hue::Green);
+    CHECK(BarPixel(form.picSizeBar(0), 90) == RGB(255, 255, 255));
+    CHECK(HueOf(BarPixel(form.picSizeBar(1), 40)) == Hue::Yellow);
+    CHECK(HueOf(BarPixel(form.picSizeBar(2), 40)) == Hue::Yellow);
+    CHECK(HueOf(BarPixel(form.picSizeBar(3), 40)) == Hue::Red);
     CHECK(form.lblDiskSize(1).Caption() ==
           L" " + support::asFormatByteSizeEx(85 * GB) + L" / " + support::asFormatByteSize(100 * GB));
 
@@ -139,9 +142,9 @@ TEST_CASE("frmMain::BarsPaintTheirShare")
         main.access().ShowFreeSpace() = true;
         form.RefreshBars();
         CHECK(form.Caption() == L"Vorlan :: F5 / Tab / 0aANPRST :: свободно / всего");
-        CHECK(BarPixel(form.picSizeBar(0), 10) == kWarningColor); // 20 % free
-        CHECK(BarPixel(form.picSizeBar(2), 5) == kCriticalColor); // 10 % free
-        CHECK(BarPixel(form.picSizeBar(0), 50) == kBarBackground);
+        CHECK(HueOf(BarPixel(form.picSizeBar(0), 10)) == Hue::Yellow); // 20 % free
+        CHECK(HueOf(BarPixel(form.picSizeBar(2), 5)) == Hue::Red);     // 10 % free
+        CHECK(BarPixel(form.picSizeBar(0), 50) == RGB(255, 255, 255));
         CHECK(form.lblDiskSize(0).Caption() ==
               L" " + support::asFormatByteSizeEx(20 * GB) + L" / " + support::asFormatByteSize(100 * GB));
     }
@@ -153,7 +156,7 @@ struct PixelCounts {
     int fill = 0, white = 0, black = 0, other = 0;
 };
 
-PixelCounts CountPixels(toolkit::PictureBox& bar, double fromPercent, double toPercent, COLORREF fill)
+PixelCounts CountPixels(toolkit::PictureBox& bar, double fromPercent, double toPercent, Hue fill)
 {
     RECT r{};
     ::GetClientRect(bar.hWnd(), &r);
@@ -162,7 +165,7 @@ PixelCounts CountPixels(toolkit::PictureBox& bar, double fromPercent, double toP
          x < static_cast<int>(toPercent * r.right / 100); ++x)
         for (int y = 0; y < r.bottom; ++y) {
             COLORREF c = ::GetPixel(bar.hDC(), x, y);
-            if (c == fill)
+            if (HueOf(c) == fill)
                 ++counts.fill;
             else if (c == RGB(255, 255, 255))
                 ++counts.white;
@@ -184,7 +187,7 @@ TEST_CASE("frmMain::PercentModes")
     toolkit::PictureBox& bar = form.picSizeBar(0);
 
     // Mode 0 writes nothing: fill on the left, white on the right.
-    PixelCounts left = CountPixels(bar, 0, 49, kNormalColor), right = CountPixels(bar, 51, 100, kNormalColor);
+    PixelCounts left = CountPixels(bar, 0, 49, Hue::Green), right = CountPixels(bar, 51, 100, Hue::Green);
     CHECK(left.white + left.black + left.other == 0);
     CHECK(right.fill + right.black + right.other == 0);
 
@@ -192,34 +195,34 @@ TEST_CASE("frmMain::PercentModes")
     {
         main.access().PercentMode() = 1;
         form.RefreshBars();
-        PixelCounts text = CountPixels(bar, 38, 50, kNormalColor);
+        PixelCounts text = CountPixels(bar, 38, 50, Hue::Green);
         CHECK(text.white + text.other > 0);
-        CHECK(CountPixels(bar, 0, 37, kNormalColor).fill > 0);
-        CHECK(CountPixels(bar, 51, 100, kNormalColor).black == 0);
+        CHECK(CountPixels(bar, 0, 37, Hue::Green).fill > 0);
+        CHECK(CountPixels(bar, 51, 100, Hue::Green).black == 0);
         // At 5 % the text starts left of the bar and is cut there.
-        CHECK(CountPixels(form.picSizeBar(1), 0, 5, kNormalColor).white +
-                  CountPixels(form.picSizeBar(1), 0, 5, kNormalColor).other >
+        CHECK(CountPixels(form.picSizeBar(1), 0, 5, Hue::Green).white +
+                  CountPixels(form.picSizeBar(1), 0, 5, Hue::Green).other >
               0);
     }
     SUBCASE("mode 2: black text after the fill")
     {
         main.access().PercentMode() = 2;
         form.RefreshBars();
-        CHECK(CountPixels(bar, 52, 70, kNormalColor).black > 0);
-        CHECK(CountPixels(bar, 0, 49, kNormalColor).black == 0);
+        CHECK(CountPixels(bar, 52, 70, Hue::Green).black > 0);
+        CHECK(CountPixels(bar, 0, 49, Hue::Green).black == 0);
     }
     SUBCASE("mode 3: text centred, white over the fill and black over the rest")
     {
         main.access().PercentMode() = 3;
         form.RefreshBars();
-        PixelCounts overFill = CountPixels(bar, 35, 50, kNormalColor);
-        PixelCounts overWhite = CountPixels(bar, 51, 65, kNormalColor);
+        PixelCounts overFill = CountPixels(bar, 35, 50, Hue::Green);
+        PixelCounts overWhite = CountPixels(bar, 51, 65, Hue::Green);
         CHECK(overFill.white > 0);
         CHECK(overFill.black == 0);
         CHECK(overWhite.black > 0);
         CHECK(overWhite.fill == 0);
         // Away from the text the fill has its own colour again.
-        PixelCounts edge = CountPixels(bar, 0, 20, kNormalColor);
+        PixelCounts edge = CountPixels(bar, 0, 20, Hue::Green);
         CHECK(edge.white + edge.black + edge.other == 0);
     }
 }
@@ -275,7 +278,7 @@ TEST_CASE("frmMain::FreeSpaceBeyondTheTotal")
     CHECK(form.lblDiskInfo(0).Caption() == L" Диск C: [] ");
     CHECK(form.lblDiskSize(0).Caption() ==
           L" " + support::asFormatByteSizeEx(0) + L" / " + support::asFormatByteSize(10 * GB));
-    CHECK(BarPixel(form.picSizeBar(0), 1) == kBarBackground);
+    CHECK(BarPixel(form.picSizeBar(0), 1) == RGB(255, 255, 255));
     // The summary counts the drive as all free.
     CHECK(form.lblDiskSize(2).Caption() ==
           L" " + support::asFormatByteSizeEx(60 * GB) + L" / " + support::asFormatByteSize(110 * GB));
@@ -284,7 +287,7 @@ TEST_CASE("frmMain::FreeSpaceBeyondTheTotal")
     form.RefreshBars();
     CHECK(form.lblDiskSize(0).Caption() ==
           L" " + support::asFormatByteSizeEx(10 * GB) + L" / " + support::asFormatByteSize(10 * GB));
-    CHECK(BarPixel(form.picSizeBar(0), 99) == kNormalColor);
+    CHECK(HueOf(BarPixel(form.picSizeBar(0), 99)) == Hue::Green);
 }
 
 TEST_CASE("frmMain::ShareRootWithoutTrailingBackslash")

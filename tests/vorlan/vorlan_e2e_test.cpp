@@ -10,8 +10,8 @@
 
 #include "components/settings_store.h"
 #include "vorlan/app_descriptor.h"
-#include "vorlan/frmMain.h"
 
+#include "bar_hue.h"
 #include "input.h"
 #include "screenshot.h"
 #include "support/handles.h"
@@ -236,23 +236,26 @@ TEST_CASE("Vorlan::StartsShowsItsDrivesAndCloses")
 
     // C: and E: qualify in the test prefix: two rows, 435 + 360 twips high.
     std::vector<HWND> bars = Bars(main);
-    CHECK(bars.size() == 2);
+    REQUIRE(bars.size() == 2);
     CHECK(client.bottom == (435 + 360) / 15);
 
-    ULARGE_INTEGER available, total, free;
-    REQUIRE(::GetDiskFreeSpaceExW(L"C:\\", &available, &total, &free));
-    double used = double(total.QuadPart - free.QuadPart) / (double(total.QuadPart) / 100);
-    COLORREF expected = vorlan::BarColor(used, false);
-
+    // Each bar's colour says how full its drive is: red past 90 %, yellow past 80 %.
     Screenshot shot(main, L"vorlan-e2e.bmp");
-    for (HWND bar : bars) {
+    const wchar_t* roots[] = {L"C:\\", L"E:\\"};
+    for (size_t i = 0; i < bars.size(); ++i) {
+        ULARGE_INTEGER available, total, free;
+        REQUIRE(::GetDiskFreeSpaceExW(roots[i], &available, &total, &free));
+        const double used = double(total.QuadPart - free.QuadPart) / (double(total.QuadPart) / 100);
         RECT r{};
-        ::GetClientRect(bar, &r);
+        ::GetClientRect(bars[i], &r);
         POINT filled{1, r.bottom / 2}, empty{r.right - 2, r.bottom / 2};
-        ::ClientToScreen(bar, &filled);
-        ::ClientToScreen(bar, &empty);
-        CHECK(shot.At(filled.x, filled.y) == expected);
-        if (used < 98) CHECK(shot.At(empty.x, empty.y) == vorlan::kBarBackground);
+        ::ClientToScreen(bars[i], &filled);
+        ::ClientToScreen(bars[i], &empty);
+        CAPTURE(used);
+        CHECK(HueOf(shot.At(filled.x, filled.y)) == (used > 90   ? Hue::Red
+                                                     : used > 80 ? Hue::Yellow
+                                                                 : Hue::Green));
+        if (used < 98) CHECK(shot.At(empty.x, empty.y) == RGB(255, 255, 255));
     }
 
     ::PostMessageW(main, WM_CLOSE, 0, 0);
@@ -296,7 +299,8 @@ TEST_CASE("Vorlan::OptionsAndPlacementSurviveARestart")
     CHECK(IsTopmost(second.main));
     BYTE alpha = 0;
     CHECK((::GetWindowLongW(second.main, GWL_EXSTYLE) & WS_EX_LAYERED) != 0);
-    if (::GetLayeredWindowAttributes(second.main, nullptr, &alpha, nullptr)) CHECK(alpha == 191);
+    REQUIRE(::GetLayeredWindowAttributes(second.main, nullptr, &alpha, nullptr));
+    CHECK(alpha == 191);
 
     // Back to the first start's options, for whatever runs next.
     for (WORD key : {WORD('S'), WORD('N'), WORD('A'), WORD(VK_TAB), WORD('0'), WORD('T'), WORD('R')})
