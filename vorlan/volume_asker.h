@@ -24,7 +24,8 @@ public:
     // Threads still waiting for their volumes are left to end on their own.
     ~VolumeAsker();
 
-    // Asks each question on a thread of its own and waits for their answers
+    // Asks each question on a thread of its own (one that has answered waits
+    // a while for the next question before it ends) and waits for their answers
     // until the deadline, no longer. A question whose earlier asking is still
     // unanswered is not asked again: it has no answer until that one comes,
     // and the first Ask after it came takes it.
@@ -33,12 +34,14 @@ public:
 private:
     struct Bell;
     struct Job;
-    static unsigned __stdcall Run(void* job);
+    struct Workers;
+    static unsigned __stdcall Work(void* workers);
     std::shared_ptr<Job> Start(const VolumeQuestion& question);
 
     DriveQueries& system_;
     DWORD deadline_;
     std::shared_ptr<Bell> bell_;
+    std::shared_ptr<Workers> workers_;
     // One job per key at most: the last one asked, until its answer is taken.
     std::map<std::wstring, std::shared_ptr<Job>> jobs_;
 };
