@@ -11,6 +11,7 @@ packages=(
   nsis file
   libxinerama1 libxinerama1:i386 libxrandr2 libxrandr2:i386
   xserver-xorg-core xserver-xorg-video-dummy
+  fuse3 python3-fusepy
 )
 
 need_root() {

@@ -107,21 +107,6 @@ long ScreenTwipsPerPixel(int axis)
 
 // Disks ------------------------------------------------------------------------
 
-// No "insert a disk" box while it lives; the previous mode is restored after.
-class CriticalErrorsFailed {
-public:
-    CriticalErrorsFailed() noexcept : previous_(::SetErrorMode(SEM_FAILCRITICALERRORS))
-    {
-        ::SetErrorMode(previous_ | SEM_FAILCRITICALERRORS);
-    }
-    CriticalErrorsFailed(const CriticalErrorsFailed&) = delete;
-    CriticalErrorsFailed& operator=(const CriticalErrorsFailed&) = delete;
-    ~CriticalErrorsFailed() { ::SetErrorMode(previous_); }
-
-private:
-    UINT previous_;
-};
-
 struct DiskSpace {
     double total = 0;
     double free = 0;
@@ -146,6 +131,39 @@ DiskSpace MeasureDisk(std::wstring_view path)
 }
 
 } // namespace
+
+namespace {
+
+// Drives are measured on several threads at once: each sets its own mode where it can.
+using SetThreadErrorModeFunction = BOOL(WINAPI*)(DWORD, DWORD*);
+
+SetThreadErrorModeFunction ThreadErrorMode()
+{
+    static const auto function = reinterpret_cast<SetThreadErrorModeFunction>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "SetThreadErrorMode")));
+    return function;
+}
+
+} // namespace
+
+CriticalErrorsFailed::CriticalErrorsFailed() noexcept
+{
+    if (auto setMode = ThreadErrorMode()) {
+        setMode(SEM_FAILCRITICALERRORS, &previous_);
+        setMode(previous_ | SEM_FAILCRITICALERRORS, nullptr);
+        return;
+    }
+    previous_ = ::SetErrorMode(SEM_FAILCRITICALERRORS);
+    ::SetErrorMode(previous_ | SEM_FAILCRITICALERRORS);
+}
+
+CriticalErrorsFailed::~CriticalErrorsFailed()
+{
+    if (auto setMode = ThreadErrorMode())
+        setMode(previous_, nullptr);
+    else
+        ::SetErrorMode(previous_);
+}
 
 // Host -------------------------------------------------------------------------
 

@@ -88,6 +88,20 @@ long esScreenHeightPx();
 double esGetDiskSpaceTotal(std::wstring_view path);
 double esGetDiskSpaceFree(std::wstring_view path);
 
+// No "insert a disk" box for the calling thread while it lives; the thread's
+// previous mode is restored after. Where the system keeps one mode for the
+// whole process (before Windows 7), that mode is set and restored instead.
+class CriticalErrorsFailed {
+public:
+    CriticalErrorsFailed() noexcept;
+    CriticalErrorsFailed(const CriticalErrorsFailed&) = delete;
+    CriticalErrorsFailed& operator=(const CriticalErrorsFailed&) = delete;
+    ~CriticalErrorsFailed();
+
+private:
+    DWORD previous_ = 0;
+};
+
 // Users ------------------------------------------------------------------------
 
 // The account the caller runs as, "DOMAIN\name" (the domain of a local account

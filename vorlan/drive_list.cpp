@@ -43,10 +43,26 @@ double DriveQueries::DiskSpaceFree(std::wstring_view path)
     return support::esGetDiskSpaceFree(path);
 }
 
+std::wstring DriveQueries::VolumeLabel(const std::wstring& root)
+{
+    wchar_t label[MAX_PATH + 1] = {};
+    support::CriticalErrorsFailed noErrorBox;
+    if (!::GetVolumeInformationW(root.c_str(), label, MAX_PATH + 1, nullptr, nullptr, nullptr, nullptr, 0))
+        label[0] = 0;
+    return label;
+}
+
+components::ShellIconPlace DriveQueries::DriveIcon(const std::wstring& root)
+{
+    return components::ShellIconReader::Locate(root);
+}
+
 DriveQueries& SystemDriveQueries()
 {
-    static DriveQueries system;
-    return system;
+    // Never destroyed: a query still waiting for its volume when the process
+    // ends may come back while the program's statics go.
+    static DriveQueries* system = new DriveQueries;
+    return *system;
 }
 
 namespace {
@@ -114,27 +130,68 @@ bool IsSubstitutedDrive(std::wstring_view root, DriveQueries& system)
     return Lower(std::wstring(root.substr(0, 2))) != Lower(target);
 }
 
-std::vector<RowSource> EnumerateRows(const RowOptions& options, DriveQueries& system)
+VolumeAnswer AnswerQuestion(const VolumeQuestion& question, DriveQueries& system)
 {
-    std::vector<RowSource> rows;
+    VolumeAnswer answer;
+    const std::wstring path = MeasuringPath(question.key);
+    if (question.key.size() == 1) {
+        answer.type = system.DriveType(support::ToAnsi(path));
+        const bool measured = answer.type == DRIVE_REMOVABLE || answer.type == DRIVE_FIXED ||
+                              answer.type == DRIVE_RAMDISK ||
+                              (answer.type == DRIVE_REMOTE && question.measureRemote);
+        if (!measured) return answer;
+    }
+    answer.total = system.DiskSpaceTotal(path);
+    if (answer.total == 0) return answer;
+    // Free space beyond the total (a volume's own free space seen against a
+    // quota) would make the used space negative: it is all free, no more.
+    answer.free = std::max(0.0, std::min(system.DiskSpaceFree(path), answer.total));
+    if (question.key.size() == 1) {
+        answer.label = system.VolumeLabel(path);
+        answer.icon = system.DriveIcon(path);
+    }
+    return answer;
+}
+
+std::vector<RowSource> EnumerateRows(const RowOptions& options, DriveQueries& system, const AskVolumes& ask)
+{
+    // The questions: drives that can qualify without asking their volumes, then the paths.
+    std::vector<VolumeQuestion> questions;
     for (const std::wstring& root : DriveRoots(system)) {
-        UINT type = system.DriveType(support::ToAnsi(root));
+        if (root.empty() || root == L"A:\\" || root == L"B:\\") continue;
+        if (IsSubstitutedDrive(root, system)) continue;
+        questions.push_back({root.substr(0, 1), options.showNetworkDrives});
+    }
+    const size_t drives = questions.size();
+    if (options.showAdditionalPaths) {
+        for (const std::wstring& path : options.additionalPaths)
+            questions.push_back({path, false});
+    }
+
+    std::vector<std::optional<VolumeAnswer>> answers;
+    if (ask) {
+        answers = ask(questions);
+    } else {
+        for (const VolumeQuestion& question : questions)
+            answers.emplace_back(AnswerQuestion(question, system));
+    }
+
+    std::vector<RowSource> rows;
+    for (size_t i = 0; i < drives; ++i) {
+        if (!answers[i]) continue;
+        const UINT type = answers[i]->type;
         bool local = true;
         if (type == DRIVE_REMOTE) {
             if (!options.showNetworkDrives) continue;
             local = false;
         }
         if (type == DRIVE_CDROM || type == DRIVE_UNKNOWN || type == DRIVE_NO_ROOT_DIR) continue;
-        if (root == L"A:\\" || root == L"B:\\") continue;
-        if (IsSubstitutedDrive(root, system)) continue;
-        if (system.DiskSpaceTotal(root) == 0) continue;
-        rows.push_back({root.substr(0, 1), local});
+        if (answers[i]->total == 0) continue;
+        rows.push_back({questions[i].key, local, std::move(*answers[i])});
     }
     if (options.showSummary) rows.push_back({L"", true});
-    if (options.showAdditionalPaths) {
-        for (const std::wstring& path : options.additionalPaths) {
-            if (system.DiskSpaceTotal(MeasuringPath(path)) != 0) rows.push_back({path, false});
-        }
+    for (size_t i = drives; i < questions.size(); ++i) {
+        if (answers[i] && answers[i]->total != 0) rows.push_back({questions[i].key, false, *answers[i]});
     }
     return rows;
 }

@@ -5,19 +5,44 @@
 
 #include <windows.h>
 
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "components/shell_icon_reader.h"
+
 namespace vorlan {
 
 enum class RowKind { Drive, Summary, Path };
+
+// What a drive or a path told when asked: for a drive its type, and where it
+// has something to measure, its figures, volume label and shell icon; for a
+// path its figures. Free space is never more than the total.
+struct VolumeAnswer {
+    UINT type = DRIVE_UNKNOWN;
+    double total = 0;
+    double free = 0;
+    std::wstring label;
+    components::ShellIconPlace icon;
+};
+
+// One question of a rebuild: a drive (its letter) or a path, keyed as its row.
+struct VolumeQuestion {
+    std::wstring key;
+    // A network drive is measured only while network drives are shown.
+    bool measureRemote = false;
+    bool operator==(const VolumeQuestion&) const = default;
+};
 
 struct RowSource {
     // Drive rows: the letter alone, upper case; summary: empty; path rows: the path.
     std::wstring key;
     // Only local drive rows feed the summary.
     bool local = true;
+    // What the drive or path answered; nothing for the summary.
+    VolumeAnswer answer;
 
     RowKind Kind() const noexcept
     {
@@ -45,6 +70,9 @@ public:
     virtual bool IsHostWinNT();
     virtual double DiskSpaceTotal(std::wstring_view path);
     virtual double DiskSpaceFree(std::wstring_view path);
+    // The volume label of a root such as "C:\"; empty when it has none.
+    virtual std::wstring VolumeLabel(const std::wstring& root);
+    virtual components::ShellIconPlace DriveIcon(const std::wstring& root);
 };
 
 DriveQueries& SystemDriveQueries();
@@ -54,11 +82,21 @@ DriveQueries& SystemDriveQueries();
 // the trailing backslash without which the system measures nothing.
 std::wstring MeasuringPath(std::wstring_view key);
 
+// Asks a question: the calls that may touch a volume, and only those.
+VolumeAnswer AnswerQuestion(const VolumeQuestion& question, DriveQueries& system);
+
+// Answers a rebuild's questions, in their order; an answer that has not come
+// is a drive or path with nothing to measure this time.
+using AskVolumes =
+    std::function<std::vector<std::optional<VolumeAnswer>>(const std::vector<VolumeQuestion>& questions)>;
+
 // The drive roots in the system's order, upper case ("A:\", "C:\"...).
 std::vector<std::wstring> DriveRoots(DriveQueries& system);
 
-// The ordered row sources for a rebuild.
-std::vector<RowSource> EnumerateRows(const RowOptions& options, DriveQueries& system);
+// The ordered row sources for a rebuild, each question answered by ask
+// (by default at once, on the calling thread).
+std::vector<RowSource> EnumerateRows(const RowOptions& options, DriveQueries& system,
+                                     const AskVolumes& ask = {});
 
 // True when the root (such as "X:\") names a drive substituted for a folder.
 bool IsSubstitutedDrive(std::wstring_view root, DriveQueries& system);

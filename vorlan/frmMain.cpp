@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <tuple>
 
 #include "toolkit/twips.h"
 #include "vorlan/frmAdditionalPathsEditor.h"
@@ -43,6 +42,9 @@ constexpr long kDefaultInterval = 2500;
 // answer: the notices of one device can come some way apart, and all of them
 // should make a single refresh.
 constexpr long kVolumesSettleInterval = 250;
+// The longest a refresh waits for its drives' answers: a drive that has not
+// answered by then is left out until it has.
+constexpr DWORD kVolumeAnswerDeadline = 400;
 
 support::Variant Integer(SHORT number)
 {
@@ -117,17 +119,6 @@ template <typename Step> void IgnoringErrors(Step&& step)
     }
 }
 
-std::wstring VolumeLabel(wchar_t letter)
-{
-    wchar_t root[] = {letter, L':', L'\\', L'\0'};
-    wchar_t label[MAX_PATH + 1] = {};
-    UINT oldMode = ::SetErrorMode(SEM_FAILCRITICALERRORS);
-    if (!::GetVolumeInformationW(root, label, MAX_PATH + 1, nullptr, nullptr, nullptr, nullptr, 0))
-        label[0] = 0;
-    ::SetErrorMode(oldMode);
-    return label;
-}
-
 } // namespace
 
 COLORREF BarColor(double percent, bool showFreeSpace)
@@ -159,7 +150,8 @@ frmMain::frmMain(const AppDescriptor& app, DriveQueries& drives)
     : Form(L"frmMain"), tmrRefresh(*this, L"tmrRefresh"), tmrVolumesChanged(*this, L"tmrVolumesChanged"),
       lblDiskInfo(*this, L"lblDiskInfo"), picDiskIcon(*this, L"picDiskIcon"),
       picSizeBar(*this, L"picSizeBar"), lblDiskSize(*this, L"lblDiskSize"),
-      lblDisksNotFound(*this, L"lblDisksNotFound"), app_(app), drives_(drives)
+      lblDisksNotFound(*this, L"lblDisksNotFound"), app_(app), drives_(drives),
+      volumes_(drives, kVolumeAnswerDeadline)
 {
     BorderStyle(toolkit::FormBorderStyle::FixedToolWindow);
     StartUpPosition(toolkit::StartUpPosition::CenterScreen);
@@ -204,6 +196,7 @@ void frmMain::Form_Load()
     support::esFixUserControlsContainerWindow();
     LoadDisplayOptions();
     LoadRowIcons();
+    if (!DriveIconSource) DriveIconSource = std::make_unique<components::ShellIconReader>();
     RefreshBars();
     if (BarsBuilt) {
         LoadWindowOptions();
@@ -291,20 +284,21 @@ void frmMain::RebuildBars()
     UpdateCaption();
     RowOptions rowOptions{ShowNetworkDrives, ShowSummary, ShowAdditionalPaths, AdditionalPaths};
     int n = 0;
-    for (const RowSource& row : EnumerateRows(rowOptions, drives_)) {
+    const auto ask = [this](const std::vector<VolumeQuestion>& questions) { return volumes_.Ask(questions); };
+    for (const RowSource& row : EnumerateRows(rowOptions, drives_, ask)) {
         CreateRow(n);
         switch (row.Kind()) {
         case RowKind::Drive:
-            DrawRowIcon(row.key, n);
-            FillRow(n, row.key, !row.local);
+            DrawRowIcon(row, n);
+            FillRow(n, row, !row.local);
             break;
         case RowKind::Summary:
-            FillRow(n, row.key, false);
-            DrawRowIcon(row.key, n);
+            FillRow(n, row, false);
+            DrawRowIcon(row, n);
             break;
         case RowKind::Path:
-            DrawRowIcon(row.key, n);
-            FillRow(n, row.key, true);
+            DrawRowIcon(row, n);
+            FillRow(n, row, true);
             break;
         }
         ++n;
@@ -390,30 +384,22 @@ void frmMain::DrawIcon(int index, HICON icon)
     box.Refresh();
 }
 
-void frmMain::DrawRowIcon(const std::wstring& key, int index)
+void frmMain::DrawRowIcon(const RowSource& row, int index)
 {
-    if (key.empty()) {
+    if (row.Kind() == RowKind::Summary) {
         if (MyComputerIcon) DrawIcon(index, MyComputerIcon.get());
-    } else if (key.size() == 1) {
+    } else if (row.Kind() == RowKind::Drive) {
         if (!DriveIconSource) DriveIconSource = std::make_unique<components::ShellIconReader>();
-        if (DriveIconSource->Read(key + L":\\")) DrawIcon(index, DriveIconSource->SmallIcon());
+        if (HICON icon = DriveIconSource->Icon(row.answer.icon)) DrawIcon(index, icon);
     } else {
         if (FolderIcon) DrawIcon(index, FolderIcon.get());
     }
 }
 
-std::pair<double, double> frmMain::Measure(const std::wstring& key)
+void frmMain::FillRow(int index, const RowSource& row, bool notLocal)
 {
-    const std::wstring path = MeasuringPath(key);
-    const double total = drives_.DiskSpaceTotal(path);
-    // Free space beyond the total (a volume's own free space seen against a
-    // quota) would make the used space negative: it is all free, no more.
-    return {total, std::max(0.0, std::min(drives_.DiskSpaceFree(path), total))};
-}
-
-void frmMain::FillRow(int index, const std::wstring& key, bool notLocal)
-{
-    double total = 0, free = 0;
+    const std::wstring& key = row.key;
+    double total = row.answer.total, free = row.answer.free;
     std::wstring name;
     if (key.empty()) {
         total = SummaryTotal;
@@ -421,14 +407,12 @@ void frmMain::FillRow(int index, const std::wstring& key, bool notLocal)
         SummaryTotal = SummaryFree = 0;
         name = L"Мой компьютер ";
     } else if (key.size() == 1) {
-        std::tie(total, free) = Measure(key);
         if (ShowSummary && !notLocal) {
             SummaryTotal += total;
             SummaryFree += free;
         }
-        name = L" Диск " + key + L": [" + VolumeLabel(key[0]) + L"] ";
+        name = L" Диск " + key + L": [" + row.answer.label + L"] ";
     } else {
-        std::tie(total, free) = Measure(key);
         name = L" Путь " + key;
         double room = lblDiskInfo(index).Width();
         while (!name.empty() && TextWidth(name) > room)

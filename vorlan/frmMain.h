@@ -17,6 +17,7 @@
 #include "toolkit/timer.h"
 #include "vorlan/app_descriptor.h"
 #include "vorlan/drive_list.h"
+#include "vorlan/volume_asker.h"
 
 #include "support/handles.h"
 
@@ -83,10 +84,8 @@ private:
     void ClearRows();
     void HideFirstRow();
     void LoadRowIcons();
-    void DrawRowIcon(const std::wstring& key, int index);
-    // A drive's or path's total and free bytes, free no more than total.
-    std::pair<double, double> Measure(const std::wstring& key);
-    void FillRow(int index, const std::wstring& key, bool notLocal);
+    void DrawRowIcon(const RowSource& row, int index);
+    void FillRow(int index, const RowSource& row, bool notLocal);
     void DrawIcon(int index, HICON icon);
 
     void LoadDisplayOptions();
@@ -102,6 +101,7 @@ private:
 
     AppDescriptor app_;
     DriveQueries& drives_;
+    VolumeAsker volumes_;
 
     bool BarsBuilt = false;
     bool ShowFreeSpace = false;

@@ -495,5 +495,6 @@ TEST_CASE("frmMain::RefreshesLeaveNothingBehind")
     PumpMessages();
     CHECK(CountGdiObjects() == gdi);
     CHECK(CountWindows() == windows);
-    CHECK(CountKernelHandles() == handles);
+    // Threads that asked the drives may have ended meanwhile, giving theirs back.
+    CHECK(CountKernelHandles() <= handles);
 }

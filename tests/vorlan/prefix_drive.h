@@ -39,6 +39,12 @@ public:
         labelFile.reset();
         REQUIRE(Define(DRIVE_FIXED, folder));
     }
+    // A drive of the type (DRIVE_FIXED, DRIVE_REMOTE...) at letter, over a Unix folder.
+    PrefixDrive(wchar_t letter, const std::string& unixFolder, UINT type) : letter_(letter)
+    {
+        Remove();
+        REQUIRE(Define(type, unixFolder));
+    }
     PrefixDrive(const PrefixDrive&) = delete;
     PrefixDrive& operator=(const PrefixDrive&) = delete;
     ~PrefixDrive() { Remove(); }

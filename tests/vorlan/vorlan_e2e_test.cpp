@@ -3,6 +3,10 @@
 
 #include <doctest.h>
 
+#include <windows.h>
+
+#include <tlhelp32.h>
+
 #include <cstdlib>
 #include <functional>
 #include <string>
@@ -13,6 +17,7 @@
 
 #include "bar_hue.h"
 #include "input.h"
+#include "prefix_drive.h"
 #include "screenshot.h"
 #include "support/handles.h"
 #include "verrick_server.h"
@@ -391,4 +396,147 @@ TEST_CASE("Vorlan::WithoutVerrickEndsWithTheErrorInAMessageBox")
     CHECK(vorlan.EndsWith() == 1);
     // The failure came before anything was written.
     CHECK_FALSE(ProgramSettingStored(L"Window placement"));
+}
+
+namespace {
+
+// The volume of tests/vorlan/hung_drive.sh: its statfs (what measuring a drive
+// asks) answers as a control file says, every other call at once.
+class HungVolume {
+public:
+    HungVolume() : control_(WindowsPathOf("VORLAN_HUNG_CONTROL")) {}
+    ~HungVolume() { Answer(); }
+    // No answer until told otherwise, or one after so many seconds.
+    void Hang() { Write("hang"); }
+    void Delay(DWORD seconds) { Write(std::to_string(seconds)); }
+    void Answer() { ::DeleteFileW(control_.c_str()); }
+
+private:
+    void Write(const std::string& text)
+    {
+        support::UniqueFileHandle file(
+            ::CreateFileW(control_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+        REQUIRE(file);
+        DWORD written = 0;
+        ::WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    }
+    std::wstring control_;
+};
+
+int ThreadsOf(DWORD processId)
+{
+    support::UniqueFileHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
+    THREADENTRY32 entry{sizeof entry};
+    int threads = 0;
+    for (BOOL more = ::Thread32First(snapshot.get(), &entry); more;
+         more = ::Thread32Next(snapshot.get(), &entry))
+        threads += entry.th32OwnerProcessID == processId ? 1 : 0;
+    return threads;
+}
+
+std::vector<COLORREF> BarPixels(HWND bar)
+{
+    Screenshot shot(bar, L"vorlan-hung-bar.bmp");
+    std::vector<COLORREF> middle;
+    for (int x = shot.area.left; x < shot.area.right; ++x)
+        middle.push_back(shot.At(x, (shot.area.top + shot.area.bottom) / 2));
+    return middle;
+}
+
+DWORD StoredNumber(const wchar_t* name)
+{
+    DWORD value = 0, size = sizeof value;
+    ::RegGetValueW(HKEY_CURRENT_USER, ProgramSettingsKey().c_str(), name, RRF_RT_REG_DWORD, nullptr, &value,
+                   &size);
+    return value;
+}
+
+// Vorlan beside a drive H: whose volume stops answering (delay 0: from
+// before the start on) or, once Vorlan runs, answers once after so many
+// seconds: its other rows, keys, painting and closing go on meanwhile.
+void WithHungDrive(UINT type, DWORD delay)
+{
+    const char* mount = std::getenv("VORLAN_HUNG_MOUNT");
+    REQUIRE(mount);
+    PrefixDrive drive(L'H', mount, type);
+    // Wine's server looks at a volume itself when it first opens a file there,
+    // and would hang with it: a handle kept open spares it that look.
+    support::UniqueFileHandle root(::CreateFileW(L"H:\\", 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                                 OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    REQUIRE(root);
+    HungVolume volume;
+    ClearProgramSettings();
+    // Wine's services have looked at the volume when it was added; it can stop answering now.
+    if (!delay) volume.Hang();
+    Run vorlan;
+    // C:, E: and, while it answers, the fixed H:.
+    size_t rows = delay ? 3 : 2;
+    CHECK(Bars(vorlan.main).size() == rows);
+    if (type == DRIVE_REMOTE) {
+        vorlan.Key('N');
+        ++rows; // the network drive Z:
+        CHECK(WaitFor([&] { return Bars(vorlan.main).size() == rows; }, 1000));
+    }
+    const DWORD asked = ::GetTickCount();
+    if (delay) {
+        volume.Delay(delay);
+        vorlan.Key(VK_F5);
+        --rows;
+        CHECK(WaitFor([&] { return Bars(vorlan.main).size() == rows; }, 1000));
+    }
+
+    // Refreshes while H: is still asked ask it no second time. (Wine counts
+    // no other process's handles: GetProcessHandleCount answers 0.)
+    const int threads = ThreadsOf(vorlan.info.dwProcessId);
+    vorlan.Key(VK_F5);
+    vorlan.Key(VK_F5);
+    Wait(500);
+    CHECK(ThreadsOf(vorlan.info.dwProcessId) <= threads);
+
+    const std::vector<COLORREF> used = BarPixels(Bars(vorlan.main)[0]);
+    vorlan.Key(VK_TAB);
+    CHECK(WaitFor(
+        [&] {
+            return TextOf(vorlan.main).ends_with(L"свободно / всего") &&
+                   BarPixels(Bars(vorlan.main)[0]) != used;
+        },
+        1000));
+    ::RedrawWindow(vorlan.main, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+    CHECK(WaitFor([&] { return !::GetUpdateRect(vorlan.main, nullptr, FALSE); }, 1000));
+
+    // Once the volume has answered, the next refresh shows its row.
+    if (delay)
+        Wait(delay * 1000 + 500 - std::min<DWORD>(::GetTickCount() - asked, delay * 1000));
+    else
+        volume.Answer();
+    Wait(300);
+    vorlan.Key(VK_F5);
+    CHECK(WaitFor([&] { return Bars(vorlan.main).size() == rows + 1; }, 1000));
+
+    // Closing while H: is asked again and hangs: the options are saved, the process ends.
+    volume.Hang();
+    vorlan.Key(VK_F5);
+    Wait(200);
+    vorlan.Key(VK_ESCAPE);
+    CHECK(vorlan.EndsWith(test_wait::Deadline(1000)) == 0);
+    CHECK(StoredNumber(L"Show Free Space") == 0xFFFFFFFF);
+    ClearProgramSettings();
+}
+
+} // namespace
+
+// Run by tests/vorlan/hung_drive.sh, which mounts the volume (--no-skip).
+TEST_CASE("VorlanHungDrive::Network" * doctest::skip())
+{
+    WithHungDrive(DRIVE_REMOTE, 0);
+}
+
+TEST_CASE("VorlanHungDrive::Fixed" * doctest::skip())
+{
+    WithHungDrive(DRIVE_FIXED, 0);
+}
+
+TEST_CASE("VorlanHungDrive::AnswersAfterTwoSeconds" * doctest::skip())
+{
+    WithHungDrive(DRIVE_FIXED, 2 * test_wait::Factor());
 }
