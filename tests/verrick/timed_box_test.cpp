@@ -275,6 +275,68 @@ TEST_CASE("TimedBox::Answers")
     }
 }
 
+TEST_CASE("TimedBox::ModalToItsCaller")
+{
+    // The caller's window is disabled while the box shows, and the box stays in front of it when it is
+    // raised.
+    SystemCalls calls;
+    CallerWindow caller;
+    bool enabledWhileShown = true, boxInFront = false;
+    Show(
+        [&](frmError500& d) {
+            enabledWhileShown = caller.Enabled();
+            ::SetWindowPos(caller.hWnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+            PumpFor(100);
+            boxInFront = caller.Below(d.hWnd());
+            ClickOn(caller.hWnd());
+            PumpFor(300);
+            d.cmdButton(0).Value(true);
+        },
+        L"Modal", 0, L"t");
+    CHECK_FALSE(enabledWhileShown);
+    CHECK(boxInFront);
+    CHECK(caller.Presses() == 0);
+    CHECK(caller.Enabled());
+}
+
+namespace {
+
+struct ThreadRun {
+    long result = -1;
+};
+
+DWORD WINAPI ShowOnThread(LPVOID context)
+{
+    auto& run = *static_cast<ThreadRun*>(context);
+    try {
+        run.result = ShowTimedBox(L"On a thread of its own", 0, std::wstring(L"t"), kNone, kNone, 1);
+    } catch (...) {
+        run.result = -2;
+    }
+    return 0;
+}
+
+} // namespace
+
+TEST_CASE("TimedBox::EachThreadShowsItsOwn")
+{
+    // Two threads show a box at the same time, each answered by its own countdown; then this thread shows
+    // one after they have ended (in a process of its own, they made the first forms).
+    ThreadRun runs[2];
+    support::UniqueKernelHandle threads[2];
+    for (int i = 0; i < 2; ++i) {
+        threads[i].reset(::CreateThread(nullptr, 0, ShowOnThread, &runs[i], 0, nullptr));
+        REQUIRE(threads[i]);
+    }
+    const HANDLE waits[2] = {threads[0].get(), threads[1].get()};
+    REQUIRE(::WaitForMultipleObjects(2, waits, TRUE, test_wait::Deadline(10000)) == WAIT_OBJECT_0);
+    CHECK(runs[0].result == 1);
+    CHECK(runs[1].result == 1);
+    long after = -1;
+    CHECK_NOTHROW(after = Show([](frmError500& d) { d.cmdButton(0).Value(true); }, L"After", 0, L"t").result);
+    CHECK(after == 1);
+}
+
 TEST_CASE("TimedBox::LeavesNothingBehind")
 {
     SystemCalls calls;
