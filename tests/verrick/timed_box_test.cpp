@@ -320,18 +320,15 @@ DWORD WINAPI ShowOnThread(LPVOID context)
 
 TEST_CASE("TimedBox::EachThreadShowsItsOwn")
 {
-    // Two threads show a box at the same time, each answered by its own countdown; then this thread shows
-    // one after they have ended (in a process of its own, they made the first forms).
+    // Two threads in turn show a box, each answered by its own countdown; then this thread shows one after
+    // they have ended (in a process of its own, the first of them made the first forms).
     ThreadRun runs[2];
-    support::UniqueKernelHandle threads[2];
-    for (int i = 0; i < 2; ++i) {
-        threads[i].reset(::CreateThread(nullptr, 0, ShowOnThread, &runs[i], 0, nullptr));
-        REQUIRE(threads[i]);
+    for (ThreadRun& run : runs) {
+        support::UniqueKernelHandle thread(::CreateThread(nullptr, 0, ShowOnThread, &run, 0, nullptr));
+        REQUIRE(thread);
+        REQUIRE(::WaitForSingleObject(thread.get(), test_wait::Deadline(10000)) == WAIT_OBJECT_0);
+        CHECK(run.result == 1);
     }
-    const HANDLE waits[2] = {threads[0].get(), threads[1].get()};
-    REQUIRE(::WaitForMultipleObjects(2, waits, TRUE, test_wait::Deadline(10000)) == WAIT_OBJECT_0);
-    CHECK(runs[0].result == 1);
-    CHECK(runs[1].result == 1);
     long after = -1;
     CHECK_NOTHROW(after = Show([](frmError500& d) { d.cmdButton(0).Value(true); }, L"After", 0, L"t").result);
     CHECK(after == 1);
