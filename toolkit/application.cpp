@@ -10,10 +10,9 @@
 namespace toolkit {
 namespace {
 
+// What the toolkit keeps for its module.
 struct State {
     std::wstring title;
-    support::UniqueWindow programWindow;
-    std::vector<Form*> forms;
     Application::FatalHandler fatal;
     bool guest = false;
 };
@@ -21,6 +20,19 @@ struct State {
 State& state()
 {
     static State instance;
+    return instance;
+}
+
+// What it keeps for each thread: a client's threads each show forms of their
+// own, under a program window of their own, as apartment-threaded code does.
+struct ThreadState {
+    support::UniqueWindow programWindow;
+    std::vector<Form*> forms;
+};
+
+ThreadState& thread()
+{
+    thread_local ThreadState instance;
     return instance;
 }
 
@@ -37,9 +49,10 @@ LRESULT CALLBACK ProgramWindowProc(HWND window, UINT message, WPARAM wParam, LPA
 {
     if (message != WM_CLOSE) return ::DefWindowProcW(window, message, wParam, lParam);
     Guard([] {
-        const std::vector<Form*> forms = state().forms;
+        const std::vector<Form*> forms = thread().forms;
         for (auto form = forms.rbegin(); form != forms.rend(); ++form) {
-            if (std::find(state().forms.begin(), state().forms.end(), *form) == state().forms.end()) continue;
+            if (std::find(thread().forms.begin(), thread().forms.end(), *form) == thread().forms.end())
+                continue;
             if (!(*form)->Unload(vbAppTaskManager)) break;
         }
     });
@@ -59,7 +72,7 @@ HINSTANCE Application::Instance() noexcept
 void Application::SetTitle(std::wstring title)
 {
     state().title = std::move(title);
-    if (state().programWindow) ::SetWindowTextW(state().programWindow.get(), state().title.c_str());
+    if (thread().programWindow) ::SetWindowTextW(thread().programWindow.get(), state().title.c_str());
 }
 
 const std::wstring& Application::Title() noexcept
@@ -69,14 +82,18 @@ const std::wstring& Application::Title() noexcept
 
 HWND Application::ProgramWindow()
 {
-    auto& window = state().programWindow;
+    auto& window = thread().programWindow;
+    // Destroyed by someone else: a new one takes its place.
+    if (window && !::IsWindow(window.get())) window.release();
     if (!window) {
         WNDCLASSEXW windowClass{sizeof windowClass};
         if (!::GetClassInfoExW(Instance(), support::kProgramWindowClass, &windowClass)) {
             windowClass.lpfnWndProc = ProgramWindowProc;
             windowClass.hInstance = Instance();
             windowClass.lpszClassName = support::kProgramWindowClass;
-            if (!::RegisterClassExW(&windowClass)) support::RaiseLastWin32(L"RegisterClassExW");
+            // Another thread may have registered it meanwhile.
+            if (!::RegisterClassExW(&windowClass) && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
+                support::RaiseLastWin32(L"RegisterClassExW");
         }
         // Never shown: it owns the forms and carries the program's icon and title.
         window.reset(::CreateWindowExW(0, support::kProgramWindowClass, state().title.c_str(),
@@ -90,7 +107,7 @@ HWND Application::ProgramWindow()
 void Application::Run()
 {
     MSG message;
-    while (!state().forms.empty() && ::GetMessageW(&message, nullptr, 0, 0) > 0)
+    while (!thread().forms.empty() && ::GetMessageW(&message, nullptr, 0, 0) > 0)
         Dispatch(message);
 }
 
@@ -177,17 +194,17 @@ std::wstring Application::DescribeError(std::exception_ptr error)
 
 const std::vector<Form*>& Application::Forms() noexcept
 {
-    return state().forms;
+    return thread().forms;
 }
 
 void Application::FormLoaded(Form* form)
 {
-    state().forms.push_back(form);
+    thread().forms.push_back(form);
 }
 
 void Application::FormUnloaded(Form* form)
 {
-    std::erase(state().forms, form);
+    std::erase(thread().forms, form);
 }
 
 } // namespace toolkit

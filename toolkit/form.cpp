@@ -181,11 +181,7 @@ void Form::Show(int style, Form* owner)
         ::SetWindowLongPtrW(hWnd(), GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner->hWnd()));
     bool startModal = style == vbModal && !modal_;
     if (startModal) {
-        for (Form* form : Application::Forms()) {
-            if (form == this || !form->IsLoaded() || !::IsWindowEnabled(form->hWnd())) continue;
-            ::EnableWindow(form->hWnd(), FALSE);
-            disabledByModal_.push_back(form->hWnd());
-        }
+        DisableOtherWindows();
         modal_ = true;
     }
     ::ShowWindow(hWnd(), SW_SHOW);
@@ -203,6 +199,34 @@ void Form::Show(int style, Form* owner)
         Application::Dispatch(message);
     }
     EndModal();
+}
+
+namespace {
+
+struct ModalWalk {
+    HWND modal;
+    std::vector<HWND>* disabled;
+};
+
+BOOL CALLBACK DisableOtherWindow(HWND window, LPARAM context)
+{
+    auto& walk = *reinterpret_cast<ModalWalk*>(context);
+    if (window == walk.modal || ::GetWindow(window, GW_OWNER) == walk.modal || !::IsWindowEnabled(window))
+        return TRUE;
+    // The caller's windows, whoever made them, and every form of the program, shown or not.
+    if (::IsWindowVisible(window) || dynamic_cast<Form*>(WindowObject::FromHandle(window))) {
+        ::EnableWindow(window, FALSE);
+        walk.disabled->push_back(window);
+    }
+    return TRUE;
+}
+
+} // namespace
+
+void Form::DisableOtherWindows()
+{
+    ModalWalk walk{hWnd(), &disabledByModal_};
+    ::EnumThreadWindows(::GetCurrentThreadId(), DisableOtherWindow, reinterpret_cast<LPARAM>(&walk));
 }
 
 void Form::EndModal()

@@ -109,8 +109,9 @@ public:
     // Loading runs Form_Load; Show loads the form first when needed.
     void Load();
     bool IsLoaded() const noexcept { return hWnd() != nullptr; }
-    // Modeless, or modal: the other forms are disabled and a message loop runs
-    // until this form hides or unloads. An owner keeps the form above it.
+    // Modeless, or modal: the thread's other windows (the forms, and any other
+    // window shown) are disabled and a message loop runs until this form hides
+    // or unloads. An owner keeps the form above it.
     void Show(int style = vbModeless, Form* owner = nullptr);
     void Hide();
     bool Visible() const noexcept;
@@ -211,6 +212,7 @@ private:
     friend class WindowedControl;
     template <typename T> friend class ControlArray;
     bool QueryUnload(int mode);
+    void DisableOtherWindows();
     void EndModal();
     void Remember(double left, double top, double width, double height);
     void DrawLightweightControls(HDC dc);

@@ -25,10 +25,31 @@ std::vector<std::wstring>& RegisteredClasses()
     return classes;
 }
 
+// Class registration and the lists above, which a client's threads may reach at once.
+class RegistrationLock {
+public:
+    RegistrationLock() noexcept { ::EnterCriticalSection(&Section()); }
+    ~RegistrationLock() { ::LeaveCriticalSection(&Section()); }
+    RegistrationLock(const RegistrationLock&) = delete;
+    RegistrationLock& operator=(const RegistrationLock&) = delete;
+
+private:
+    static CRITICAL_SECTION& Section() noexcept
+    {
+        static struct Owned {
+            CRITICAL_SECTION section;
+            Owned() noexcept { ::InitializeCriticalSection(&section); }
+            ~Owned() { ::DeleteCriticalSection(&section); }
+        } owned;
+        return owned.section;
+    }
+};
+
 WNDPROC BaseProcOf(HWND window)
 {
     wchar_t className[64];
     if (!::GetClassNameW(window, className, 64)) return nullptr;
+    RegistrationLock lock;
     for (const auto& [name, proc] : Superclasses())
         if (name == className) return proc;
     return nullptr;
@@ -44,6 +65,10 @@ WindowObject::~WindowObject()
 WindowObject* WindowObject::FromHandle(HWND window) noexcept
 {
     if (!window) return nullptr;
+    // Another copy of the toolkit in the process (a program's beside a library's) has classes of the same
+    // names: only a class of this module is ours.
+    if (::GetClassLongPtrW(window, GCLP_HMODULE) != reinterpret_cast<ULONG_PTR>(Application::Instance()))
+        return nullptr;
     wchar_t className[64];
     if (!::GetClassNameW(window, className, 64) || wcsncmp(className, L"Toolkit", 7) != 0) return nullptr;
     return reinterpret_cast<WindowObject*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
@@ -104,6 +129,7 @@ LRESULT CALLBACK WindowObject::WindowProc(HWND window, UINT message, WPARAM wPar
 
 const wchar_t* RegisterToolkitClass(const wchar_t* name, UINT style, HBRUSH background, HCURSOR cursor)
 {
+    RegistrationLock lock;
     WNDCLASSEXW windowClass{sizeof windowClass};
     if (::GetClassInfoExW(Application::Instance(), name, &windowClass)) return name;
     windowClass.style = style;
@@ -119,6 +145,7 @@ const wchar_t* RegisterToolkitClass(const wchar_t* name, UINT style, HBRUSH back
 
 const wchar_t* RegisterToolkitSuperclass(const wchar_t* name, const wchar_t* systemClass)
 {
+    RegistrationLock lock;
     WNDCLASSEXW windowClass{sizeof windowClass};
     if (::GetClassInfoExW(Application::Instance(), name, &windowClass)) return name;
     if (!::GetClassInfoExW(nullptr, systemClass, &windowClass)) support::RaiseLastWin32(L"GetClassInfoExW");
@@ -136,6 +163,7 @@ const wchar_t* RegisterToolkitSuperclass(const wchar_t* name, const wchar_t* sys
 
 void UnregisterToolkitClasses() noexcept
 {
+    RegistrationLock lock;
     for (const std::wstring& name : RegisteredClasses())
         ::UnregisterClassW(name.c_str(), Application::Instance());
     RegisteredClasses().clear();

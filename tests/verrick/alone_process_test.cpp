@@ -19,9 +19,9 @@ struct FirstCopy {
     ChildProcess process;
     HWND window = nullptr;
 
-    FirstCopy(const std::wstring& scope, const std::wstring& id, long method, bool hidden = false)
-        : process(L"services_child alone-first " + scope + L" " + id + L" " + std::to_wstring(method) +
-                  (hidden ? L" hidden" : L""))
+    FirstCopy(const std::wstring& scope, const std::wstring& id, long method, const wchar_t* option = L"")
+        : process(L"services_child alone-first " + scope + L" " + id + L" " + std::to_wstring(method) + L" " +
+                  option)
     {
         REQUIRE(process.Started());
         std::wstring line;
@@ -40,12 +40,17 @@ struct FirstCopy {
     }
 };
 
-std::vector<std::wstring> SecondCopy(const std::wstring& scope, const std::wstring& id)
+// What the second copy said, without how long its activation took.
+std::vector<std::wstring> SecondCopy(const std::wstring& scope, const std::wstring& id, DWORD* took = nullptr)
 {
     ChildProcess second(L"services_child alone-second " + scope + L" " + id);
     REQUIRE(second.Started());
     std::vector<std::wstring> lines;
     REQUIRE(second.Finish(lines) == 0);
+    REQUIRE(!lines.empty());
+    REQUIRE(lines.back().starts_with(L"took "));
+    if (took) *took = static_cast<DWORD>(std::stoul(lines.back().substr(5)));
+    lines.pop_back();
     return lines;
 }
 
@@ -82,12 +87,22 @@ TEST_CASE("tlvAlone::ActivationByMessage")
     CHECK(Contains(first.End(), L"message"));
 }
 
+TEST_CASE("tlvAlone::AHungFirstCopyIsNotActivated")
+{
+    // The first copy's window thread sleeps: the message is given up after five seconds.
+    const std::wstring id = L"{alone-hung}";
+    FirstCopy first(L"app", id, kViaMessage, L"hung");
+    DWORD took = 0;
+    CHECK(SecondCopy(L"app", id, &took) == std::vector<std::wstring>{L"alone False", L"activated False"});
+    CHECK(took <= 5000 + test_wait::Deadline(1000));
+}
+
 TEST_CASE("tlvAlone::HiddenWindows")
 {
     // Marked for a plain activation, a hidden window is left alone.
     {
         const std::wstring id = L"{alone-hidden-normal}";
-        FirstCopy first(L"app", id, kNormal, true);
+        FirstCopy first(L"app", id, kNormal, L"hidden");
         CHECK(SecondCopy(L"app", id) == std::vector<std::wstring>{L"alone False", L"activated False"});
         CHECK_FALSE(::IsWindowVisible(first.window));
         first.End();
@@ -107,7 +122,7 @@ TEST_CASE("tlvAlone::HiddenWindows")
     // Hidden but not minimised: brought forward without being restored.
     {
         const std::wstring id = L"{alone-tray-hidden}";
-        FirstCopy first(L"app", id, kTrayHook, true);
+        FirstCopy first(L"app", id, kTrayHook, L"hidden");
         REQUIRE(::GetForegroundWindow() != first.window);
         CHECK(SecondCopy(L"app", id) == std::vector<std::wstring>{L"alone False", L"activated True"});
         CHECK(::GetForegroundWindow() == first.window);

@@ -58,6 +58,52 @@ private:
     UINT_PTR timer_;
 };
 
+// A plain window of the calling thread, shown at the screen's top-left corner
+// and active, as a client's window is when it opens a dialog; it counts the
+// mouse buttons pressed on it.
+class CallerWindow {
+public:
+    CallerWindow()
+    {
+        WNDCLASSW windowClass{};
+        windowClass.lpfnWndProc = Procedure;
+        windowClass.hInstance = ::GetModuleHandleW(nullptr);
+        windowClass.lpszClassName = L"DialogDriverCaller";
+        windowClass.hbrBackground = ::GetSysColorBrush(COLOR_WINDOW);
+        ::RegisterClassW(&windowClass);
+        window_.reset(::CreateWindowW(windowClass.lpszClassName, L"caller", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                                      0, 0, 240, 160, nullptr, nullptr, windowClass.hInstance, nullptr));
+        REQUIRE(window_);
+        ::SetWindowLongPtrW(window_.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&presses_));
+        ::SetForegroundWindow(window_.get());
+        ::SetActiveWindow(window_.get());
+        test_pump::PumpFor(100);
+    }
+
+    HWND hWnd() const noexcept { return window_.get(); }
+    int Presses() const noexcept { return presses_; }
+    bool Enabled() const noexcept { return ::IsWindowEnabled(window_.get()) != FALSE; }
+    // Whether the window lies above this one in the z-order.
+    bool Below(HWND window) const noexcept
+    {
+        for (HWND next = ::GetWindow(window, GW_HWNDNEXT); next; next = ::GetWindow(next, GW_HWNDNEXT))
+            if (next == window_.get()) return true;
+        return false;
+    }
+
+private:
+    static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+    {
+        if (message == WM_LBUTTONDOWN)
+            if (auto* presses = reinterpret_cast<int*>(::GetWindowLongPtrW(window, GWLP_USERDATA)))
+                ++*presses;
+        return ::DefWindowProcW(window, message, wParam, lParam);
+    }
+
+    support::UniqueWindow window_;
+    int presses_ = 0;
+};
+
 inline void SendKey(WORD key)
 {
     test_input::SendKeys({key});

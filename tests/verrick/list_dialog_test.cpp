@@ -183,6 +183,23 @@ TEST_CASE("ListDialog::Resize")
         {L"a", L"b", L"c"});
 }
 
+TEST_CASE("ListDialog::ModalToItsCaller")
+{
+    CallerWindow caller;
+    bool enabledWhileShown = true;
+    Show(
+        [&](frmList& d) {
+            enabledWhileShown = caller.Enabled();
+            ClickOn(caller.hWnd());
+            PumpFor(300);
+            d.Unload();
+        },
+        {L"a"});
+    CHECK_FALSE(enabledWhileShown);
+    CHECK(caller.Presses() == 0);
+    CHECK(caller.Enabled());
+}
+
 TEST_CASE("ListDialog::LeavesNothingBehind")
 {
     CheckRoundsLeaveNothing(100, [] { Show([](frmList& d) { d.Unload(); }, {L"one\ttwo", L"three"}); });

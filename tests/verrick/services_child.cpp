@@ -3,10 +3,12 @@
 // argument names and writes what it saw to its standard output as UTF-16
 // lines.
 //   services_child cmdline ...   the words of tlvMain.CommandLine, program first
-//   services_child alone-first SCOPE ID METHOD [hidden]
+//   services_child alone-first SCOPE ID METHOD [hidden|hung]
 //                                tlvAlone's first copy: asks, marks its window, waits
+//                                (hung: its window thread sleeps instead)
 //   services_child alone-second SCOPE ID
-//                                the second copy: asks, activates the first
+//                                the second copy: asks, activates the first, says
+//                                how long the activation took
 //   services_child monitors      each monitor of GetAllMonitors, then the
 //                                monitor of a point far off every screen
 //   services_child window-monitor L T W H [L T W H ...]
@@ -179,7 +181,7 @@ std::wstring Truth(VARIANT_BOOL value)
     return value == VARIANT_TRUE ? L"True" : L"False";
 }
 
-// alone-first SCOPE ID METHOD [hidden]
+// alone-first SCOPE ID METHOD [hidden|hung]
 int FirstCopy(int argc, wchar_t** argv)
 {
     if (argc < 5) return 1;
@@ -199,11 +201,13 @@ int FirstCopy(int argc, wchar_t** argv)
     HWND window = ::CreateWindowW(windowClass.lpszClassName, L"first copy", WS_OVERLAPPEDWINDOW, 50, 50, 300,
                                   200, nullptr, nullptr, windowClass.hInstance, nullptr);
     if (!window) return 3;
-    if (argc < 6) ::ShowWindow(window, SW_SHOWNORMAL);
+    const std::wstring_view option = argc < 6 ? L"" : argv[5];
+    if (option != L"hidden") ::ShowWindow(window, SW_SHOWNORMAL);
     VARIANT_BOOL marked = VARIANT_FALSE;
     alone->MarkPrevInstanceWindow(HandleToLong(window), static_cast<ActivationMethodConst>(_wtoi(argv[4])),
                                   &marked);
     WriteLine(L"window " + std::to_wstring(HandleToLong(window)) + L" marked " + Truth(marked));
+    if (option == L"hung") ::Sleep(INFINITE);
     MSG msg;
     while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
         ::TranslateMessage(&msg);
@@ -221,8 +225,11 @@ int SecondCopy(int argc, wchar_t** argv)
     Bstr id(argv[3]);
     WriteLine(L"alone " + Truth(AskAlone(alone.get(), argv[2], id.get())));
     VARIANT_BOOL activated = VARIANT_FALSE;
+    const DWORD start = ::GetTickCount();
     alone->ActivatePrevInstanceWindow(&activated);
+    const DWORD took = ::GetTickCount() - start;
     WriteLine(L"activated " + Truth(activated));
+    WriteLine(L"took " + std::to_wstring(took));
     return 0;
 }
 

@@ -350,6 +350,65 @@ TEST_CASE("TimedBox::Answers")
     }
 }
 
+TEST_CASE("TimedBox::ModalToItsCaller")
+{
+    // The caller's window is disabled while the box shows, and the box stays in front of it when it is
+    // raised.
+    SystemCalls calls;
+    CallerWindow caller;
+    bool enabledWhileShown = true, boxInFront = false;
+    Show(
+        [&](frmError500& d) {
+            enabledWhileShown = caller.Enabled();
+            ::SetWindowPos(caller.hWnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+            PumpFor(100);
+            boxInFront = caller.Below(d.hWnd());
+            ClickOn(caller.hWnd());
+            PumpFor(300);
+            d.cmdButton(0).Value(true);
+        },
+        L"Modal", 0, L"t");
+    CHECK_FALSE(enabledWhileShown);
+    CHECK(boxInFront);
+    CHECK(caller.Presses() == 0);
+    CHECK(caller.Enabled());
+}
+
+namespace {
+
+struct ThreadRun {
+    long result = -1;
+};
+
+DWORD WINAPI ShowOnThread(LPVOID context)
+{
+    auto& run = *static_cast<ThreadRun*>(context);
+    try {
+        run.result = ShowTimedBox(L"On a thread of its own", 0, std::wstring(L"t"), kNone, kNone, 1);
+    } catch (...) {
+        run.result = -2;
+    }
+    return 0;
+}
+
+} // namespace
+
+TEST_CASE("TimedBox::EachThreadShowsItsOwn")
+{
+    // Two threads in turn show a box, each answered by its own countdown; then this thread shows one after
+    // they have ended (in a process of its own, the first of them made the first forms).
+    ThreadRun runs[2];
+    for (ThreadRun& run : runs) {
+        support::UniqueKernelHandle thread(::CreateThread(nullptr, 0, ShowOnThread, &run, 0, nullptr));
+        REQUIRE(thread);
+        REQUIRE(::WaitForSingleObject(thread.get(), test_wait::Deadline(10000)) == WAIT_OBJECT_0);
+        CHECK(run.result == 1);
+    }
+    long after = -1;
+    CHECK_NOTHROW(after = Show([](frmError500& d) { d.cmdButton(0).Value(true); }, L"After", 0, L"t").result);
+    CHECK(after == 1);
+}
+
 TEST_CASE("TimedBox::LeavesNothingBehind")
 {
     SystemCalls calls;

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The About box's update check against a real HTTP server on 127.0.0.1,
 # reached through http_proxy as the maker's host name: each outcome the box
-# can show, from a program without a version resource (internal name Dummy).
+# can show, from a program without a version resource (internal name Dummy),
+# and servers that never answer or answer slowly.
 #   update_check.sh CLIENT.exe
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -13,10 +14,10 @@ to_windows() { printf 'Z:%s' "${1//\//\\}"; }
 start_site "$work/site"
 
 . "$here/../checks.sh"
-# check NAME MAJOR MINOR REVISION: runs the check; fields are read with field.
+# check NAME MAJOR MINOR REVISION [TIMEOUT_MS]: runs the check; fields are read with field.
 check() {
   rm -f "$work/out.txt"
-  "$run" "$client" "$1" "$2" "$3" "$4" "$(to_windows "$work/out.txt")"
+  "$run" "$client" "$1" "$2" "$3" "$4" "$(to_windows "$work/out.txt")" ${5:+"$5"}
   [ -s "$work/out.txt" ] || { echo "FAIL: $1: the client wrote nothing" >&2; exit 1; }
 }
 field() { iconv -f UTF-16 -t UTF-8 "$work/out.txt" | tr -d '\r' | sed -n "s/^$1=//p"; }
@@ -79,6 +80,16 @@ for name in Missing CloseAtOnce; do
   expect_match "$name: info" "$(field info)" "$download_failed"
   expect "$name: no result" "$(field result)" ""
 done
-expect "requests" "$(sort -u "$work/site/requests.log" | wc -l)" 13
+# A server that never answers and one that sends a byte a second: the check
+# gives up at its time-out and says so.
+timed_out='^Не удалось получить сведения о версии программы на сайте\. Ошибка -2146697205 \(0x800C000B\): .*timed out'
+timeout_ms=3000
+longest=$((timeout_ms + 1000 * ${VORLAN_WAIT_SCALE:-1}))
+for name in Silent Trickle; do
+  check "$name" 1 5 38 "$timeout_ms"
+  expect "$name: ended in time" "$(( $(field took) <= longest ))" 1
+  expect_match "$name: info" "$(field info)" "$timed_out"
+done
+expect "requests" "$(sort -u "$work/site/requests.log" | wc -l)" 15
 
-checks_done 40
+checks_done 44

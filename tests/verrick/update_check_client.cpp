@@ -1,8 +1,9 @@
 // Runs the About box's update check once, as its button does, and writes what
 // the box would show to a UTF-16 file: update_check.sh drives it against a
 // local server.
-//   update_check_client NAME MAJOR MINOR REVISION OUTPUT
-// NAME is the internal name whose version file is fetched.
+//   update_check_client NAME MAJOR MINOR REVISION OUTPUT [TIMEOUT_MS]
+// NAME is the internal name whose version file is fetched; "took" is how long
+// the check ran, in milliseconds.
 #include <windows.h>
 
 #include <cstdio>
@@ -12,20 +13,26 @@
 
 int wmain(int argc, wchar_t** argv)
 {
-    if (argc != 6) {
-        std::fwprintf(stderr, L"usage: update_check_client NAME MAJOR MINOR REVISION OUTPUT\n");
+    if (argc != 6 && argc != 7) {
+        std::fwprintf(stderr, L"usage: update_check_client NAME MAJOR MINOR REVISION OUTPUT [TIMEOUT_MS]\n");
         return 2;
     }
     const verrick::about::Version local{_wtoi(argv[2]), _wtoi(argv[3]), _wtoi(argv[4])};
     const std::wstring url = verrick::about::VersionFileUrl(argv[1]);
-    const verrick::about::UpdateOutcome outcome = verrick::about::CheckForUpdate(url, local);
-    const std::wstring text =
-        L"\xFEFF"
-        L"internal=" +
-        verrick::about::GetInternalName() + L"\r\nurl=" + url + L"\r\nsucceeded=" +
-        (outcome.Succeeded ? L"1" : L"0") + L"\r\ninfo=" + outcome.Info + L"\r\nsite=" +
-        std::to_wstring(outcome.Site.Major) + L"." + std::to_wstring(outcome.Site.Minor) + L"." +
-        std::to_wstring(outcome.Site.Revision) + L"\r\nresult=" + outcome.Result + L"\r\n";
+    const DWORD timeout =
+        argc == 7 ? static_cast<DWORD>(_wtoi(argv[6])) : verrick::about::kUpdateCheckTimeoutMs;
+    const DWORD start = ::GetTickCount();
+    const verrick::about::UpdateOutcome outcome =
+        verrick::about::CheckForUpdate(url, local, verrick::about::DispatchWaitingMessages, timeout);
+    const DWORD took = ::GetTickCount() - start;
+    const std::wstring text = L"\xFEFF"
+                              L"internal=" +
+                              verrick::about::GetInternalName() + L"\r\nurl=" + url + L"\r\nsucceeded=" +
+                              (outcome.Succeeded ? L"1" : L"0") + L"\r\ninfo=" + outcome.Info + L"\r\nsite=" +
+                              std::to_wstring(outcome.Site.Major) + L"." +
+                              std::to_wstring(outcome.Site.Minor) + L"." +
+                              std::to_wstring(outcome.Site.Revision) + L"\r\nresult=" + outcome.Result +
+                              L"\r\ntook=" + std::to_wstring(took) + L"\r\n";
     FILE* file = _wfopen(argv[5], L"wb");
     if (!file) return 3;
     std::fwrite(text.data(), sizeof(wchar_t), text.size(), file);

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <utility>
 
+#include "toolkit/application.h"
 #include "toolkit/twips.h"
 #include "verrick/about/modAboutBox.h"
 #include "verrick/about/tlvTabControl.h"
@@ -140,7 +141,6 @@ frmAbout::frmAbout()
 frmAbout::~frmAbout()
 {
     Unload();
-    EnableCallerWindows();
 }
 
 void frmAbout::Layout()
@@ -354,7 +354,6 @@ void frmAbout::Form_Load()
 
 void frmAbout::Form_Unload(int&)
 {
-    EnableCallerWindows();
     EndIconDrag(false);
     if (tabEventsPoint_) {
         tabEventsPoint_->Unadvise(tabEventsCookie_);
@@ -377,38 +376,6 @@ void frmAbout::FormIcon(ComPtr<IPictureDisp> picture)
     if (OLE_HANDLE handle = PictureHandle(formIcon_.get()))
         icon = static_cast<HICON>(LongToHandle(static_cast<LONG>(handle)));
     support::asSetWindowIconAll(hWnd(), icon, icon);
-}
-
-namespace {
-
-struct CallerWindows {
-    HWND self;
-    std::vector<HWND>* disabled;
-};
-
-BOOL CALLBACK DisableCallerWindow(HWND window, LPARAM context)
-{
-    auto* walk = reinterpret_cast<CallerWindows*>(context);
-    if (window != walk->self && ::IsWindowVisible(window) && ::IsWindowEnabled(window)) {
-        ::EnableWindow(window, FALSE);
-        walk->disabled->push_back(window);
-    }
-    return TRUE;
-}
-
-} // namespace
-
-void frmAbout::DisableCallerWindows()
-{
-    CallerWindows walk{hWnd(), &disabledCallerWindows_};
-    ::EnumThreadWindows(::GetCurrentThreadId(), DisableCallerWindow, reinterpret_cast<LPARAM>(&walk));
-}
-
-void frmAbout::EnableCallerWindows() noexcept
-{
-    for (HWND window : disabledCallerWindows_)
-        if (::IsWindow(window)) ::EnableWindow(window, TRUE);
-    disabledCallerWindows_.clear();
 }
 
 // Information panes ----------------------------------------------------------
@@ -573,13 +540,24 @@ void frmAbout::lblEMail_Click(int index)
 
 void frmAbout::cmdUpdateCheck_Click()
 {
+    if (checking_) return;
     UpdateOutcome outcome;
     {
         ScreenHourglass hourglass;
-        outcome = CheckForUpdate(VersionFileURL, Version{static_cast<std::int32_t>(AppMajor),
-                                                         static_cast<std::int32_t>(AppMinor),
-                                                         static_cast<std::int32_t>(AppRevision)});
+        checking_ = true;
+        // The box goes on drawing and answering keys while it waits; closing it gives the check up.
+        outcome = CheckForUpdate(
+            VersionFileURL,
+            Version{static_cast<std::int32_t>(AppMajor), static_cast<std::int32_t>(AppMinor),
+                    static_cast<std::int32_t>(AppRevision)},
+            [this] {
+                toolkit::Application::DoEvents();
+                MSG quit;
+                return IsLoaded() && !::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE);
+            });
+        checking_ = false;
     }
+    if (outcome.Cancelled || !IsLoaded()) return;
     if (!outcome.Succeeded) {
         lblUpdateInfo.Caption(outcome.Info);
         return;

@@ -83,11 +83,6 @@ public:
     // The image the icon shows while it is dragged.
     support::ComPtr<IPictureDisp> DragIcon;
 
-    // While the box is shown modally, the caller's own windows of this thread
-    // take no input, as under any modal dialog; given back before the box goes.
-    void DisableCallerWindows();
-    void EnableCallerWindows() noexcept;
-
     // Keeps the window icon (both sizes) and shows it; none takes the icons away.
     void FormIcon(support::ComPtr<IPictureDisp> picture);
     const support::ComPtr<IPictureDisp>& FormIcon() const noexcept { return formIcon_; }
@@ -128,8 +123,8 @@ private:
     support::ComPtr<IConnectionPoint> tabEventsPoint_;
     DWORD tabEventsCookie_ = 0;
     bool dragging_ = false;
+    bool checking_ = false; // an update check is waiting for the server
     support::UniqueIcon dragCursor_;
-    std::vector<HWND> disabledCallerWindows_;
 };
 
 } // namespace verrick::about

@@ -215,7 +215,6 @@ void RealShowAboutBox(const AboutBoxContent& content)
     box->InitTabs();
 
     IgnoringErrors([&] {
-        box->DisableCallerWindows();
         try {
             box->Show(toolkit::vbModal);
         } catch (const support::RuntimeError& error) {
@@ -225,7 +224,6 @@ void RealShowAboutBox(const AboutBoxContent& content)
             box->Show(toolkit::vbModal);
         }
     });
-    box->EnableCallerWindows();
     IgnoringErrors([&] { box->Unload(); });
 }
 

@@ -5,6 +5,7 @@
 #include <urlmon.h>
 #include <winver.h>
 
+#include <algorithm>
 #include <cstring>
 #include <cwchar>
 #include <new>
@@ -65,24 +66,68 @@ std::wstring DownloadErrorDescription(HRESULT code)
     return L"Automation error";
 }
 
-// Watches the download: asks for the server's newest copy rather than one in
-// the cache, and keeps the HTTP status. An error page (a missing file, say)
-// ends the download, so it is never read as the version.
+// Receives the download, on the calling thread as its messages are handled:
+// asks for the server's newest copy and writes nothing to the cache, keeps
+// the HTTP status (an error page, a missing file say, ends the download, so it
+// is never read as the version), and keeps at most kMaxVersionFileSize + 1
+// bytes: one more ends the download, as no version file is that long.
 class DownloadWatch final : public support::ComObjectBase<IBindStatusCallback, IHttpNegotiate> {
 public:
     DWORD HttpStatus() const noexcept { return status_; }
+    bool Ended() const noexcept { return ended_; }
+    HRESULT Result() const noexcept { return result_; }
+    HRESULT ReadError() const noexcept { return readError_; }
+    const std::string& Bytes() const noexcept { return bytes_; }
+    // Stops the download; the system still reports its end, which no one awaits.
+    void Abort() noexcept
+    {
+        if (binding_) binding_->Abort();
+        binding_.reset();
+    }
 
-    HRESULT STDMETHODCALLTYPE OnStartBinding(DWORD, IBinding*) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE OnStartBinding(DWORD, IBinding* binding) override
+    {
+        binding_ = support::ComPtr<IBinding>(binding);
+        return S_OK;
+    }
     HRESULT STDMETHODCALLTYPE GetPriority(LONG*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE OnLowResource(DWORD) override { return S_OK; }
     HRESULT STDMETHODCALLTYPE OnProgress(ULONG, ULONG, ULONG, LPCWSTR) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE OnStopBinding(HRESULT, LPCWSTR) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE GetBindInfo(DWORD* flags, BINDINFO*) override
+    HRESULT STDMETHODCALLTYPE OnStopBinding(HRESULT result, LPCWSTR) override
     {
-        if (flags) *flags |= BINDF_GETNEWESTVERSION;
+        ended_ = true;
+        result_ = result;
+        binding_.reset();
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE OnDataAvailable(DWORD, DWORD, FORMATETC*, STGMEDIUM*) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE GetBindInfo(DWORD* flags, BINDINFO*) override
+    {
+        if (flags)
+            *flags = BINDF_ASYNCHRONOUS | BINDF_ASYNCSTORAGE | BINDF_PULLDATA | BINDF_GETNEWESTVERSION |
+                     BINDF_NOWRITECACHE;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE OnDataAvailable(DWORD, DWORD, FORMATETC*, STGMEDIUM* medium) override
+    {
+        if (!medium || medium->tymed != TYMED_ISTREAM || !medium->pstm || ended_) return S_OK;
+        char chunk[512];
+        for (;;) {
+            ULONG read = 0;
+            const HRESULT result = medium->pstm->Read(chunk, sizeof chunk, &read);
+            if (FAILED(result) && result != E_PENDING) {
+                readError_ = result;
+                Abort();
+                break;
+            }
+            bytes_.append(chunk, std::min<std::size_t>(read, sizeof chunk));
+            if (bytes_.size() > kMaxVersionFileSize) {
+                Abort();
+                break;
+            }
+            if (result != S_OK || read == 0) break;
+        }
+        return S_OK;
+    }
     HRESULT STDMETHODCALLTYPE OnObjectAvailable(REFIID, IUnknown*) override { return S_OK; }
 
     HRESULT STDMETHODCALLTYPE BeginningTransaction(LPCWSTR, LPCWSTR, DWORD,
@@ -99,47 +144,18 @@ public:
     }
 
 private:
+    support::ComPtr<IBinding> binding_;
     DWORD status_ = 0;
+    bool ended_ = false;
+    HRESULT result_ = S_OK;
+    HRESULT readError_ = S_OK;
+    std::string bytes_;
 };
 
 // The download error of an HTTP error status.
 HRESULT HttpStatusError(DWORD status)
 {
     return status == 404 || status == 410 ? INET_E_OBJECT_NOT_FOUND : INET_E_DOWNLOAD_FAILURE;
-}
-
-// The hourglass over the whole screen while it lives.
-class WaitCursor {
-public:
-    WaitCursor() noexcept : previous_(::SetCursor(::LoadCursorW(nullptr, IDC_WAIT))) {}
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-    ~WaitCursor() { ::SetCursor(previous_ ? previous_ : ::LoadCursorW(nullptr, IDC_ARROW)); }
-
-private:
-    HCURSOR previous_;
-};
-
-// The cached file's bytes, at most kMaxVersionFileSize + 1 of them: a larger
-// file is not a version file and is not read whole.
-std::string ReadCachedFile(const std::wstring& path)
-{
-    support::UniqueFileHandle file(::CreateFileW(path.c_str(), GENERIC_READ,
-                                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) support::RaiseLastWin32(L"CreateFileW");
-    std::string bytes(kMaxVersionFileSize + 1, '\0');
-    std::size_t filled = 0;
-    while (filled < bytes.size()) {
-        DWORD read = 0;
-        if (!::ReadFile(file.get(), bytes.data() + filled, static_cast<DWORD>(bytes.size() - filled), &read,
-                        nullptr))
-            support::RaiseLastWin32(L"ReadFile");
-        if (read == 0) break;
-        filled += read;
-    }
-    bytes.resize(filled);
-    return bytes;
 }
 
 std::wstring ErrorMessage(const wchar_t* prefix, long number, const std::wstring& description)
@@ -199,19 +215,56 @@ std::wstring VersionFileUrl(std::wstring_view internalName)
            std::wstring(internalName) + L".DAT";
 }
 
-UpdateOutcome CheckForUpdate(std::wstring_view versionFileUrl, const Version& local)
+bool DispatchWaitingMessages()
 {
+    MSG message;
+    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+            // Left for the loop that waits for it; the check is given up.
+            ::PostQuitMessage(static_cast<int>(message.wParam));
+            return false;
+        }
+        ::TranslateMessage(&message);
+        ::DispatchMessageW(&message);
+    }
+    return true;
+}
+
+UpdateOutcome CheckForUpdate(std::wstring_view versionFileUrl, const Version& local,
+                             const UpdateWaitStep& waitStep, DWORD timeoutMs)
+{
+    const DWORD start = ::GetTickCount();
     UpdateOutcome outcome;
-    std::wstring cachedPath;
+    const auto watch = support::MakeObject<DownloadWatch>();
     try {
         const std::wstring url(versionFileUrl);
-        std::vector<wchar_t> buffer(1025, L'\0');
-        const auto watch = support::MakeObject<DownloadWatch>();
-        HRESULT result;
-        {
-            WaitCursor hourglass;
-            result = ::URLDownloadToCacheFileW(nullptr, url.c_str(), buffer.data(), 1024, 0, watch.get());
+        support::ComPtr<IMoniker> moniker;
+        HRESULT result = ::CreateURLMonikerEx(nullptr, url.c_str(), moniker.put(), URL_MK_UNIFORM);
+        support::ComPtr<IBindCtx> context;
+        if (SUCCEEDED(result)) result = ::CreateAsyncBindCtx(0, watch.get(), nullptr, context.put());
+        support::ComPtr<IStream> stream;
+        if (SUCCEEDED(result))
+            result = moniker->BindToStorage(context.get(), nullptr, IID_IStream,
+                                            reinterpret_cast<void**>(stream.put()));
+        while (SUCCEEDED(result) && !watch->Ended()) {
+            if (!waitStep()) {
+                watch->Abort();
+                outcome.Cancelled = true;
+                return outcome;
+            }
+            const DWORD waited = ::GetTickCount() - start;
+            if (waited >= timeoutMs) {
+                watch->Abort();
+                outcome.Info = ErrorMessage(kDownloadFailed, static_cast<long>(INET_E_CONNECTION_TIMEOUT),
+                                            DownloadErrorDescription(INET_E_CONNECTION_TIMEOUT) + L" (" +
+                                                std::to_wstring(timeoutMs / 1000) + L" s)");
+                return outcome;
+            }
+            ::MsgWaitForMultipleObjectsEx(0, nullptr, std::min<DWORD>(timeoutMs - waited, 100), QS_ALLINPUT,
+                                          MWMO_INPUTAVAILABLE);
         }
+        // A download stopped for its length ends as an abort: the parser names what is wrong with it.
+        if (SUCCEEDED(result) && watch->Bytes().size() <= kMaxVersionFileSize) result = watch->Result();
         if (watch->HttpStatus() >= 400) {
             result = HttpStatusError(watch->HttpStatus());
             outcome.Info = ErrorMessage(kDownloadFailed, static_cast<long>(result),
@@ -219,34 +272,28 @@ UpdateOutcome CheckForUpdate(std::wstring_view versionFileUrl, const Version& lo
                                             std::to_wstring(watch->HttpStatus()) + L")");
             return outcome;
         }
+        if (FAILED(watch->ReadError())) {
+            outcome.Info = ErrorMessage(kReadFailed, static_cast<long>(watch->ReadError()),
+                                        DownloadErrorDescription(watch->ReadError()));
+            return outcome;
+        }
         if (FAILED(result)) {
             outcome.Info =
                 ErrorMessage(kDownloadFailed, static_cast<long>(result), DownloadErrorDescription(result));
             return outcome;
         }
-        cachedPath = support::asGetStringFromPointerW({buffer.data(), buffer.size()});
     } catch (const support::RuntimeError& e) {
+        watch->Abort();
         outcome.Info = ErrorMessage(kDownloadFailed, e.Number(), e.Description());
         return outcome;
     } catch (const std::bad_alloc&) {
+        watch->Abort();
         outcome.Info = ErrorMessage(kDownloadFailed, support::err::OutOfMemory,
                                     std::wstring(support::StandardErrorText(support::err::OutOfMemory)));
         return outcome;
     }
 
-    std::string bytes;
-    try {
-        bytes = ReadCachedFile(cachedPath);
-    } catch (const support::RuntimeError& e) {
-        outcome.Info = ErrorMessage(kReadFailed, e.Number(), e.Description());
-        return outcome;
-    } catch (const std::bad_alloc&) {
-        outcome.Info = ErrorMessage(kReadFailed, support::err::OutOfMemory,
-                                    std::wstring(support::StandardErrorText(support::err::OutOfMemory)));
-        return outcome;
-    }
-
-    const VersionFileContent content = ParseVersionFile(bytes);
+    const VersionFileContent content = ParseVersionFile(watch->Bytes());
     switch (content.Status) {
     case VersionFileStatus::Ok: break;
     case VersionFileStatus::BadNumber: outcome.Info = kBadNumbers; return outcome;

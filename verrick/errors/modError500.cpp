@@ -234,6 +234,8 @@ void LayoutDialog(frmError500& dialog)
 long ShowTimedBox(const std::wstring& text, long style, const std::optional<std::wstring>& title,
                   long defaultButtonIndex, long cancelButtonIndex, long timeoutValue)
 {
+    // The box stays in front of the window the user was working in, as long as it shows.
+    const HWND caller = ::GetActiveWindow();
     auto dialog = std::make_unique<frmError500>();
     dialog->Load();
     ApplyMessageFont(*dialog);
@@ -250,6 +252,7 @@ long ShowTimedBox(const std::wstring& text, long style, const std::optional<std:
     dialog->TimeoutSeconds = timeoutValue < 1 ? 1 : timeoutValue;
     dialog->tmrTimeout.Enabled(true);
     dialog->tmrTimeout_Timer();
+    if (caller) ::SetWindowLongPtrW(dialog->hWnd(), GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(caller));
     dialog->Show(toolkit::vbModal);
     long result = 0;
     if (set && dialog->ResultIndex >= 0 && dialog->ResultIndex < static_cast<long>(set->buttons.size()))

@@ -71,6 +71,9 @@ std::wstring UserInObjectName()
     return user;
 }
 
+// How long a first copy may take to answer the activation message.
+constexpr UINT kActivationTimeoutMs = 5000;
+
 // The search of ActivatePrevInstanceWindowEx: per thread, as the enumeration
 // callback has no other way to reach it.
 struct Search {
@@ -164,9 +167,15 @@ bool tlvAlone::Activate(std::wstring_view appGuid) const
         if (::IsIconic(window)) ::OpenIcon(window);
         ::SetForegroundWindow(window);
         return true;
-    case kViaMessage:
+    case kViaMessage: {
         if (activationMessage_ == 0) return false;
-        return ::SendMessageW(window, activationMessage_, 0, 0) != 0;
+        // A first copy that is hung, or does not answer in time, is not activated: this copy goes on.
+        DWORD_PTR answer = 0;
+        if (!::SendMessageTimeoutW(window, activationMessage_, 0, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK,
+                                   kActivationTimeoutMs, &answer))
+            return false;
+        return answer != 0;
+    }
     default: // minimised to the notification area: hidden and iconic
         if (!::IsWindowVisible(window) && ::IsIconic(window)) ::OpenIcon(window);
         ::SetForegroundWindow(window);
