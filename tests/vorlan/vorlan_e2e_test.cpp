@@ -175,10 +175,16 @@ struct Run {
                                  nullptr, &startup, &info));
         process.reset(info.hProcess);
         thread.reset(info.hThread);
-        for (int i = 0; i < 200 && !main; ++i) {
-            ::WaitForInputIdle(process.get(), 100);
-            main = FindWindowOfClass(info.dwProcessId, L"ToolkitForm");
-        }
+        // A deadline in time, not in tries: the idle wait returns at once
+        // while the program is still starting on a loaded machine.
+        WaitFor(
+            [&] {
+                ::WaitForInputIdle(process.get(), 100);
+                main = FindWindowOfClass(info.dwProcessId, L"ToolkitForm");
+                return main != nullptr;
+            },
+            20000);
+        if (!main) ::TerminateProcess(process.get(), 1);
         REQUIRE(main);
         ::SetForegroundWindow(main);
         Wait(300);
