@@ -13,9 +13,9 @@
 #include "verrick/about/ucIconControl.h"
 #include "verrick/about/update_check.h"
 #include "verrick/forms/CTextBoxInsertHook.h"
-#include "verrick/frame/com_object.h"
-#include "verrick/frame/late_bound.h"
-#include "verrick/frame/vb_values.h"
+#include "verrick/com/com_object.h"
+#include "verrick/com/late_bound.h"
+#include "verrick/com/vb_values.h"
 
 #include "support/as.h"
 #include "support/es.h"

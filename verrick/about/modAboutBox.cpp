@@ -6,8 +6,8 @@
 #include <memory>
 
 #include "verrick/about/frmAbout.h"
-#include "verrick/frame/late_bound.h"
-#include "verrick/frame/module.h"
+#include "verrick/com/late_bound.h"
+#include "verrick/com/module.h"
 
 #include "support/as.h"
 #include "support/es.h"

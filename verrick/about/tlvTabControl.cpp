@@ -1,8 +1,8 @@
 #include "verrick/about/tlvTabControl.h"
 
 #include "support/runtime_error.h"
-#include "verrick/frame/late_bound.h"
-#include "verrick/frame/vb_values.h"
+#include "verrick/com/late_bound.h"
+#include "verrick/com/vb_values.h"
 
 namespace verrick {
 namespace {

@@ -11,7 +11,7 @@
 
 #include "Velmora.h"
 #include "support/com.h"
-#include "verrick/frame/connection_points.h"
+#include "verrick/com/connection_points.h"
 
 namespace verrick {
 

@@ -10,7 +10,7 @@
 #include "support/values.h"
 #include "toolkit/application.h"
 #include "verrick/about/icon_stream.h"
-#include "verrick/frame/module.h"
+#include "verrick/com/module.h"
 
 namespace verrick {
 namespace {

@@ -16,7 +16,7 @@
 #include "Velmora.h"
 #include "support/com.h"
 #include "support/handles.h"
-#include "verrick/frame/connection_points.h"
+#include "verrick/com/connection_points.h"
 
 namespace verrick {
 

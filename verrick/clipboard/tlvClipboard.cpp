@@ -15,9 +15,9 @@
 #include "verrick/clipboard/drop_files.h"
 #include "verrick/clipboard/html_block.h"
 #include "verrick/clipboard/raw_data.h"
-#include "verrick/frame/collection.h"
-#include "verrick/frame/collection_access.h"
-#include "verrick/frame/vb_values.h"
+#include "verrick/com/collection.h"
+#include "verrick/com/collection_access.h"
+#include "verrick/com/vb_values.h"
 
 namespace verrick {
 namespace {

@@ -5,8 +5,8 @@
 
 #include "verrick/errors/error_texts.h"
 #include "verrick/errors/modError500.h"
-#include "verrick/frame/late_bound.h"
-#include "verrick/frame/vb_values.h"
+#include "verrick/com/late_bound.h"
+#include "verrick/com/vb_values.h"
 
 #include "support/es.h"
 

@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "Velmora.h"
-#include "verrick/frame/com_object.h"
+#include "verrick/com/com_object.h"
 
 namespace verrick {
 

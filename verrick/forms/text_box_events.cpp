@@ -8,8 +8,8 @@
 #include "support/runtime_error.h"
 #include "support/window_subclass.h"
 #include "toolkit/application.h"
-#include "verrick/frame/late_bound.h"
-#include "verrick/frame/vb_values.h"
+#include "verrick/com/late_bound.h"
+#include "verrick/com/vb_values.h"
 
 namespace verrick::forms {
 

@@ -4,10 +4,10 @@
 #include <vector>
 
 #include "verrick/forms/frmList.h"
-#include "verrick/frame/collection.h"
-#include "verrick/frame/collection_access.h"
-#include "verrick/frame/late_bound.h"
-#include "verrick/frame/vb_values.h"
+#include "verrick/com/collection.h"
+#include "verrick/com/collection_access.h"
+#include "verrick/com/late_bound.h"
+#include "verrick/com/vb_values.h"
 
 namespace verrick {
 namespace {

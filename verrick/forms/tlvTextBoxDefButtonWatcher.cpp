@@ -1,7 +1,7 @@
 #include "verrick/forms/tlvTextBoxDefButtonWatcher.h"
 
 #include "support/runtime_error.h"
-#include "verrick/frame/late_bound.h"
+#include "verrick/com/late_bound.h"
 
 namespace verrick {
 namespace {

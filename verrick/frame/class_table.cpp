@@ -7,7 +7,7 @@
 #include "verrick/forms/tlvSimpleListDialog.h"
 #include "verrick/clipboard/tlvClipboard.h"
 #include "verrick/forms/tlvTextBoxDefButtonWatcher.h"
-#include "verrick/frame/com_object.h"
+#include "verrick/com/com_object.h"
 #include "verrick/frame/tlvMain.h"
 #include "verrick/services/CommandLineParser.h"
 #include "verrick/services/Monitor.h"

@@ -7,7 +7,7 @@
 #include <utility>
 
 #include "verrick/frame/class_table.h"
-#include "verrick/frame/module.h"
+#include "verrick/com/module.h"
 #include "verrick/frame/registration.h"
 #include "toolkit/application.h"
 #include "toolkit/window.h"

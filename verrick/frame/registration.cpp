@@ -10,7 +10,7 @@
 #include "support/com.h"
 #include "support/handles.h"
 #include "verrick/frame/class_table.h"
-#include "verrick/frame/module.h"
+#include "verrick/com/module.h"
 
 namespace verrick {
 namespace {

@@ -7,9 +7,9 @@
 #include "support/values.h"
 #include "support/com.h"
 #include "support/runtime_error.h"
-#include "verrick/frame/collection.h"
-#include "verrick/frame/collection_access.h"
-#include "verrick/frame/vb_values.h"
+#include "verrick/com/collection.h"
+#include "verrick/com/collection_access.h"
+#include "verrick/com/vb_values.h"
 #include "verrick/services/CommandLineParser.h"
 
 namespace verrick {

@@ -5,8 +5,8 @@
 #include <olectl.h>
 
 #include "verrick/about/modAboutBox.h"
-#include "verrick/frame/late_bound.h"
-#include "verrick/frame/vb_values.h"
+#include "verrick/com/late_bound.h"
+#include "verrick/com/vb_values.h"
 
 #include "support/as.h"
 #include "support/runtime_error.h"

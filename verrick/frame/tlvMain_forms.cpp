@@ -6,9 +6,9 @@
 #include "support/com.h"
 #include "support/handles.h"
 #include "support/runtime_error.h"
-#include "verrick/frame/late_bound.h"
+#include "verrick/com/late_bound.h"
 #include "verrick/frame/tlvMain.h"
-#include "verrick/frame/vb_values.h"
+#include "verrick/com/vb_values.h"
 
 namespace verrick {
 namespace {

@@ -5,9 +5,9 @@
 
 #include "support/com.h"
 #include "support/runtime_error.h"
-#include "verrick/frame/collection_access.h"
+#include "verrick/com/collection_access.h"
 #include "verrick/frame/tlvMain.h"
-#include "verrick/frame/vb_values.h"
+#include "verrick/com/vb_values.h"
 
 namespace verrick {
 namespace {

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "Velmora.h"
-#include "verrick/frame/com_object.h"
+#include "verrick/com/com_object.h"
 
 namespace verrick {
 

@@ -11,7 +11,7 @@
 
 #include "Velmora.h"
 #include "support/handles.h"
-#include "verrick/frame/com_object.h"
+#include "verrick/com/com_object.h"
 
 namespace verrick {
 

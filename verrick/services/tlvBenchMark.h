@@ -9,7 +9,7 @@
 #include "Velmora.h"
 #include "support/com.h"
 #include "support/runtime_error.h"
-#include "verrick/frame/com_object.h"
+#include "verrick/com/com_object.h"
 #include "verrick/services/stopwatch.h"
 
 namespace verrick {

@@ -4,7 +4,7 @@
 
 #include "support/es.h"
 #include "support/runtime_error.h"
-#include "verrick/frame/collection.h"
+#include "verrick/com/collection.h"
 #include "verrick/services/Monitor.h"
 
 namespace verrick {

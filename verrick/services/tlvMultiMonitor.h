@@ -10,7 +10,7 @@
 
 #include "Velmora.h"
 #include "support/com.h"
-#include "verrick/frame/com_object.h"
+#include "verrick/com/com_object.h"
 
 namespace verrick {
 

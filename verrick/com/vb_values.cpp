@@ -1,7 +1,7 @@
-#include "verrick/frame/vb_values.h"
+#include "verrick/com/vb_values.h"
 
 #include "support/runtime_error.h"
-#include "verrick/frame/late_bound.h"
+#include "verrick/com/late_bound.h"
 
 namespace verrick::vb {
 

@@ -1,8 +1,8 @@
-#include "verrick/frame/class_type_info.h"
+#include "verrick/com/class_type_info.h"
 
 #include <new>
 
-#include "verrick/frame/com_object.h"
+#include "verrick/com/com_object.h"
 
 #include "support/com.h"
 

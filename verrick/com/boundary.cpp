@@ -1,4 +1,4 @@
-#include "verrick/frame/boundary.h"
+#include "verrick/com/boundary.h"
 
 namespace verrick {
 

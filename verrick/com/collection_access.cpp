@@ -1,7 +1,7 @@
-#include "verrick/frame/collection_access.h"
+#include "verrick/com/collection_access.h"
 
-#include "verrick/frame/late_bound.h"
-#include "verrick/frame/vb_values.h"
+#include "verrick/com/late_bound.h"
+#include "verrick/com/vb_values.h"
 
 namespace verrick {
 

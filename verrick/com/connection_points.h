@@ -15,7 +15,7 @@
 
 #include "support/com.h"
 #include "support/connection_point.h"
-#include "verrick/frame/com_object.h"
+#include "verrick/com/com_object.h"
 
 namespace verrick {
 

@@ -1,4 +1,4 @@
-#include "verrick/frame/late_bound.h"
+#include "verrick/com/late_bound.h"
 
 #include <dispex.h>
 #include <ocidl.h>
@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "verrick/frame/boundary.h"
+#include "verrick/com/boundary.h"
 
 #include "support/values.h"
 

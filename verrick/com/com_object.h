@@ -13,10 +13,10 @@
 #include <string_view>
 #include <type_traits>
 
-#include "verrick/frame/boundary.h"
-#include "verrick/frame/class_type_info.h"
-#include "verrick/frame/dispatch_table.h"
-#include "verrick/frame/module.h"
+#include "verrick/com/boundary.h"
+#include "verrick/com/class_type_info.h"
+#include "verrick/com/dispatch_table.h"
+#include "verrick/com/module.h"
 
 #include "support/com_object.h"
 

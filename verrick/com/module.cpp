@@ -1,10 +1,10 @@
-#include "verrick/frame/module.h"
+#include "verrick/com/module.h"
 
 #include <memory>
 #include <vector>
 
 #include "support/com.h"
-#include "verrick/frame/dispatch_table.h"
+#include "verrick/com/dispatch_table.h"
 
 namespace verrick {
 namespace {

@@ -5,7 +5,7 @@
 #include <windows.h>
 
 #include "support/com.h"
-#include "verrick/frame/collection.h"
+#include "verrick/com/collection.h"
 
 namespace verrick {
 

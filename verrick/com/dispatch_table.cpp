@@ -1,4 +1,4 @@
-#include "verrick/frame/dispatch_table.h"
+#include "verrick/com/dispatch_table.h"
 
 #include "support/values.h"
 
@@ -7,7 +7,7 @@
 #include <optional>
 #include <utility>
 
-#include "verrick/frame/boundary.h"
+#include "verrick/com/boundary.h"
 
 namespace verrick {
 namespace {

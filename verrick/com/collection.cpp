@@ -1,10 +1,10 @@
-#include "verrick/frame/collection.h"
+#include "verrick/com/collection.h"
 
 #include "support/enumerator.h"
 
 #include "support/runtime_error.h"
 #include "support/values.h"
-#include "verrick/frame/vb_values.h"
+#include "verrick/com/vb_values.h"
 
 namespace verrick {
 namespace {

@@ -1,11 +1,11 @@
-#include "verrick/frame/connection_points.h"
+#include "verrick/com/connection_points.h"
 
 #include <olectl.h>
 
 #include <algorithm>
 #include <memory>
 
-#include "verrick/frame/module.h"
+#include "verrick/com/module.h"
 
 #include "support/enumerator.h"
 
