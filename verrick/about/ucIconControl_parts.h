@@ -1,0 +1,74 @@
+#pragma once
+// What the parts of ucIconControl share: its window class, the screen's
+// scale, the icon a picture holds, and a drawing context on its surface.
+
+#include <windows.h>
+#include <olectl.h>
+
+#include "support/com.h"
+#include "support/handles.h"
+#include "verrick/about/ucIconControl.h"
+
+namespace verrick::icon_control {
+
+inline constexpr wchar_t kWindowClass[] = L"Velmora.ucIconControl";
+inline constexpr LONG kHimetricPerInch = 2540;
+
+inline int ScreenPixelsPerInch(int axis) noexcept
+{
+    support::WindowDC screen(nullptr);
+    int dpi = screen ? ::GetDeviceCaps(screen.get(), axis) : 0;
+    return dpi > 0 ? dpi : 96;
+}
+
+inline SIZE PixelsOf(SIZEL himetric) noexcept
+{
+    return {::MulDiv(himetric.cx, ScreenPixelsPerInch(LOGPIXELSX), kHimetricPerInch),
+            ::MulDiv(himetric.cy, ScreenPixelsPerInch(LOGPIXELSY), kHimetricPerInch)};
+}
+
+inline SIZEL HimetricOf(SIZE pixels) noexcept
+{
+    return {::MulDiv(pixels.cx, kHimetricPerInch, ScreenPixelsPerInch(LOGPIXELSX)),
+            ::MulDiv(pixels.cy, kHimetricPerInch, ScreenPixelsPerInch(LOGPIXELSY))};
+}
+
+// The icon a picture holds; null for an empty picture or one of another type,
+// whose handle must not reach the icon functions.
+inline HICON IconOf(IPictureDisp* picture) noexcept
+{
+    if (!picture) return nullptr;
+    auto ole = support::ComPtr<IPictureDisp>(picture).as<IPicture>();
+    SHORT type = PICTYPE_UNINITIALIZED;
+    OLE_HANDLE handle = 0;
+    if (!ole || FAILED(ole->get_Type(&type)) || type != PICTYPE_ICON || FAILED(ole->get_Handle(&handle)))
+        return nullptr;
+    return reinterpret_cast<HICON>(static_cast<UINT_PTR>(handle));
+}
+
+inline bool IsValidPointer(short pointer) noexcept
+{
+    return (pointer >= 0 && pointer <= 15) || pointer == ucIconControl::kCustomPointer;
+}
+
+inline VARIANT Short(short value) noexcept
+{
+    VARIANT result{};
+    result.vt = VT_I2;
+    result.iVal = value;
+    return result;
+}
+
+// A memory device context with the surface's image selected, for one drawing.
+class ImageDC {
+public:
+    explicit ImageDC(HBITMAP image) noexcept : dc_(::CreateCompatibleDC(nullptr)), selected_(dc_.get(), image)
+    {}
+    HDC get() const noexcept { return dc_.get(); }
+
+private:
+    support::UniqueMemoryDC dc_;
+    support::SelectedObject selected_;
+};
+
+} // namespace verrick::icon_control
