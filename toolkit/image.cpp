@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "toolkit/form.h"
+#include "toolkit/ole_objects.h"
 
 #include "support/runtime_error.h"
 
@@ -11,8 +12,6 @@ namespace toolkit {
 using support::Variant;
 
 namespace {
-
-constexpr long kHimetricPerInch = 2540;
 
 // The handle and kind of a picture; kind PICTYPE_NONE for none or empty.
 struct PictureHandle {
@@ -43,10 +42,7 @@ SIZE PicturePixelSize(IPictureDisp* picture) noexcept
     OLE_XSIZE_HIMETRIC width = 0;
     OLE_YSIZE_HIMETRIC height = 0;
     if (FAILED(native->get_Width(&width)) || FAILED(native->get_Height(&height))) return size;
-    support::WindowDC screen(nullptr);
-    size.cx = ::MulDiv(width, ::GetDeviceCaps(screen.get(), LOGPIXELSX), kHimetricPerInch);
-    size.cy = ::MulDiv(height, ::GetDeviceCaps(screen.get(), LOGPIXELSY), kHimetricPerInch);
-    return size;
+    return PixelsFromHimetric({width, height});
 }
 
 Image::Image(Form& parent, std::wstring name) : WindowedControl(parent, std::move(name))

@@ -28,8 +28,8 @@ ucIconControl::ucIconControl()
       notifyPoint_(static_cast<IConnectionPointContainer&>(*this), IID_IPropertyNotifySink)
 {
     // Until the container says otherwise, the control is one standard icon large.
-    extent_ = HimetricOf({::GetSystemMetrics(SM_CXICON), ::GetSystemMetrics(SM_CYICON)});
-    ResizeSurface(PixelsOf(extent_));
+    extent_ = toolkit::HimetricFromPixels({::GetSystemMetrics(SM_CXICON), ::GetSystemMetrics(SM_CYICON)});
+    ResizeSurface(toolkit::PixelsFromHimetric(extent_));
 }
 
 ucIconControl::~ucIconControl()

@@ -124,7 +124,7 @@ HRESULT ucIconControl::SetExtent(DWORD aspect, SIZEL* size)
     if (aspect != DVASPECT_CONTENT) return DV_E_DVASPECT;
     if (!size) return E_POINTER;
     extent_ = *size;
-    ResizeSurface(PixelsOf(extent_));
+    ResizeSurface(toolkit::PixelsFromHimetric(extent_));
     return S_OK;
 }
 
@@ -217,7 +217,7 @@ HRESULT ucIconControl::ActivateInPlace(IOleClientSite* activeSite, HWND parent, 
     }
     inPlaceSite_ = std::move(site);
     ResizeSurface({place.right - place.left, place.bottom - place.top});
-    extent_ = HimetricOf(imageSize_);
+    extent_ = toolkit::HimetricFromPixels(imageSize_);
     ::ShowWindow(window_.get(), SW_SHOWNA);
     return S_OK;
 }
@@ -260,7 +260,7 @@ HRESULT ucIconControl::SetObjectRects(LPCRECT position, LPCRECT)
         ::SetWindowPos(window_.get(), nullptr, position->left, position->top, size.cx, size.cy,
                        SWP_NOZORDER | SWP_NOACTIVATE);
     ResizeSurface(size);
-    extent_ = HimetricOf(imageSize_);
+    extent_ = toolkit::HimetricFromPixels(imageSize_);
     return S_OK;
 }
 
@@ -417,9 +417,9 @@ void ucIconControl::RaiseMouse(DISPID event, short button, WPARAM keys, LPARAM p
                                      (::GetKeyState(VK_MENU) < 0 ? 4 : 0));
     // The control's scale is twips, as a user control's is by default.
     float x = static_cast<float>(GET_X_LPARAM(position)) * 1440.0f /
-              static_cast<float>(ScreenPixelsPerInch(LOGPIXELSX));
+              static_cast<float>(toolkit::ScreenPixelsPerInch(LOGPIXELSX));
     float y = static_cast<float>(GET_Y_LPARAM(position)) * 1440.0f /
-              static_cast<float>(ScreenPixelsPerInch(LOGPIXELSY));
+              static_cast<float>(toolkit::ScreenPixelsPerInch(LOGPIXELSY));
     RaiseEvent(event, {Short(button), Short(shift), Single(x), Single(y)});
 }
 

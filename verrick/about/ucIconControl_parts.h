@@ -1,37 +1,18 @@
 #pragma once
-// What the parts of ucIconControl share: its window class, the screen's
-// scale, the icon a picture holds, and a drawing context on its surface.
+// What the parts of ucIconControl share: its window class, the icon a
+// picture holds, the mouse pointers it takes, and a short integer as a VARIANT.
 
 #include <windows.h>
 #include <olectl.h>
 
 #include "support/com.h"
 #include "support/handles.h"
+#include "toolkit/ole_objects.h"
 #include "verrick/about/ucIconControl.h"
 
 namespace verrick::icon_control {
 
 inline constexpr wchar_t kWindowClass[] = L"Velmora.ucIconControl";
-inline constexpr LONG kHimetricPerInch = 2540;
-
-inline int ScreenPixelsPerInch(int axis) noexcept
-{
-    support::WindowDC screen(nullptr);
-    int dpi = screen ? ::GetDeviceCaps(screen.get(), axis) : 0;
-    return dpi > 0 ? dpi : 96;
-}
-
-inline SIZE PixelsOf(SIZEL himetric) noexcept
-{
-    return {::MulDiv(himetric.cx, ScreenPixelsPerInch(LOGPIXELSX), kHimetricPerInch),
-            ::MulDiv(himetric.cy, ScreenPixelsPerInch(LOGPIXELSY), kHimetricPerInch)};
-}
-
-inline SIZEL HimetricOf(SIZE pixels) noexcept
-{
-    return {::MulDiv(pixels.cx, kHimetricPerInch, ScreenPixelsPerInch(LOGPIXELSX)),
-            ::MulDiv(pixels.cy, kHimetricPerInch, ScreenPixelsPerInch(LOGPIXELSY))};
-}
 
 // The icon a picture holds; null for an empty picture or one of another type,
 // whose handle must not reach the icon functions.

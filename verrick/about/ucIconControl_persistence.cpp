@@ -14,14 +14,6 @@ using support::ComPtr;
 using support::Variant;
 using namespace icon_control;
 
-ComPtr<IPictureDisp> EmptyPicture() noexcept
-{
-    PICTDESC description{sizeof(PICTDESC), PICTYPE_NONE, {}};
-    ComPtr<IPictureDisp> picture;
-    ::OleCreatePictureIndirect(&description, IID_IPictureDisp, TRUE, picture.put_void());
-    return picture;
-}
-
 ComPtr<IPictureDisp> PictureOf(const VARIANT& value) noexcept
 {
     ComPtr<IPictureDisp> picture;
@@ -112,7 +104,7 @@ HRESULT ucIconControl::GetClassID(CLSID* clsid)
 
 HRESULT ucIconControl::InitNew()
 {
-    picture_ = EmptyPicture();
+    picture_ = toolkit::EmptyPicture();
     backColor_ = kDefaultBackColor;
     mouseIcon_.reset();
     mousePointer_ = 0;
