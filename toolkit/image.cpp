@@ -140,8 +140,7 @@ void Image::Paint(HDC dc)
     SIZE size = stretch_ ? SIZE{bounds.right - 2 * border, bounds.bottom - 2 * border} : natural;
     HANDLE handle = LongToHandle(static_cast<LONG>(picture.handle));
     if (picture.type == PICTYPE_BITMAP) {
-        support::UniqueMemoryDC memory(::CreateCompatibleDC(dc));
-        support::SelectedObject selected(memory.get(), static_cast<HBITMAP>(handle));
+        support::BitmapDC memory(dc, static_cast<HBITMAP>(handle));
         ::StretchBlt(dc, border, border, size.cx, size.cy, memory.get(), 0, 0, natural.cx, natural.cy,
                      SRCCOPY);
     } else if (picture.type == PICTYPE_ICON) {

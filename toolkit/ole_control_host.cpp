@@ -479,11 +479,8 @@ const automation::ClassInfo& OleControlHost::AutomationClass() const
     static std::map<std::wstring, automation::ClassInfo> classes;
     std::wstring typeName = progId_;
     if (typeName.empty()) {
-        LPOLESTR registered = nullptr;
-        if (SUCCEEDED(::ProgIDFromCLSID(clsid_, &registered))) {
-            typeName = registered;
-            ::CoTaskMemFree(registered);
-        }
+        support::UniqueTaskMemory<OLECHAR> registered;
+        if (SUCCEEDED(::ProgIDFromCLSID(clsid_, registered.put()))) typeName = registered.get();
     }
     typeName = typeName.empty() ? L"Object" : typeName.substr(typeName.rfind(L'.') + 1);
     auto found = classes.find(typeName);

@@ -106,18 +106,19 @@ ComPtr<IPictureDisp> DefaultPicture()
     ::GetObjectW(bitmap.get(), sizeof source, &source);
     const int width = ::MulDiv(64, dpi, 96), height = ::MulDiv(62, dpi, 96);
     support::UniqueBitmap scaled(::CreateCompatibleBitmap(screen.get(), width, height));
-    support::UniqueMemoryDC from(::CreateCompatibleDC(screen.get()));
-    support::UniqueMemoryDC to(::CreateCompatibleDC(screen.get()));
-    if (!scaled || !from || !to) return PictureOfBitmap(std::move(bitmap));
-    {
-        support::SelectedObject reading(from.get(), bitmap.get());
-        support::SelectedObject writing(to.get(), scaled.get());
-        ::SetStretchBltMode(to.get(), HALFTONE);
-        ::SetBrushOrgEx(to.get(), 0, 0, nullptr);
-        ::StretchBlt(to.get(), 0, 0, width, height, from.get(), 0, 0, source.bmWidth, source.bmHeight,
-                     SRCCOPY);
+    bool drawn = false;
+    if (scaled) {
+        support::BitmapDC from(screen.get(), bitmap.get());
+        support::BitmapDC to(screen.get(), scaled.get());
+        if (from && to) {
+            ::SetStretchBltMode(to.get(), HALFTONE);
+            ::SetBrushOrgEx(to.get(), 0, 0, nullptr);
+            ::StretchBlt(to.get(), 0, 0, width, height, from.get(), 0, 0, source.bmWidth, source.bmHeight,
+                         SRCCOPY);
+            drawn = true;
+        }
     }
-    return PictureOfBitmap(std::move(scaled));
+    return drawn ? PictureOfBitmap(std::move(scaled)) : PictureOfBitmap(std::move(bitmap));
 }
 
 void RealShowAboutBox(const AboutBoxContent& content)

@@ -33,12 +33,12 @@ void ucIconControl::ResizeSurface(SIZE pixels) noexcept
     if (!grown) return;
     {
         // A larger surface keeps what it showed; the new part is back colour.
-        ImageDC target(grown.get());
+        support::BitmapDC target(nullptr, grown.get());
         support::UniqueBrush brush(::CreateSolidBrush(ColorOf(backColor_)));
         RECT all{0, 0, pixels.cx, pixels.cy};
         ::FillRect(target.get(), &all, brush.get());
         if (image_) {
-            ImageDC source(image_.get());
+            support::BitmapDC source(nullptr, image_.get());
             ::BitBlt(target.get(), 0, 0, imageSize_.cx, imageSize_.cy, source.get(), 0, 0, SRCCOPY);
         }
     }
@@ -50,7 +50,7 @@ void ucIconControl::ClearSurface() noexcept
 {
     if (!image_) return;
     {
-        ImageDC surface(image_.get());
+        support::BitmapDC surface(nullptr, image_.get());
         support::UniqueBrush brush(::CreateSolidBrush(ColorOf(backColor_)));
         RECT all{0, 0, imageSize_.cx, imageSize_.cy};
         ::FillRect(surface.get(), &all, brush.get());
@@ -65,7 +65,7 @@ void ucIconControl::Redraw() noexcept
         return;
     }
     if (HICON icon = IconOf(picture_.get()); icon && image_) {
-        ImageDC surface(image_.get());
+        support::BitmapDC surface(nullptr, image_.get());
         ::DrawIcon(surface.get(), 0, 0, icon);
     }
     SurfaceChanged();
@@ -89,7 +89,7 @@ HRESULT ucIconControl::Draw(DWORD aspect, LONG, void*, DVTARGETDEVICE*, HDC, HDC
     if (aspect != DVASPECT_CONTENT) return DV_E_DVASPECT;
     if (!target || !bounds) return E_INVALIDARG;
     if (!image_) return E_OUTOFMEMORY;
-    ImageDC surface(image_.get());
+    support::BitmapDC surface(nullptr, image_.get());
     LONG width = bounds->right - bounds->left, height = bounds->bottom - bounds->top;
     if (width == imageSize_.cx && height == imageSize_.cy)
         ::BitBlt(target, bounds->left, bounds->top, width, height, surface.get(), 0, 0, SRCCOPY);

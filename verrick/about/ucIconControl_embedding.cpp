@@ -349,7 +349,7 @@ LRESULT ucIconControl::OnMessage(HWND window, UINT message, WPARAM wParam, LPARA
     case WM_PAINT: {
         support::PaintDC paint(window);
         if (image_) {
-            ImageDC surface(image_.get());
+            support::BitmapDC surface(nullptr, image_.get());
             ::BitBlt(paint.get(), 0, 0, imageSize_.cx, imageSize_.cy, surface.get(), 0, 0, SRCCOPY);
         }
         return 0;

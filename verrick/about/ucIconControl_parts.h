@@ -40,16 +40,4 @@ inline VARIANT Short(short value) noexcept
     return result;
 }
 
-// A memory device context with the surface's image selected, for one drawing.
-class ImageDC {
-public:
-    explicit ImageDC(HBITMAP image) noexcept : dc_(::CreateCompatibleDC(nullptr)), selected_(dc_.get(), image)
-    {}
-    HDC get() const noexcept { return dc_.get(); }
-
-private:
-    support::UniqueMemoryDC dc_;
-    support::SelectedObject selected_;
-};
-
 } // namespace verrick::icon_control
