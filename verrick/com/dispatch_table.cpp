@@ -28,24 +28,10 @@ struct ParamType {
     bool byRef = false;
 };
 
-class TypeAttr {
+// The attributes of a type information, fetched at once; empty when it lends none.
+class FetchedTypeAttr : public support::TypeAttr {
 public:
-    explicit TypeAttr(ITypeInfo* info) noexcept : info_(info)
-    {
-        if (FAILED(info_->GetTypeAttr(&attr_))) attr_ = nullptr;
-    }
-    ~TypeAttr()
-    {
-        if (attr_) info_->ReleaseTypeAttr(attr_);
-    }
-    TypeAttr(const TypeAttr&) = delete;
-    TypeAttr& operator=(const TypeAttr&) = delete;
-    const TYPEATTR* operator->() const noexcept { return attr_; }
-    explicit operator bool() const noexcept { return attr_ != nullptr; }
-
-private:
-    ITypeInfo* info_;
-    TYPEATTR* attr_ = nullptr;
+    explicit FetchedTypeAttr(ITypeInfo* info) noexcept : support::TypeAttr(info) { info->GetTypeAttr(put()); }
 };
 
 std::optional<ValueType> ResolveValue(ITypeInfo* info, const TYPEDESC& type);
@@ -56,7 +42,7 @@ std::optional<ValueType> ResolveInterface(ITypeInfo* info, HREFTYPE reference)
 {
     ComPtr<ITypeInfo> target;
     if (FAILED(info->GetRefTypeInfo(reference, target.put()))) return ValueType{VT_DISPATCH, IID_NULL};
-    TypeAttr attr(target.get());
+    FetchedTypeAttr attr(target.get());
     if (!attr) return ValueType{VT_DISPATCH, IID_NULL};
     switch (attr->typekind) {
     case TKIND_DISPATCH: return ValueType{VT_DISPATCH, attr->guid};
@@ -73,7 +59,7 @@ std::optional<ValueType> ResolveUserDefined(ITypeInfo* info, HREFTYPE reference)
 {
     ComPtr<ITypeInfo> target;
     if (FAILED(info->GetRefTypeInfo(reference, target.put()))) return std::nullopt;
-    TypeAttr attr(target.get());
+    FetchedTypeAttr attr(target.get());
     if (!attr) return std::nullopt;
     switch (attr->typekind) {
     case TKIND_ENUM: return ValueType{VT_I4, IID_NULL};
@@ -89,7 +75,7 @@ std::optional<ValueType> ResolveValue(ITypeInfo* info, const TYPEDESC& type)
         if (type.lptdesc->vt == VT_USERDEFINED) {
             ComPtr<ITypeInfo> target;
             if (FAILED(info->GetRefTypeInfo(type.lptdesc->hreftype, target.put()))) return std::nullopt;
-            TypeAttr attr(target.get());
+            FetchedTypeAttr attr(target.get());
             if (!attr || attr->typekind == TKIND_ENUM || attr->typekind == TKIND_RECORD) return std::nullopt;
             return ResolveInterface(info, type.lptdesc->hreftype);
         }
@@ -304,7 +290,7 @@ ComPtr<ITypeInfo> DefaultClassOf(ITypeLib* library, REFIID iid)
         if (FAILED(library->GetTypeInfoType(i, &kind)) || kind != TKIND_COCLASS) continue;
         ComPtr<ITypeInfo> coclass;
         if (FAILED(library->GetTypeInfo(i, coclass.put()))) continue;
-        TypeAttr attr(coclass.get());
+        FetchedTypeAttr attr(coclass.get());
         if (!attr) continue;
         for (UINT k = 0; k < attr->cImplTypes; ++k) {
             INT flags = 0;
@@ -314,7 +300,7 @@ ComPtr<ITypeInfo> DefaultClassOf(ITypeLib* library, REFIID iid)
                 (flags & IMPLTYPEFLAG_FSOURCE) || FAILED(coclass->GetRefTypeOfImplType(k, &reference)) ||
                 FAILED(coclass->GetRefTypeInfo(reference, implemented.put())))
                 continue;
-            TypeAttr implementedAttr(implemented.get());
+            FetchedTypeAttr implementedAttr(implemented.get());
             if (implementedAttr && IsEqualIID(implementedAttr->guid, iid)) return coclass;
         }
     }
@@ -578,7 +564,7 @@ std::unique_ptr<DispatchTable> DispatchTable::Load(ITypeLib* library, REFIID iid
     std::unique_ptr<DispatchTable> table(new DispatchTable);
     table->iid_ = iid;
     {
-        TypeAttr attr(info.get());
+        FetchedTypeAttr attr(info.get());
         if (!attr || !(attr->wTypeFlags & TYPEFLAG_FDUAL)) return nullptr;
         HREFTYPE other = 0;
         ComPtr<ITypeInfo> otherInfo;
@@ -600,32 +586,29 @@ std::unique_ptr<DispatchTable> DispatchTable::Load(ITypeLib* library, REFIID iid
         table->className_ = NameOf(table->dispatchInfo_.get());
         if (!table->className_.empty() && table->className_.front() == L'_') table->className_.erase(0, 1);
     }
-    TypeAttr attr(table->vtableInfo_.get());
+    FetchedTypeAttr attr(table->vtableInfo_.get());
     if (!attr) return nullptr;
     table->members_.reserve(attr->cFuncs);
     for (UINT i = 0; i < attr->cFuncs; ++i) {
-        FUNCDESC* description = nullptr;
-        if (FAILED(table->vtableInfo_->GetFuncDesc(i, &description))) return nullptr;
-        table->members_.push_back({description->memid, description->invkind, description});
+        support::FuncDesc description(table->vtableInfo_.get());
+        if (FAILED(table->vtableInfo_->GetFuncDesc(i, description.put()))) return nullptr;
+        const MEMBERID id = description->memid;
+        table->members_.push_back({id, description->invkind, std::move(description)});
         support::Bstr name;
         UINT names = 0;
-        if (SUCCEEDED(table->vtableInfo_->GetNames(description->memid, name.put(), 1, &names)) && names == 1)
-            table->names_.push_back({std::wstring(name.view()), description->memid});
+        if (SUCCEEDED(table->vtableInfo_->GetNames(id, name.put(), 1, &names)) && names == 1)
+            table->names_.push_back({std::wstring(name.view()), id});
     }
     return table;
 }
 
-DispatchTable::~DispatchTable()
-{
-    for (const Member& member : members_)
-        vtableInfo_->ReleaseFuncDesc(member.description);
-}
+DispatchTable::~DispatchTable() = default;
 
 const FUNCDESC* DispatchTable::Find(DISPID member, WORD flags) const noexcept
 {
     auto find = [&](INVOKEKIND kind) -> const FUNCDESC* {
         for (const Member& entry : members_)
-            if (entry.id == member && entry.kind == kind) return entry.description;
+            if (entry.id == member && entry.kind == kind) return entry.description.get();
         return nullptr;
     };
     const FUNCDESC* found = nullptr;
