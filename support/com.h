@@ -367,6 +367,9 @@ private:
 template <typename Lender, typename Part, auto GiveBack> class LentDescription {
 public:
     explicit LentDescription(Lender* lender) noexcept : lender_(lender) {}
+    LentDescription(LentDescription&& other) noexcept
+        : lender_(std::move(other.lender_)), part_(std::exchange(other.part_, nullptr))
+    {}
     LentDescription(const LentDescription&) = delete;
     LentDescription& operator=(const LentDescription&) = delete;
     ~LentDescription() { reset(); }

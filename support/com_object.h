@@ -114,6 +114,47 @@ private:
     IUnknown& owner_;
 };
 
+// The IDispatch of an object called by DISPID alone (ambient properties, an
+// event sink): it has no type information and knows no names. Base is the
+// object's reference-counting base, with IDispatch among its interfaces.
+template <typename Base> class DispidOnly : public Base {
+public:
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override
+    {
+        if (!count) return E_POINTER;
+        *count = 0;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** info) override
+    {
+        if (info) *info = nullptr;
+        return DISP_E_BADINDEX;
+    }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT count, LCID, DISPID* ids) override
+    {
+        for (UINT i = 0; ids && i < count; ++i)
+            ids[i] = DISPID_UNKNOWN;
+        return DISP_E_UNKNOWNNAME;
+    }
+};
+
+// An event sink: each call reaches Event, and the source always hears S_OK
+// with an empty result, whatever the event and whatever its handler did.
+template <typename Base> class DispidEventSink : public DispidOnly<Base> {
+public:
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID member, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT* result,
+                                     EXCEPINFO*, UINT*) override
+    {
+        if (result) ::VariantInit(result);
+        const DISPPARAMS none{};
+        Event(member, params ? *params : none);
+        return S_OK;
+    }
+
+protected:
+    virtual void Event(DISPID member, const DISPPARAMS& params) noexcept = 0;
+};
+
 // Creates an object with one reference owned by the caller.
 template <typename T, typename... Args> ComPtr<T> MakeObject(Args&&... args)
 {

@@ -3,6 +3,7 @@
 // Non-owning views stay plain handle values (HWND, HDC...).
 
 #include <windows.h>
+#include <objbase.h>
 
 #include <utility>
 
@@ -84,6 +85,14 @@ using UniqueModule = UniqueHandle<HandleTraits<HMODULE, ::FreeLibrary>>;
 using UniqueGlobal = UniqueHandle<HandleTraits<HGLOBAL, ::GlobalFree>>;
 using UniqueLocal = UniqueHandle<HandleTraits<HLOCAL, ::LocalFree>>; // FORMAT_MESSAGE_ALLOCATE_BUFFER
 
+template <typename T> inline void FreeTaskMemory(T* memory) noexcept
+{
+    ::CoTaskMemFree(memory);
+}
+
+// Memory from the COM task allocator that a call hands back (ProgIDFromCLSID, StringFromCLSID...).
+template <typename T> using UniqueTaskMemory = UniqueHandle<HandleTraits<T*, FreeTaskMemory<T>>>;
+
 // A device context from GetDC, given back with ReleaseDC.
 class WindowDC {
 public:
@@ -131,6 +140,65 @@ public:
 private:
     HDC dc_;
     HGDIOBJ previous_;
+};
+
+// A memory device context (CreateCompatibleDC) with a bitmap selected into it.
+// The bitmap stays its owner's: the context puts its own bitmap back before it
+// is deleted, so the bitmap may be deleted after it.
+class BitmapDC {
+public:
+    BitmapDC() noexcept = default;
+    BitmapDC(HDC compatibleWith, HBITMAP bitmap) noexcept : dc_(::CreateCompatibleDC(compatibleWith))
+    {
+        if (dc_ && bitmap) previous_ = ::SelectObject(dc_, bitmap);
+    }
+    BitmapDC(BitmapDC&& other) noexcept
+        : dc_(std::exchange(other.dc_, nullptr)), previous_(std::exchange(other.previous_, nullptr))
+    {}
+    BitmapDC& operator=(BitmapDC&& other) noexcept
+    {
+        if (this != &other) {
+            reset();
+            dc_ = std::exchange(other.dc_, nullptr);
+            previous_ = std::exchange(other.previous_, nullptr);
+        }
+        return *this;
+    }
+    BitmapDC(const BitmapDC&) = delete;
+    BitmapDC& operator=(const BitmapDC&) = delete;
+    ~BitmapDC() { reset(); }
+
+    HDC get() const noexcept { return dc_; }
+    explicit operator bool() const noexcept { return dc_ != nullptr; }
+    void reset() noexcept
+    {
+        HDC dc = std::exchange(dc_, nullptr);
+        HGDIOBJ previous = std::exchange(previous_, nullptr);
+        if (!dc) return;
+        if (previous && previous != HGDI_ERROR) ::SelectObject(dc, previous);
+        ::DeleteDC(dc);
+    }
+
+private:
+    HDC dc_ = nullptr;
+    HGDIOBJ previous_ = nullptr;
+};
+
+// The clipboard, open for one operation and closed again; opening fails
+// while another window holds it.
+class OpenedClipboard {
+public:
+    explicit OpenedClipboard(HWND owner = nullptr) noexcept : open_(::OpenClipboard(owner) != FALSE) {}
+    OpenedClipboard(const OpenedClipboard&) = delete;
+    OpenedClipboard& operator=(const OpenedClipboard&) = delete;
+    ~OpenedClipboard()
+    {
+        if (open_) ::CloseClipboard();
+    }
+    bool IsOpen() const noexcept { return open_; }
+
+private:
+    bool open_;
 };
 
 // A lock on movable global memory, released on scope exit.

@@ -3,6 +3,7 @@
 #include <cwctype>
 
 #include "toolkit/application.h"
+#include "toolkit/ole_objects.h"
 
 #include "support/com_object.h"
 #include "support/enumerator.h"
@@ -410,17 +411,8 @@ OleFontLink::~OleFontLink()
 ComPtr<IDispatch> OleFontLink::Get(const FontSpec& current, Apply apply)
 {
     if (!font_) {
-        support::Bstr name(current.Name);
-        FONTDESC description{sizeof description};
-        description.lpstrName = name.get();
-        description.cySize.int64 = static_cast<LONGLONG>(current.Size * 10000.0 + 0.5);
-        description.sWeight = static_cast<SHORT>(current.Bold ? FW_BOLD : FW_NORMAL);
-        description.sCharset = static_cast<SHORT>(current.Charset);
-        description.fItalic = current.Italic;
-        description.fUnderline = current.Underline;
-        description.fStrikethrough = current.Strikethrough;
         ComPtr<IFont> font;
-        HRESULT hr = ::OleCreateFontIndirect(&description, IID_IFont, font.put_void());
+        HRESULT hr = MakeOleFont(current, font);
         if (FAILED(hr)) support::Raise(static_cast<long>(hr), L"OleCreateFontIndirect failed");
         auto sink = ComPtr<IPropertyNotifySink>::Attach(new FontSink(font.get(), std::move(apply)));
         auto point = NotifyPointOf(font.get());

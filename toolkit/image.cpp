@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "toolkit/form.h"
+#include "toolkit/ole_objects.h"
 
 #include "support/runtime_error.h"
 
@@ -11,8 +12,6 @@ namespace toolkit {
 using support::Variant;
 
 namespace {
-
-constexpr long kHimetricPerInch = 2540;
 
 // The handle and kind of a picture; kind PICTYPE_NONE for none or empty.
 struct PictureHandle {
@@ -43,10 +42,7 @@ SIZE PicturePixelSize(IPictureDisp* picture) noexcept
     OLE_XSIZE_HIMETRIC width = 0;
     OLE_YSIZE_HIMETRIC height = 0;
     if (FAILED(native->get_Width(&width)) || FAILED(native->get_Height(&height))) return size;
-    support::WindowDC screen(nullptr);
-    size.cx = ::MulDiv(width, ::GetDeviceCaps(screen.get(), LOGPIXELSX), kHimetricPerInch);
-    size.cy = ::MulDiv(height, ::GetDeviceCaps(screen.get(), LOGPIXELSY), kHimetricPerInch);
-    return size;
+    return PixelsFromHimetric({width, height});
 }
 
 Image::Image(Form& parent, std::wstring name) : WindowedControl(parent, std::move(name))
@@ -144,8 +140,7 @@ void Image::Paint(HDC dc)
     SIZE size = stretch_ ? SIZE{bounds.right - 2 * border, bounds.bottom - 2 * border} : natural;
     HANDLE handle = LongToHandle(static_cast<LONG>(picture.handle));
     if (picture.type == PICTYPE_BITMAP) {
-        support::UniqueMemoryDC memory(::CreateCompatibleDC(dc));
-        support::SelectedObject selected(memory.get(), static_cast<HBITMAP>(handle));
+        support::BitmapDC memory(dc, static_cast<HBITMAP>(handle));
         ::StretchBlt(dc, border, border, size.cx, size.cy, memory.get(), 0, 0, natural.cx, natural.cy,
                      SRCCOPY);
     } else if (picture.type == PICTYPE_ICON) {

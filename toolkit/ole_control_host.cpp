@@ -7,6 +7,7 @@
 
 #include "toolkit/application.h"
 #include "toolkit/form.h"
+#include "toolkit/ole_objects.h"
 #include "toolkit/twips.h"
 
 #include "support/com_object.h"
@@ -24,8 +25,6 @@ using support::Variant;
 
 namespace {
 
-constexpr double kHimetricPerTwip = 2540.0 / 1440.0;
-
 const wchar_t* HostClass()
 {
     static const wchar_t* name =
@@ -33,28 +32,9 @@ const wchar_t* HostClass()
     return name;
 }
 
-// An object whose IDispatch has no type information and knows no names: it is
-// called by DISPID alone (ambient properties, a control's events).
-template <typename... Interfaces> class DispidOnlyObject : public support::ComObjectBase<Interfaces...> {
-public:
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override
-    {
-        if (!count) return E_POINTER;
-        *count = 0;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** info) override
-    {
-        if (info) *info = nullptr;
-        return DISP_E_BADINDEX;
-    }
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT count, LCID, DISPID* ids) override
-    {
-        for (UINT i = 0; ids && i < count; ++i)
-            ids[i] = DISPID_UNKNOWN;
-        return DISP_E_UNKNOWNNAME;
-    }
-};
+// The site's ambient properties are called by DISPID alone.
+template <typename... Interfaces>
+using DispidOnlyObject = support::DispidOnly<support::ComObjectBase<Interfaces...>>;
 
 void Check(HRESULT hr, const wchar_t* what)
 {
@@ -267,25 +247,16 @@ private:
 
     static ComPtr<IDispatch> AmbientFont(const FontSpec& wanted)
     {
-        support::Bstr name(wanted.Name);
-        FONTDESC description{sizeof description};
-        description.lpstrName = name.get();
-        description.cySize.int64 = static_cast<LONGLONG>(wanted.Size * 10000.0 + 0.5);
-        description.sWeight = static_cast<SHORT>(wanted.Bold ? FW_BOLD : FW_NORMAL);
-        description.sCharset = static_cast<SHORT>(wanted.Charset);
-        description.fItalic = wanted.Italic;
-        description.fUnderline = wanted.Underline;
-        description.fStrikethrough = wanted.Strikethrough;
-        ComPtr<IDispatch> font;
-        ::OleCreateFontIndirect(&description, IID_IFontDisp, font.put_void());
-        return font;
+        ComPtr<IFont> font;
+        MakeOleFont(wanted, font);
+        return font.as<IDispatch>();
     }
 
     OleControlHost* host_;
 };
 
-// The control's events: its default source interface, served by one Invoke.
-class OleControlHost::EventSink final : public DispidOnlyObject<IDispatch> {
+// The control's events: its default source interface.
+class OleControlHost::EventSink final : public support::DispidEventSink<support::ComObjectBase<IDispatch>> {
 public:
     EventSink(OleControlHost* host, const IID& events) : host_(host), events_(events) {}
     void Orphan() noexcept { host_ = nullptr; }
@@ -298,19 +269,15 @@ public:
         return true;
     }
 
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID member, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT* result,
-                                     EXCEPINFO*, UINT*) override
+private:
+    void Event(DISPID member, const DISPPARAMS& params) noexcept override
     {
-        if (result) ::VariantInit(result);
-        if (!host_) return S_OK;
+        if (!host_) return;
         // The handler may unload the form and with it the host.
         ComPtr<IDispatch> keepAlive(this);
-        DISPPARAMS none{};
-        Guard([&] { host_->RaiseEvent(member, params ? *params : none); });
-        return S_OK;
+        Guard([&] { host_->RaiseEvent(member, params); });
     }
 
-private:
     ~EventSink() override = default;
     OleControlHost* host_;
     IID events_;
@@ -512,11 +479,8 @@ const automation::ClassInfo& OleControlHost::AutomationClass() const
     static std::map<std::wstring, automation::ClassInfo> classes;
     std::wstring typeName = progId_;
     if (typeName.empty()) {
-        LPOLESTR registered = nullptr;
-        if (SUCCEEDED(::ProgIDFromCLSID(clsid_, &registered))) {
-            typeName = registered;
-            ::CoTaskMemFree(registered);
-        }
+        support::UniqueTaskMemory<OLECHAR> registered;
+        if (SUCCEEDED(::ProgIDFromCLSID(clsid_, registered.put()))) typeName = registered.get();
     }
     typeName = typeName.empty() ? L"Object" : typeName.substr(typeName.rfind(L'.') + 1);
     auto found = classes.find(typeName);

@@ -108,27 +108,23 @@ void PictureBox::MakeImage()
 {
     SIZE size = InnerSize();
     support::WindowDC screen(nullptr);
-    support::UniqueMemoryDC dc(::CreateCompatibleDC(screen.get()));
     support::UniqueBitmap bitmap(
         ::CreateCompatibleBitmap(screen.get(), std::max(1L, size.cx), std::max(1L, size.cy)));
+    support::BitmapDC dc(screen.get(), bitmap.get());
     if (!dc || !bitmap) support::Raise(support::err::OutOfMemory);
-    HGDIOBJ original = ::SelectObject(dc.get(), bitmap.get());
     RECT all{0, 0, size.cx, size.cy};
     support::UniqueBrush back(::CreateSolidBrush(ToColorRef(BackColor())));
     ::FillRect(dc.get(), &all, back.get());
     if (imageDC_) {
         // Keep what was drawn so far.
         ::BitBlt(dc.get(), 0, 0, size.cx, size.cy, imageDC_.get(), 0, 0, SRCCOPY);
-        ::SelectObject(imageDC_.get(), originalBitmap_);
     }
     imageDC_ = std::move(dc);
     image_ = std::move(bitmap);
-    originalBitmap_ = original;
 }
 
 void PictureBox::ReleaseImage() noexcept
 {
-    if (imageDC_) ::SelectObject(imageDC_.get(), originalBitmap_);
     imageDC_.reset();
     image_.reset();
 }
@@ -137,13 +133,8 @@ namespace {
 
 // An unloaded box's image, handed on with its window.
 struct SpareImage : WindowedControl::SpareParts {
-    support::UniqueMemoryDC dc;
     support::UniqueBitmap bitmap;
-    HGDIOBJ original = nullptr;
-    ~SpareImage() override
-    {
-        if (dc) ::SelectObject(dc.get(), original);
-    }
+    support::BitmapDC dc; // after the bitmap, so that it goes first
 };
 
 } // namespace
@@ -155,7 +146,6 @@ std::unique_ptr<WindowedControl::SpareParts> PictureBox::GiveUpParts() noexcept
         auto spare = std::make_unique<SpareImage>();
         spare->dc = std::move(imageDC_);
         spare->bitmap = std::move(image_);
-        spare->original = std::exchange(originalBitmap_, nullptr);
         return spare;
     } catch (...) {
         return nullptr; // the image stays here and goes with this box
@@ -173,7 +163,6 @@ void PictureBox::TakeParts(std::unique_ptr<SpareParts> parts)
         return;
     imageDC_ = std::move(spare->dc);
     image_ = std::move(spare->bitmap);
-    originalBitmap_ = spare->original;
     // Blank, as a new image starts.
     RECT all{0, 0, size.cx, size.cy};
     support::UniqueBrush back(::CreateSolidBrush(ToColorRef(BackColor())));

@@ -80,10 +80,9 @@ private:
     double scaleWidth_ = 0, scaleHeight_ = 0;
     int drawMode_ = vbCopyPen;
     double currentX_ = 0, currentY_ = 0;
-    support::UniqueMemoryDC imageDC_;
     support::UniqueBitmap image_;
-    HGDIOBJ originalBitmap_ = nullptr;
-    bool imageTaken_ = false; // from a spare, blank and of the right size
+    support::BitmapDC imageDC_; // after image_: it lets go of the image before the image goes
+    bool imageTaken_ = false;   // from a spare, blank and of the right size
 };
 
 } // namespace toolkit

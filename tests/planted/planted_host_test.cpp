@@ -32,11 +32,10 @@ std::vector<DWORD> Pixels(HICON icon)
     const int size = ::GetSystemMetrics(SM_CXSMICON);
     BITMAPINFO info{};
     info.bmiHeader = {sizeof(BITMAPINFOHEADER), size, -size, 1, 32, BI_RGB};
-    support::UniqueMemoryDC dc(::CreateCompatibleDC(nullptr));
     void* bits = nullptr;
-    support::UniqueBitmap bitmap(::CreateDIBSection(dc.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    support::UniqueBitmap bitmap(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
     REQUIRE(bits);
-    const HGDIOBJ old = ::SelectObject(dc.get(), bitmap.get());
+    support::BitmapDC dc(nullptr, bitmap.get());
     std::vector<DWORD> pixels;
     for (int background : {WHITE_BRUSH, BLACK_BRUSH}) {
         const RECT all{0, 0, size, size};
@@ -46,7 +45,6 @@ std::vector<DWORD> Pixels(HICON icon)
         const auto* first = static_cast<const DWORD*>(bits);
         pixels.insert(pixels.end(), first, first + size * size);
     }
-    ::SelectObject(dc.get(), old);
     return pixels;
 }
 

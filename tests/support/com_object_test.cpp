@@ -146,6 +146,31 @@ TEST_CASE("ComObjectBase::QueryInterface")
     CHECK(sink->QueryInterface(IID_IDispatch, nullptr) == E_POINTER);
 }
 
+TEST_CASE("DispidEventSink::AnswersBeyondItsEvents")
+{
+    struct EventSink final : DispidEventSink<ComObjectBase<IDispatch>> {
+        std::vector<DISPID> events;
+        void Event(DISPID member, const DISPPARAMS&) noexcept override { events.push_back(member); }
+    };
+    ComPtr<EventSink> sink = MakeObject<EventSink>();
+    // Every out-parameter comes back cleared or marked unknown, never as the caller left it.
+    auto* info = reinterpret_cast<ITypeInfo*>(sink.get());
+    CHECK(sink->GetTypeInfo(0, LOCALE_USER_DEFAULT, &info) == DISP_E_BADINDEX);
+    CHECK(info == nullptr);
+    LPOLESTR names[] = {const_cast<LPOLESTR>(L"Click"), const_cast<LPOLESTR>(L"Button")};
+    DISPID ids[] = {1, 2};
+    CHECK(sink->GetIDsOfNames(IID_NULL, names, 2, LOCALE_USER_DEFAULT, ids) == DISP_E_UNKNOWNNAME);
+    CHECK(ids[0] == DISPID_UNKNOWN);
+    CHECK(ids[1] == DISPID_UNKNOWN);
+    // An event without arguments, of a DISPID no handler knows, is still an event heard.
+    VARIANT result;
+    result.vt = VT_I4;
+    CHECK(sink->Invoke(77, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, nullptr, &result, nullptr,
+                       nullptr) == S_OK);
+    CHECK(result.vt == VT_EMPTY);
+    CHECK(sink->events == std::vector<DISPID>{77});
+}
+
 TEST_CASE("ComPart::QueryInterface")
 {
     ComPtr<Source> source = MakeObject<Source>();

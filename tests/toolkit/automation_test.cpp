@@ -14,6 +14,8 @@
 #include "toolkit/timer.h"
 #include "toolkit_test.h"
 
+#include "support/runtime_error.h"
+
 using namespace toolkit;
 using namespace toolkit_test;
 using support::ComPtr;
@@ -51,9 +53,7 @@ Result Late(IDispatch* object, const wchar_t* name, std::vector<Variant> argumen
                                isPut ? nullptr : result.value.get(), &exception, nullptr);
     if (result.hr == DISP_E_EXCEPTION) {
         result.number = HRESULT_CODE(exception.scode);
-        ::SysFreeString(exception.bstrDescription);
-        ::SysFreeString(exception.bstrSource);
-        ::SysFreeString(exception.bstrHelpFile);
+        support::ClearExcepInfo(exception);
     }
     return result;
 }

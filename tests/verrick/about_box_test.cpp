@@ -92,13 +92,13 @@ void CheckColumnsLineUp(HWND page)
     HFONT font = list ? reinterpret_cast<HFONT>(::SendMessageW(list, WM_GETFONT, 0, 0)) : nullptr;
     CHECK(font);
     if (!font) return;
-    HDC dc = ::GetDC(list);
-    HGDIOBJ old = ::SelectObject(dc, font);
     SIZE narrow{}, wide{};
-    ::GetTextExtentPoint32W(dc, L"iiii....", 8, &narrow);
-    ::GetTextExtentPoint32W(dc, L"MMMMWWWW", 8, &wide);
-    ::SelectObject(dc, old);
-    ::ReleaseDC(list, dc);
+    {
+        support::WindowDC dc(list);
+        support::SelectedObject selected(dc.get(), font);
+        ::GetTextExtentPoint32W(dc.get(), L"iiii....", 8, &narrow);
+        ::GetTextExtentPoint32W(dc.get(), L"MMMMWWWW", 8, &wide);
+    }
     CHECK(narrow.cx == wide.cx);
 }
 
@@ -112,7 +112,7 @@ void CheckScrollsOverTheLongestLine(HWND box, HWND page)
     {
         support::WindowDC dc(list);
         const auto font = reinterpret_cast<HFONT>(::SendMessageW(list, WM_GETFONT, 0, 0));
-        const HGDIOBJ old = ::SelectObject(dc.get(), font);
+        support::SelectedObject selected(dc.get(), font);
         const auto count = static_cast<int>(::SendMessageW(list, LB_GETCOUNT, 0, 0));
         for (int i = 0; i < count; ++i) {
             std::wstring line(static_cast<size_t>(::SendMessageW(list, LB_GETTEXTLEN, i, 0)) + 1, L'\0');
@@ -122,7 +122,6 @@ void CheckScrollsOverTheLongestLine(HWND box, HWND page)
             ::GetTextExtentPoint32W(dc.get(), line.c_str(), static_cast<int>(line.size()), &size);
             longest = std::max(longest, static_cast<int>(size.cx));
         }
-        ::SelectObject(dc.get(), old);
     }
     const auto extent = static_cast<int>(::SendMessageW(list, LB_GETHORIZONTALEXTENT, 0, 0));
     CAPTURE(longest);

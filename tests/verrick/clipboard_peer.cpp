@@ -22,14 +22,9 @@ support::UniqueWindow OwnWindow()
                                                    HWND_MESSAGE, nullptr, nullptr, nullptr));
 }
 
-int Hold(const wchar_t* flag, HWND window)
+// Holds the open clipboard until the script deletes the flag file.
+int HoldUntilFlagGoes(const wchar_t* flag)
 {
-    bool open = false;
-    for (DWORD start = ::GetTickCount(); !open && ::GetTickCount() - start < test_wait::Deadline(10000);) {
-        open = ::OpenClipboard(window) != FALSE;
-        if (!open) ::Sleep(20);
-    }
-    if (!open) return 1;
     // Made and closed at once: the script waits for it to appear.
     support::UniqueFileHandle(::CreateFileW(flag, GENERIC_WRITE, FILE_SHARE_DELETE, nullptr, CREATE_NEW,
                                             FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -41,8 +36,16 @@ int Hold(const wchar_t* flag, HWND window)
             break;
         }
     }
-    ::CloseClipboard();
     return status;
+}
+
+int Hold(const wchar_t* flag, HWND window)
+{
+    for (DWORD start = ::GetTickCount(); ::GetTickCount() - start < test_wait::Deadline(10000); ::Sleep(20)) {
+        support::OpenedClipboard clipboard(window);
+        if (clipboard.IsOpen()) return HoldUntilFlagGoes(flag);
+    }
+    return 1;
 }
 
 } // namespace
@@ -52,9 +55,8 @@ int wmain(int argc, wchar_t** argv)
     const support::UniqueWindow window = OwnWindow();
     if (!window) return 3;
     if (argc == 2 && std::wcscmp(argv[1], L"probe") == 0) {
-        if (!::OpenClipboard(window.get())) return 1;
-        ::CloseClipboard();
-        return 0;
+        support::OpenedClipboard clipboard(window.get());
+        return clipboard.IsOpen() ? 0 : 1;
     }
     if (argc == 3 && std::wcscmp(argv[1], L"hold") == 0) return Hold(argv[2], window.get());
     return 3;

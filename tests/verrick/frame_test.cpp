@@ -48,12 +48,13 @@ TEST_CASE("Frame::HelpStringsReadBackFromTheRegisteredTypeLibrary")
 
     ComPtr<ITypeLib> library;
     REQUIRE(::LoadRegTypeLib(LIBID_Velmora, 1, 0, 0x409, library.put()) == S_OK);
-    TLIBATTR* attr = nullptr;
-    REQUIRE(library->GetLibAttr(&attr) == S_OK);
-    CHECK(attr->lcid == 0x409);
-    CHECK(attr->wMajorVerNum == 1);
-    CHECK(attr->wMinorVerNum == 0);
-    library->ReleaseTLibAttr(attr);
+    {
+        support::TypeLibAttr attr(library.get());
+        REQUIRE(library->GetLibAttr(attr.put()) == S_OK);
+        CHECK(attr->lcid == 0x409);
+        CHECK(attr->wMajorVerNum == 1);
+        CHECK(attr->wMinorVerNum == 0);
+    }
 
     Bstr name;
     library->GetDocumentation(-1, name.put(), nullptr, nullptr, nullptr);
@@ -62,11 +63,12 @@ TEST_CASE("Frame::HelpStringsReadBackFromTheRegisteredTypeLibrary")
 
     ComPtr<ITypeInfo> coclass;
     REQUIRE(library->GetTypeInfoOfGuid(CLSID_tlvMain, coclass.put()) == S_OK);
-    TYPEATTR* classAttr = nullptr;
-    REQUIRE(coclass->GetTypeAttr(&classAttr) == S_OK);
-    CHECK((classAttr->wTypeFlags & TYPEFLAG_FAPPOBJECT) != 0);
-    CHECK((classAttr->wTypeFlags & TYPEFLAG_FCANCREATE) != 0);
-    coclass->ReleaseTypeAttr(classAttr);
+    {
+        support::TypeAttr classAttr(coclass.get());
+        REQUIRE(coclass->GetTypeAttr(classAttr.put()) == S_OK);
+        CHECK((classAttr->wTypeFlags & TYPEFLAG_FAPPOBJECT) != 0);
+        CHECK((classAttr->wTypeFlags & TYPEFLAG_FCANCREATE) != 0);
+    }
 
     // The three published enumerations.
     struct Enumerator {
@@ -84,8 +86,9 @@ TEST_CASE("Frame::HelpStringsReadBackFromTheRegisteredTypeLibrary")
         ULONG hash = ::LHashValOfNameSys(SYS_WIN32, 0x409, e.name);
         REQUIRE(binder->Bind(const_cast<LPOLESTR>(e.name), hash, 0, found.put(), &kind, &bound) == S_OK);
         REQUIRE(kind == DESCKIND_VARDESC);
-        CHECK(bound.lpvardesc->lpvarValue->lVal == e.value);
-        found->ReleaseVarDesc(bound.lpvardesc);
+        support::VarDesc description(found.get());
+        *description.put() = bound.lpvardesc;
+        CHECK(description->lpvarValue->lVal == e.value);
     }
 
     library.reset();
@@ -177,12 +180,13 @@ TEST_CASE("Frame::ClassFactoryAndUnloading")
     Bstr name;
     CHECK(info->GetDocumentation(MEMBERID_NIL, name.put(), nullptr, nullptr, nullptr) == S_OK);
     CHECK(name.view() == L"tlvMain");
-    TYPEATTR* attr = nullptr;
-    REQUIRE(info->GetTypeAttr(&attr) == S_OK);
-    CHECK(IsEqualIID(attr->guid, IID__tlvMain));
-    CHECK(attr->typekind == TKIND_DISPATCH);
-    CHECK(attr->cFuncs > 0);
-    info->ReleaseTypeAttr(attr);
+    {
+        support::TypeAttr attr(info.get());
+        REQUIRE(info->GetTypeAttr(attr.put()) == S_OK);
+        CHECK(IsEqualIID(attr->guid, IID__tlvMain));
+        CHECK(attr->typekind == TKIND_DISPATCH);
+        CHECK(attr->cFuncs > 0);
+    }
     DISPID id = 0;
     LPOLESTR member = const_cast<LPOLESTR>(L"Collection");
     CHECK(info->GetIDsOfNames(&member, 1, &id) == S_OK);
@@ -205,11 +209,12 @@ TEST_CASE("Frame::ObjectsNameTheirClass")
         REQUIRE(provider);
         ComPtr<ITypeInfo> coclass;
         REQUIRE(provider->GetClassInfo(coclass.put()) == S_OK);
-        TYPEATTR* attr = nullptr;
-        REQUIRE(coclass->GetTypeAttr(&attr) == S_OK);
-        CHECK(attr->typekind == TKIND_COCLASS);
-        CHECK(IsEqualGUID(attr->guid, CLSID_tlvErr));
-        coclass->ReleaseTypeAttr(attr);
+        {
+            support::TypeAttr attr(coclass.get());
+            REQUIRE(coclass->GetTypeAttr(attr.put()) == S_OK);
+            CHECK(attr->typekind == TKIND_COCLASS);
+            CHECK(IsEqualGUID(attr->guid, CLSID_tlvErr));
+        }
         // A class without events has no event interface to name.
         IID events{};
         CHECK(err.as<IProvideClassInfo2>()->GetGUID(GUIDKIND_DEFAULT_SOURCE_DISP_IID, &events) == E_FAIL);

@@ -26,11 +26,11 @@ Outcome CallByName(IDispatch* object, const wchar_t* name, std::initializer_list
                                 &exception, &argumentError);
     if (outcome.hr == DISP_E_EXCEPTION) {
         outcome.scode = exception.scode;
-        outcome.description = support::BstrView(exception.bstrDescription);
-        outcome.source = support::BstrView(exception.bstrSource);
-        ::SysFreeString(exception.bstrDescription);
-        ::SysFreeString(exception.bstrSource);
-        ::SysFreeString(exception.bstrHelpFile);
+        const Bstr description = Bstr::Attach(exception.bstrDescription),
+                   source = Bstr::Attach(exception.bstrSource),
+                   helpFile = Bstr::Attach(exception.bstrHelpFile);
+        outcome.description = description.view();
+        outcome.source = source.view();
     }
     return outcome;
 }

@@ -49,18 +49,19 @@ void Press(std::initializer_list<WORD> keys)
 std::wstring Clipboard()
 {
     std::wstring text;
-    if (!::OpenClipboard(nullptr)) return text;
+    support::OpenedClipboard clipboard;
+    if (!clipboard.IsOpen()) return text;
     if (HANDLE data = ::GetClipboardData(CF_UNICODETEXT)) {
         support::GlobalLock<wchar_t> lock(data);
         if (lock) text = lock.get();
     }
-    ::CloseClipboard();
     return text;
 }
 
 void SetClipboard(const std::wstring& text)
 {
-    REQUIRE(::OpenClipboard(nullptr));
+    support::OpenedClipboard clipboard;
+    REQUIRE(clipboard.IsOpen());
     ::EmptyClipboard();
     support::UniqueGlobal memory(::GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t)));
     {
@@ -68,7 +69,6 @@ void SetClipboard(const std::wstring& text)
         std::copy(text.c_str(), text.c_str() + text.size() + 1, lock.get());
     }
     if (::SetClipboardData(CF_UNICODETEXT, memory.get())) memory.release();
-    ::CloseClipboard();
 }
 
 // A form with two edit boxes; each is a client's text box: its window and a

@@ -35,12 +35,11 @@ void PlaceBlock(UINT format, const std::string& bytes)
         REQUIRE(lock);
         std::memcpy(lock.get(), bytes.data(), bytes.size());
     }
-    REQUIRE(::OpenClipboard(nullptr));
+    support::OpenedClipboard clipboard;
+    REQUIRE(clipboard.IsOpen());
     ::EmptyClipboard();
-    const bool accepted = ::SetClipboardData(format, block.get()) != nullptr;
-    if (accepted) block.release();
-    ::CloseClipboard();
-    REQUIRE(accepted);
+    REQUIRE(::SetClipboardData(format, block.get()) != nullptr);
+    block.release();
 }
 
 // The bytes of a clipboard format through GetRAWData, with the size it reports.

@@ -71,36 +71,23 @@ private:
 } // namespace
 
 // The tab object's TabShown event, passed to the form while it listens.
-class frmAbout::TabEvents final : public ComObject<IDispatch> {
+class frmAbout::TabEvents final : public support::DispidEventSink<ComObject<IDispatch>> {
 public:
     explicit TabEvents(frmAbout* form) noexcept : form_(form) {}
     void Disconnect() noexcept { form_ = nullptr; }
 
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override
-    {
-        if (!count) return E_POINTER;
-        *count = 0;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override
-    {
-        return DISP_E_UNKNOWNNAME;
-    }
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID member, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*,
-                                     EXCEPINFO*, UINT*) override
+private:
+    void Event(DISPID member, const DISPPARAMS& params) noexcept override
     {
         constexpr DISPID kTabShown = 1;
-        if (member != kTabShown || !form_ || !params || params->cArgs != 1) return S_OK;
+        if (member != kTabShown || !form_ || params.cArgs != 1) return;
         try {
-            form_->TC_TabShown(vb::ToLong(vb::Deref(params->rgvarg[0])));
+            form_->TC_TabShown(vb::ToLong(vb::Deref(params.rgvarg[0])));
         } catch (...) {
             // A sink must not throw into the event source; a failed focus move changes nothing else.
         }
-        return S_OK;
     }
 
-private:
     frmAbout* form_;
 };
 

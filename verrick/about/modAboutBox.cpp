@@ -12,24 +12,16 @@
 #include "support/as.h"
 #include "support/es.h"
 #include "support/runtime_error.h"
+#include "toolkit/ole_objects.h"
 
 namespace verrick::about {
 namespace {
 
 using support::ComPtr;
+using toolkit::PictureOfBitmap;
+using toolkit::PictureOfIcon;
 
 constexpr long kRetryOnceError = 450;
-
-// A picture that owns the handle its description names: the owner lets go of it once the picture exists.
-template <typename Owner> ComPtr<IPictureDisp> MakePicture(PICTDESC& description, Owner& owner)
-{
-    description.cbSizeofstruct = sizeof description;
-    ComPtr<IPictureDisp> picture;
-    HRESULT hr = ::OleCreatePictureIndirect(&description, IID_IPictureDisp, TRUE, picture.put_void());
-    if (FAILED(hr)) support::Raise(static_cast<long>(hr), L"OleCreatePictureIndirect failed");
-    owner.release();
-    return picture;
-}
 
 // Runs one step whose run-time errors are ignored: a failing step leaves its part at its design state.
 template <typename Step> void IgnoringErrors(Step&& step)
@@ -46,24 +38,6 @@ HINSTANCE Library()
 }
 
 } // namespace
-
-ComPtr<IPictureDisp> PictureOfIcon(support::UniqueIcon icon)
-{
-    if (!icon) return {};
-    PICTDESC description{};
-    description.picType = PICTYPE_ICON;
-    description.icon.hicon = icon.get();
-    return MakePicture(description, icon);
-}
-
-ComPtr<IPictureDisp> PictureOfBitmap(support::UniqueBitmap bitmap)
-{
-    if (!bitmap) return {};
-    PICTDESC description{};
-    description.picType = PICTYPE_BITMAP;
-    description.bmp.hbitmap = bitmap.get();
-    return MakePicture(description, bitmap);
-}
 
 OLE_HANDLE PictureHandle(IPictureDisp* picture) noexcept
 {
@@ -132,18 +106,19 @@ ComPtr<IPictureDisp> DefaultPicture()
     ::GetObjectW(bitmap.get(), sizeof source, &source);
     const int width = ::MulDiv(64, dpi, 96), height = ::MulDiv(62, dpi, 96);
     support::UniqueBitmap scaled(::CreateCompatibleBitmap(screen.get(), width, height));
-    support::UniqueMemoryDC from(::CreateCompatibleDC(screen.get()));
-    support::UniqueMemoryDC to(::CreateCompatibleDC(screen.get()));
-    if (!scaled || !from || !to) return PictureOfBitmap(std::move(bitmap));
-    {
-        support::SelectedObject reading(from.get(), bitmap.get());
-        support::SelectedObject writing(to.get(), scaled.get());
-        ::SetStretchBltMode(to.get(), HALFTONE);
-        ::SetBrushOrgEx(to.get(), 0, 0, nullptr);
-        ::StretchBlt(to.get(), 0, 0, width, height, from.get(), 0, 0, source.bmWidth, source.bmHeight,
-                     SRCCOPY);
+    bool drawn = false;
+    if (scaled) {
+        support::BitmapDC from(screen.get(), bitmap.get());
+        support::BitmapDC to(screen.get(), scaled.get());
+        if (from && to) {
+            ::SetStretchBltMode(to.get(), HALFTONE);
+            ::SetBrushOrgEx(to.get(), 0, 0, nullptr);
+            ::StretchBlt(to.get(), 0, 0, width, height, from.get(), 0, 0, source.bmWidth, source.bmHeight,
+                         SRCCOPY);
+            drawn = true;
+        }
     }
-    return PictureOfBitmap(std::move(scaled));
+    return drawn ? PictureOfBitmap(std::move(scaled)) : PictureOfBitmap(std::move(bitmap));
 }
 
 void RealShowAboutBox(const AboutBoxContent& content)

@@ -45,9 +45,6 @@ struct AboutBoxContent {
 // Fills a new box, shows it modally and unloads it when it closes; blocks until then.
 void RealShowAboutBox(const AboutBoxContent& content);
 
-// Picture objects that own what they show (they destroy it when released).
-support::ComPtr<IPictureDisp> PictureOfIcon(support::UniqueIcon icon);
-support::ComPtr<IPictureDisp> PictureOfBitmap(support::UniqueBitmap bitmap);
 // A picture's handle and kind; an empty picture has handle 0, none has kind 0 or less.
 OLE_HANDLE PictureHandle(IPictureDisp* picture) noexcept;
 SHORT PictureType(IPictureDisp* picture) noexcept;

@@ -30,22 +30,6 @@ constexpr UINT kSharedZeroed = GMEM_SHARE | GMEM_ZEROINIT;
 // Blocks for raw data: fixed.
 constexpr UINT kFixed = 0;
 
-// The clipboard, opened without an owner window for one operation.
-class OpenClipboardScope {
-public:
-    OpenClipboardScope() noexcept : open_(::OpenClipboard(nullptr) != FALSE) {}
-    OpenClipboardScope(const OpenClipboardScope&) = delete;
-    OpenClipboardScope& operator=(const OpenClipboardScope&) = delete;
-    ~OpenClipboardScope()
-    {
-        if (open_) ::CloseClipboard();
-    }
-    bool IsOpen() const noexcept { return open_; }
-
-private:
-    bool open_;
-};
-
 // A block of size + spare bytes holding the given bytes; empty when it cannot be had.
 UniqueGlobal MakeBlock(UINT flags, const void* bytes, size_t size, size_t spare = 0)
 {
@@ -79,7 +63,7 @@ std::optional<std::string> ReadBlock(HANDLE data)
 std::optional<std::string> ReadFormat(UINT format)
 {
     if (!::IsClipboardFormatAvailable(format)) return std::nullopt;
-    OpenClipboardScope clipboard;
+    support::OpenedClipboard clipboard;
     if (!clipboard.IsOpen()) return std::nullopt;
     return ReadBlock(::GetClipboardData(format));
 }
@@ -88,7 +72,7 @@ bool SetBytes(UINT format, const std::string& bytes)
 {
     UniqueGlobal block = MakeBlock(kFixed, bytes.data(), bytes.size());
     if (!block) return false;
-    OpenClipboardScope clipboard;
+    support::OpenedClipboard clipboard;
     return clipboard.IsOpen() && Hand(format, std::move(block));
 }
 
@@ -130,7 +114,7 @@ UINT tlvClipboard::HtmlFormat() noexcept
 HRESULT tlvClipboard::Clear(VARIANT_BOOL* Result)
 {
     return Guard([&] {
-        OpenClipboardScope clipboard;
+        support::OpenedClipboard clipboard;
         Put(Result, clipboard.IsOpen() && ::EmptyClipboard());
     });
 }
@@ -157,7 +141,7 @@ HRESULT tlvClipboard::SetHTML(BSTR HTMLFragment, BSTR ContextHTMLStart, BSTR Con
         const std::wstring_view end = support::BstrView(ContextHTMLEnd);
         const std::string block = clipboard::BuildHtmlBlock(support::ToUtf8(start), support::ToUtf8(fragment),
                                                             support::ToUtf8(end));
-        OpenClipboardScope clipboard;
+        support::OpenedClipboard clipboard;
         if (!clipboard.IsOpen()) return;
         Put(Result, Hand(format, MakeBlock(kSharedZeroed, block.data(), block.size(), 1)));
     });
@@ -191,7 +175,7 @@ HRESULT tlvClipboard::SetText(BSTR Text, VARIANT_BOOL* Result)
     return Guard([&] {
         Put(Result, false);
         const std::wstring_view text = support::BstrView(Text);
-        OpenClipboardScope clipboard;
+        support::OpenedClipboard clipboard;
         if (!clipboard.IsOpen()) return;
         if (support::esIsHostWinNT()) {
             std::wstring unicode(text);
@@ -214,7 +198,7 @@ HRESULT tlvClipboard::GetText(VARIANT_BOOL ReturnANSIText, BSTR* Result)
     return Guard([&] {
         if (!Result) support::Raise(support::err::InvalidProcedureCall);
         *Result = nullptr;
-        OpenClipboardScope clipboard;
+        support::OpenedClipboard clipboard;
         if (!clipboard.IsOpen()) return;
         if (::IsClipboardFormatAvailable(CF_UNICODETEXT) && ReturnANSIText == VARIANT_FALSE) {
             // Tells later readers of the ANSI forms which locale the text is in; a refusal does not matter.
@@ -261,7 +245,7 @@ HRESULT tlvClipboard::GetRAWData(LONG FormatID, SAFEARRAY** Data, LONG* lpDataSi
         Put(Result, false);
         const UINT format = static_cast<UINT>(FormatID);
         if (!Data || !clipboard::IsMemoryFormat(format) || !::IsClipboardFormatAvailable(format)) return;
-        OpenClipboardScope clipboard;
+        support::OpenedClipboard clipboard;
         if (!clipboard.IsOpen()) return;
         const HANDLE data = ::GetClipboardData(format);
         if (!data) return;
@@ -310,7 +294,7 @@ HRESULT tlvClipboard::GetFormats(_Collection** Result)
     return Guard([&] {
         if (!Result) support::Raise(support::err::InvalidProcedureCall);
         *Result = nullptr;
-        OpenClipboardScope clipboard;
+        support::OpenedClipboard clipboard;
         if (!clipboard.IsOpen()) return;
         auto formats = MakeObject<Collection>();
         for (UINT format = ::EnumClipboardFormats(0); format; format = ::EnumClipboardFormats(format))

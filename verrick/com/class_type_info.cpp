@@ -20,8 +20,7 @@ public:
         if (FAILED(hr) || id != MEMBERID_NIL || !name) return hr;
         BSTR own = ::SysAllocString(name_.c_str());
         if (!own) return hr;
-        ::SysFreeString(*name);
-        *name = own;
+        support::Bstr::Attach(std::exchange(*name, own)); // the inner name goes
         return hr;
     }
 

@@ -28,24 +28,10 @@ struct ParamType {
     bool byRef = false;
 };
 
-class TypeAttr {
+// The attributes of a type information, fetched at once; empty when it lends none.
+class FetchedTypeAttr : public support::TypeAttr {
 public:
-    explicit TypeAttr(ITypeInfo* info) noexcept : info_(info)
-    {
-        if (FAILED(info_->GetTypeAttr(&attr_))) attr_ = nullptr;
-    }
-    ~TypeAttr()
-    {
-        if (attr_) info_->ReleaseTypeAttr(attr_);
-    }
-    TypeAttr(const TypeAttr&) = delete;
-    TypeAttr& operator=(const TypeAttr&) = delete;
-    const TYPEATTR* operator->() const noexcept { return attr_; }
-    explicit operator bool() const noexcept { return attr_ != nullptr; }
-
-private:
-    ITypeInfo* info_;
-    TYPEATTR* attr_ = nullptr;
+    explicit FetchedTypeAttr(ITypeInfo* info) noexcept : support::TypeAttr(info) { info->GetTypeAttr(put()); }
 };
 
 std::optional<ValueType> ResolveValue(ITypeInfo* info, const TYPEDESC& type);
@@ -56,7 +42,7 @@ std::optional<ValueType> ResolveInterface(ITypeInfo* info, HREFTYPE reference)
 {
     ComPtr<ITypeInfo> target;
     if (FAILED(info->GetRefTypeInfo(reference, target.put()))) return ValueType{VT_DISPATCH, IID_NULL};
-    TypeAttr attr(target.get());
+    FetchedTypeAttr attr(target.get());
     if (!attr) return ValueType{VT_DISPATCH, IID_NULL};
     switch (attr->typekind) {
     case TKIND_DISPATCH: return ValueType{VT_DISPATCH, attr->guid};
@@ -73,7 +59,7 @@ std::optional<ValueType> ResolveUserDefined(ITypeInfo* info, HREFTYPE reference)
 {
     ComPtr<ITypeInfo> target;
     if (FAILED(info->GetRefTypeInfo(reference, target.put()))) return std::nullopt;
-    TypeAttr attr(target.get());
+    FetchedTypeAttr attr(target.get());
     if (!attr) return std::nullopt;
     switch (attr->typekind) {
     case TKIND_ENUM: return ValueType{VT_I4, IID_NULL};
@@ -89,7 +75,7 @@ std::optional<ValueType> ResolveValue(ITypeInfo* info, const TYPEDESC& type)
         if (type.lptdesc->vt == VT_USERDEFINED) {
             ComPtr<ITypeInfo> target;
             if (FAILED(info->GetRefTypeInfo(type.lptdesc->hreftype, target.put()))) return std::nullopt;
-            TypeAttr attr(target.get());
+            FetchedTypeAttr attr(target.get());
             if (!attr || attr->typekind == TKIND_ENUM || attr->typekind == TKIND_RECORD) return std::nullopt;
             return ResolveInterface(info, type.lptdesc->hreftype);
         }
@@ -304,7 +290,7 @@ ComPtr<ITypeInfo> DefaultClassOf(ITypeLib* library, REFIID iid)
         if (FAILED(library->GetTypeInfoType(i, &kind)) || kind != TKIND_COCLASS) continue;
         ComPtr<ITypeInfo> coclass;
         if (FAILED(library->GetTypeInfo(i, coclass.put()))) continue;
-        TypeAttr attr(coclass.get());
+        FetchedTypeAttr attr(coclass.get());
         if (!attr) continue;
         for (UINT k = 0; k < attr->cImplTypes; ++k) {
             INT flags = 0;
@@ -314,7 +300,7 @@ ComPtr<ITypeInfo> DefaultClassOf(ITypeLib* library, REFIID iid)
                 (flags & IMPLTYPEFLAG_FSOURCE) || FAILED(coclass->GetRefTypeOfImplType(k, &reference)) ||
                 FAILED(coclass->GetRefTypeInfo(reference, implemented.put())))
                 continue;
-            TypeAttr implementedAttr(implemented.get());
+            FetchedTypeAttr implementedAttr(implemented.get());
             if (implementedAttr && IsEqualIID(implementedAttr->guid, iid)) return coclass;
         }
     }
@@ -328,6 +314,247 @@ std::wstring NameOf(ITypeInfo* info)
     return std::wstring(name.view());
 }
 
+// The shape of a member's parameter list.
+struct Signature {
+    int count = 0;       // every parameter, the return value's included
+    int retval = -1;     // the return value's index; -1 when there is none
+    int inputs = 0;      // the parameters a caller passes
+    bool vararg = false; // the last input is a ParamArray
+    int fixed = 0;       // the inputs before the ParamArray
+
+    explicit Signature(const FUNCDESC& function) noexcept : count(function.cParams)
+    {
+        if (count > 0 && (function.lprgelemdescParam[count - 1].paramdesc.wParamFlags & PARAMFLAG_FRETVAL))
+            retval = count - 1;
+        inputs = retval >= 0 ? count - 1 : count;
+        vararg = function.cParamsOpt == -1 && inputs > 0;
+        fixed = vararg ? inputs - 1 : inputs;
+    }
+};
+
+// Which argument feeds which parameter, and where in rgvarg it lies.
+struct ArgumentMap {
+    std::vector<VARIANT*> sources;
+    std::vector<UINT> sourceIndex;
+    UINT positional = 0;
+};
+
+HRESULT MapArguments(const DISPPARAMS& params, const Signature& signature, ArgumentMap& map,
+                     UINT* argumentError)
+{
+    const UINT total = params.cArgs;
+    const UINT named = params.cNamedArgs;
+    if (named > total || (total && !params.rgvarg) || (named && !params.rgdispidNamedArgs))
+        return E_INVALIDARG;
+    for (UINT k = 0; k < total; ++k)
+        if (!IsWellFormed(params.rgvarg[k])) {
+            if (argumentError) *argumentError = k;
+            return E_INVALIDARG;
+        }
+    const UINT positional = total - named;
+    if (!signature.vararg && positional > static_cast<UINT>(signature.inputs)) return DISP_E_BADPARAMCOUNT;
+
+    // Positional arguments come last in rgvarg, in reverse.
+    map.positional = positional;
+    map.sources.assign(signature.count, nullptr);
+    map.sourceIndex.assign(signature.count, 0);
+    for (UINT i = 0; i < positional && static_cast<int>(i) < signature.fixed; ++i) {
+        map.sources[i] = &params.rgvarg[total - 1 - i];
+        map.sourceIndex[i] = total - 1 - i;
+    }
+    for (UINT k = 0; k < named; ++k) {
+        DISPID id = params.rgdispidNamedArgs[k];
+        int index = id == DISPID_PROPERTYPUT ? signature.inputs - 1 : static_cast<int>(id);
+        if (index < 0 || index >= signature.fixed ||
+            (id != DISPID_PROPERTYPUT && signature.vararg && index >= signature.fixed) ||
+            map.sources[index]) {
+            if (argumentError) *argumentError = k;
+            return DISP_E_PARAMNOTFOUND;
+        }
+        map.sources[index] = &params.rgvarg[k];
+        map.sourceIndex[index] = k;
+    }
+    return S_OK;
+}
+
+// An omitted optional parameter: its declared default, a missing Variant, or its type's zero.
+HRESULT PassOmitted(const ELEMDESC& element, const ParamType& type, Slot& slot)
+{
+    const VARTYPE vt = type.value.vt;
+    if ((element.paramdesc.wParamFlags & PARAMFLAG_FHASDEFAULT) && element.paramdesc.pparamdescex) {
+        HRESULT hr = Coerce(&element.paramdesc.pparamdescex->varDefaultValue, type.value, slot.owned);
+        if (FAILED(hr)) return hr;
+    } else if (vt == VT_VARIANT) {
+        slot.owned = Variant::Missing();
+    } else {
+        MakeZero(slot.owned, vt);
+    }
+    if (type.byRef)
+        slot.PassPointer(ValuePointer(slot.owned.get(), vt));
+    else
+        slot.PassValue(*slot.owned, vt);
+    return S_OK;
+}
+
+HRESULT PassByValue(VARIANT* source, const ParamType& type, Slot& slot)
+{
+    const VARTYPE vt = type.value.vt;
+    VARIANT* value = Deref(source);
+    if (vt == VT_VARIANT) {
+        slot.PassValue(*value, VT_VARIANT);
+    } else if ((vt & VT_ARRAY) && value->vt == vt) {
+        slot.PassValue(*value, vt);
+    } else {
+        HRESULT hr = Coerce(source, type.value, slot.owned);
+        if (FAILED(hr)) return hr;
+        slot.PassValue(*slot.owned, vt);
+    }
+    return S_OK;
+}
+
+// The caller's own storage where its type is the parameter's; otherwise a
+// converted copy, written back afterwards when the parameter is [out].
+HRESULT PassByReference(VARIANT* source, const ParamType& type, USHORT paramFlags, Slot& slot)
+{
+    const VARTYPE vt = type.value.vt;
+    const bool anyObject = IsEqualIID(type.value.iid, IID_NULL);
+    if (vt == VT_VARIANT) {
+        if (source->vt == (VT_BYREF | VT_VARIANT)) {
+            slot.PassPointer(source->pvarVal);
+            slot.writable = source->pvarVal;
+        } else {
+            slot.owned = Variant::CopyOf(*source);
+            slot.PassPointer(slot.owned.get());
+        }
+    } else if (source->vt == (VT_BYREF | vt) && anyObject) {
+        slot.Borrow(source->byref, source);
+    } else if (source->vt == (VT_BYREF | VT_VARIANT)) {
+        VARIANT* inner = Deref(source);
+        if (inner->vt == vt && anyObject) {
+            slot.Borrow(ValuePointer(inner, vt), inner);
+        } else if (inner->vt == (VT_BYREF | vt) && anyObject) {
+            slot.Borrow(inner->byref, inner);
+        } else {
+            HRESULT hr = Coerce(inner, type.value, slot.owned);
+            if (FAILED(hr)) return hr;
+            slot.PassPointer(ValuePointer(slot.owned.get(), vt));
+            if (paramFlags & PARAMFLAG_FOUT) {
+                slot.writeBack = inner;
+                slot.writeBackType = vt;
+            }
+        }
+    } else if ((vt & VT_ARRAY) && source->vt == vt && !(paramFlags & PARAMFLAG_FOUT)) {
+        // An array passed by value stays the caller's: only a callee that
+        // never replaces it may read it in place; one that may gets a copy.
+        slot.borrowedArray = source->parray;
+        slot.PassPointer(&slot.borrowedArray);
+        slot.borrowed = &source->parray;
+        slot.borrowedFrom = source;
+    } else {
+        HRESULT hr = Coerce(source, type.value, slot.owned);
+        if (FAILED(hr)) return hr;
+        slot.PassPointer(ValuePointer(slot.owned.get(), vt));
+    }
+    return S_OK;
+}
+
+// One fixed parameter made ready from its argument (null when none was passed).
+HRESULT PrepareParameter(ITypeInfo* info, const ELEMDESC& element, VARIANT* source, Slot& slot)
+{
+    auto type = ResolveParam(info, element.tdesc);
+    if (!type) return DISP_E_BADVARTYPE;
+    const USHORT paramFlags = element.paramdesc.wParamFlags;
+    const bool optional = paramFlags & (PARAMFLAG_FOPT | PARAMFLAG_FHASDEFAULT);
+    if (!source || (IsMissing(*Deref(source)) && optional)) {
+        if (!optional) return DISP_E_PARAMNOTOPTIONAL;
+        return PassOmitted(element, *type, slot);
+    }
+    if (!type->byRef) return PassByValue(source, *type, slot);
+    return PassByReference(source, *type, paramFlags, slot);
+}
+
+// Whether a value the callee reads in place lies in a variable that another
+// argument hands it to replace (one variable passed twice, as the array and
+// as IsFound).
+bool IsAliased(const std::vector<Slot>& slots, int reader, int fixed) noexcept
+{
+    for (int j = 0; j < fixed; ++j) {
+        VARIANT* target = slots[j].writable;
+        for (int depth = 0; j != reader && target && depth <= kMaxReferenceDepth; ++depth) {
+            if (PointsInto(slots[reader].borrowed, target)) return true;
+            target = target->vt == (VT_BYREF | VT_VARIANT) ? target->pvarVal : nullptr;
+        }
+    }
+    return false;
+}
+
+// The reader gets a copy of its own, which outlives the call.
+HRESULT CopyReader(ITypeInfo* info, const ELEMDESC& element, Slot& reader)
+{
+    auto type = ResolveParam(info, element.tdesc);
+    if (!type) return DISP_E_BADVARTYPE;
+    HRESULT hr = Coerce(reader.borrowedFrom, type->value, reader.owned);
+    if (FAILED(hr)) return hr;
+    reader.borrowed = nullptr;
+    reader.borrowedArray = nullptr;
+    reader.PassPointer(ValuePointer(reader.owned.get(), type->value.vt));
+    return S_OK;
+}
+
+// The ParamArray: every positional argument past the fixed ones, 0-based.
+HRESULT PassParamArray(const DISPPARAMS& params, UINT positional, int fixed, const ELEMDESC& element,
+                       Slot& slot)
+{
+    const UINT extra = positional > static_cast<UINT>(fixed) ? positional - fixed : 0;
+    SafeArray array = SafeArray::Vector(VT_VARIANT, 0, extra);
+    {
+        SafeArrayData<VARIANT> data(array.get());
+        for (UINT j = 0; j < extra; ++j) {
+            HRESULT hr = ::VariantCopyInd(&data[j], &params.rgvarg[params.cArgs - 1 - (fixed + j)]);
+            if (FAILED(hr)) return hr;
+        }
+    }
+    slot.owned = Variant::Array(VT_VARIANT, array.release());
+    if (element.tdesc.vt == VT_PTR)
+        slot.PassPointer(&slot.owned.get()->parray);
+    else
+        slot.PassValue(*slot.owned, VT_ARRAY | VT_VARIANT);
+    return S_OK;
+}
+
+// The return value's slot, zero until the callee fills it.
+HRESULT PrepareReturn(ITypeInfo* info, const ELEMDESC& element, Slot& slot)
+{
+    auto type = ResolveParam(info, element.tdesc);
+    if (!type || !type->byRef) return DISP_E_BADVARTYPE;
+    MakeZero(slot.owned, type->value.vt);
+    slot.PassPointer(ValuePointer(slot.owned.get(), type->value.vt));
+    return S_OK;
+}
+
+// Calls the method through the vtable: the call's own failure, or S_OK and
+// the HRESULT the method returned.
+HRESULT CallThroughVtable(void* instance, const FUNCDESC& function, std::vector<Slot>& slots,
+                          HRESULT& returned)
+{
+    const size_t count = slots.size();
+    std::vector<VARTYPE> types(count);
+    std::vector<VARIANTARG*> arguments(count);
+    for (size_t i = 0; i < count; ++i) {
+        types[i] = slots[i].callType;
+        arguments[i] = &slots[i].call;
+    }
+    VARIANT result;
+    ::VariantInit(&result);
+    // Error info found after the call is the callee's, never one left from earlier.
+    ::SetErrorInfo(0, nullptr);
+    HRESULT hr = ::DispCallFunc(instance, function.oVft & 0xFFFC, function.callconv, VT_UI4,
+                                static_cast<UINT>(count), types.data(), arguments.data(), &result);
+    if (FAILED(hr)) return hr;
+    returned = static_cast<HRESULT>(result.ulVal);
+    return S_OK;
+}
+
 } // namespace
 
 std::unique_ptr<DispatchTable> DispatchTable::Load(ITypeLib* library, REFIID iid)
@@ -337,7 +564,7 @@ std::unique_ptr<DispatchTable> DispatchTable::Load(ITypeLib* library, REFIID iid
     std::unique_ptr<DispatchTable> table(new DispatchTable);
     table->iid_ = iid;
     {
-        TypeAttr attr(info.get());
+        FetchedTypeAttr attr(info.get());
         if (!attr || !(attr->wTypeFlags & TYPEFLAG_FDUAL)) return nullptr;
         HREFTYPE other = 0;
         ComPtr<ITypeInfo> otherInfo;
@@ -359,32 +586,29 @@ std::unique_ptr<DispatchTable> DispatchTable::Load(ITypeLib* library, REFIID iid
         table->className_ = NameOf(table->dispatchInfo_.get());
         if (!table->className_.empty() && table->className_.front() == L'_') table->className_.erase(0, 1);
     }
-    TypeAttr attr(table->vtableInfo_.get());
+    FetchedTypeAttr attr(table->vtableInfo_.get());
     if (!attr) return nullptr;
     table->members_.reserve(attr->cFuncs);
     for (UINT i = 0; i < attr->cFuncs; ++i) {
-        FUNCDESC* description = nullptr;
-        if (FAILED(table->vtableInfo_->GetFuncDesc(i, &description))) return nullptr;
-        table->members_.push_back({description->memid, description->invkind, description});
+        support::FuncDesc description(table->vtableInfo_.get());
+        if (FAILED(table->vtableInfo_->GetFuncDesc(i, description.put()))) return nullptr;
+        const MEMBERID id = description->memid;
+        table->members_.push_back({id, description->invkind, std::move(description)});
         support::Bstr name;
         UINT names = 0;
-        if (SUCCEEDED(table->vtableInfo_->GetNames(description->memid, name.put(), 1, &names)) && names == 1)
-            table->names_.push_back({std::wstring(name.view()), description->memid});
+        if (SUCCEEDED(table->vtableInfo_->GetNames(id, name.put(), 1, &names)) && names == 1)
+            table->names_.push_back({std::wstring(name.view()), id});
     }
     return table;
 }
 
-DispatchTable::~DispatchTable()
-{
-    for (const Member& member : members_)
-        vtableInfo_->ReleaseFuncDesc(member.description);
-}
+DispatchTable::~DispatchTable() = default;
 
 const FUNCDESC* DispatchTable::Find(DISPID member, WORD flags) const noexcept
 {
     auto find = [&](INVOKEKIND kind) -> const FUNCDESC* {
         for (const Member& entry : members_)
-            if (entry.id == member && entry.kind == kind) return entry.description;
+            if (entry.id == member && entry.kind == kind) return entry.description.get();
         return nullptr;
     };
     const FUNCDESC* found = nullptr;
@@ -438,201 +662,43 @@ try {
     if (!params) params = &none;
     const FUNCDESC* function = Find(member, flags);
     if (!function) return DISP_E_MEMBERNOTFOUND;
+    const Signature signature(*function);
 
-    const int count = function->cParams;
-    int retval = -1;
-    if (count > 0 && (function->lprgelemdescParam[count - 1].paramdesc.wParamFlags & PARAMFLAG_FRETVAL))
-        retval = count - 1;
-    const int inputs = retval >= 0 ? count - 1 : count;
-    const bool vararg = function->cParamsOpt == -1 && inputs > 0;
-    const int fixed = vararg ? inputs - 1 : inputs;
-
-    const UINT total = params->cArgs;
-    const UINT named = params->cNamedArgs;
-    if (named > total || (total && !params->rgvarg) || (named && !params->rgdispidNamedArgs))
-        return E_INVALIDARG;
-    for (UINT k = 0; k < total; ++k)
-        if (!IsWellFormed(params->rgvarg[k])) {
-            if (argumentError) *argumentError = k;
-            return E_INVALIDARG;
-        }
-    const UINT positional = total - named;
-    if (!vararg && positional > static_cast<UINT>(inputs)) return DISP_E_BADPARAMCOUNT;
-
-    // Which argument feeds which parameter: positional ones come last in rgvarg, in reverse.
-    std::vector<VARIANT*> sources(count, nullptr);
-    std::vector<UINT> sourceIndex(count, 0);
-    for (UINT i = 0; i < positional && static_cast<int>(i) < fixed; ++i) {
-        sources[i] = &params->rgvarg[total - 1 - i];
-        sourceIndex[i] = total - 1 - i;
-    }
-    for (UINT k = 0; k < named; ++k) {
-        DISPID id = params->rgdispidNamedArgs[k];
-        int index = id == DISPID_PROPERTYPUT ? inputs - 1 : static_cast<int>(id);
-        if (index < 0 || index >= fixed || (id != DISPID_PROPERTYPUT && vararg && index >= fixed) ||
-            sources[index]) {
-            if (argumentError) *argumentError = k;
-            return DISP_E_PARAMNOTFOUND;
-        }
-        sources[index] = &params->rgvarg[k];
-        sourceIndex[index] = k;
-    }
-
-    std::vector<Slot> slots(count);
-    auto fail = [&](HRESULT hr, int index) {
-        if (argumentError) *argumentError = sourceIndex[index];
-        return hr;
-    };
-
-    for (int i = 0; i < fixed; ++i) {
-        const ELEMDESC& element = function->lprgelemdescParam[i];
-        auto type = ResolveParam(vtableInfo_.get(), element.tdesc);
-        if (!type) return fail(DISP_E_BADVARTYPE, i);
-        const USHORT paramFlags = element.paramdesc.wParamFlags;
-        const bool optional = paramFlags & (PARAMFLAG_FOPT | PARAMFLAG_FHASDEFAULT);
-        const VARTYPE vt = type->value.vt;
-        Slot& slot = slots[i];
-        VARIANT* source = sources[i];
-
-        if (!source || (IsMissing(*Deref(source)) && optional)) {
-            if (!optional) return fail(DISP_E_PARAMNOTOPTIONAL, i);
-            if ((paramFlags & PARAMFLAG_FHASDEFAULT) && element.paramdesc.pparamdescex) {
-                HRESULT hr =
-                    Coerce(&element.paramdesc.pparamdescex->varDefaultValue, type->value, slot.owned);
-                if (FAILED(hr)) return fail(hr, i);
-            } else if (vt == VT_VARIANT) {
-                slot.owned = Variant::Missing();
-            } else {
-                MakeZero(slot.owned, vt);
-            }
-            if (type->byRef)
-                slot.PassPointer(ValuePointer(slot.owned.get(), vt));
-            else
-                slot.PassValue(*slot.owned, vt);
-            continue;
-        }
-
-        if (!type->byRef) {
-            VARIANT* value = Deref(source);
-            if (vt == VT_VARIANT) {
-                slot.PassValue(*value, VT_VARIANT);
-            } else if ((vt & VT_ARRAY) && value->vt == vt) {
-                slot.PassValue(*value, vt);
-            } else {
-                HRESULT hr = Coerce(source, type->value, slot.owned);
-                if (FAILED(hr)) return fail(hr, i);
-                slot.PassValue(*slot.owned, vt);
-            }
-            continue;
-        }
-
-        const bool anyObject = IsEqualIID(type->value.iid, IID_NULL);
-        if (vt == VT_VARIANT) {
-            if (source->vt == (VT_BYREF | VT_VARIANT)) {
-                slot.PassPointer(source->pvarVal);
-                slot.writable = source->pvarVal;
-            } else {
-                slot.owned = Variant::CopyOf(*source);
-                slot.PassPointer(slot.owned.get());
-            }
-        } else if (source->vt == (VT_BYREF | vt) && anyObject) {
-            slot.Borrow(source->byref, source);
-        } else if (source->vt == (VT_BYREF | VT_VARIANT)) {
-            VARIANT* inner = Deref(source);
-            if (inner->vt == vt && anyObject) {
-                slot.Borrow(ValuePointer(inner, vt), inner);
-            } else if (inner->vt == (VT_BYREF | vt) && anyObject) {
-                slot.Borrow(inner->byref, inner);
-            } else {
-                HRESULT hr = Coerce(inner, type->value, slot.owned);
-                if (FAILED(hr)) return fail(hr, i);
-                slot.PassPointer(ValuePointer(slot.owned.get(), vt));
-                if (paramFlags & PARAMFLAG_FOUT) {
-                    slot.writeBack = inner;
-                    slot.writeBackType = vt;
-                }
-            }
-        } else if ((vt & VT_ARRAY) && source->vt == vt && !(paramFlags & PARAMFLAG_FOUT)) {
-            // An array passed by value stays the caller's: only a callee that
-            // never replaces it may read it in place; one that may gets a copy.
-            slot.borrowedArray = source->parray;
-            slot.PassPointer(&slot.borrowedArray);
-            slot.borrowed = &source->parray;
-            slot.borrowedFrom = source;
-        } else {
-            HRESULT hr = Coerce(source, type->value, slot.owned);
-            if (FAILED(hr)) return fail(hr, i);
-            slot.PassPointer(ValuePointer(slot.owned.get(), vt));
-        }
-    }
-
-    // A value read in place must outlive the call: when another argument hands
-    // the callee the same variable to replace (one variable passed twice, as
-    // the array and as IsFound), the reader gets a copy of its own instead.
-    for (int i = 0; i < fixed; ++i) {
-        Slot& reader = slots[i];
-        if (!reader.borrowed) continue;
-        bool aliased = false;
-        for (int j = 0; j < fixed && !aliased; ++j) {
-            VARIANT* target = slots[j].writable;
-            for (int depth = 0; j != i && target && depth <= kMaxReferenceDepth; ++depth) {
-                if (PointsInto(reader.borrowed, target)) aliased = true;
-                target = target->vt == (VT_BYREF | VT_VARIANT) ? target->pvarVal : nullptr;
-            }
-        }
-        if (!aliased) continue;
-        auto type = ResolveParam(vtableInfo_.get(), function->lprgelemdescParam[i].tdesc);
-        if (!type) return fail(DISP_E_BADVARTYPE, i);
-        HRESULT hr = Coerce(reader.borrowedFrom, type->value, reader.owned);
-        if (FAILED(hr)) return fail(hr, i);
-        reader.borrowed = nullptr;
-        reader.borrowedArray = nullptr;
-        reader.PassPointer(ValuePointer(reader.owned.get(), type->value.vt));
-    }
-
-    if (vararg) {
-        // The ParamArray: every positional argument past the fixed ones, 0-based.
-        const int index = inputs - 1;
-        const UINT extra = positional > static_cast<UINT>(fixed) ? positional - fixed : 0;
-        SafeArray array = SafeArray::Vector(VT_VARIANT, 0, extra);
-        {
-            SafeArrayData<VARIANT> data(array.get());
-            for (UINT j = 0; j < extra; ++j) {
-                HRESULT hr = ::VariantCopyInd(&data[j], &params->rgvarg[total - 1 - (fixed + j)]);
-                if (FAILED(hr)) return hr;
-            }
-        }
-        Slot& slot = slots[index];
-        slot.owned = Variant::Array(VT_VARIANT, array.release());
-        if (function->lprgelemdescParam[index].tdesc.vt == VT_PTR)
-            slot.PassPointer(&slot.owned.get()->parray);
-        else
-            slot.PassValue(*slot.owned, VT_ARRAY | VT_VARIANT);
-    }
-
-    ValueType returnType;
-    if (retval >= 0) {
-        auto type = ResolveParam(vtableInfo_.get(), function->lprgelemdescParam[retval].tdesc);
-        if (!type || !type->byRef) return DISP_E_BADVARTYPE;
-        returnType = type->value;
-        MakeZero(slots[retval].owned, returnType.vt);
-        slots[retval].PassPointer(ValuePointer(slots[retval].owned.get(), returnType.vt));
-    }
-
-    std::vector<VARTYPE> types(count);
-    std::vector<VARIANTARG*> arguments(count);
-    for (int i = 0; i < count; ++i) {
-        types[i] = slots[i].callType;
-        arguments[i] = &slots[i].call;
-    }
-    VARIANT returned;
-    ::VariantInit(&returned);
-    // Error info found after the call is the callee's, never one left from earlier.
-    ::SetErrorInfo(0, nullptr);
-    HRESULT hr = ::DispCallFunc(instance, function->oVft & 0xFFFC, function->callconv, VT_UI4,
-                                static_cast<UINT>(count), types.data(), arguments.data(), &returned);
+    ArgumentMap map;
+    HRESULT hr = MapArguments(*params, signature, map, argumentError);
     if (FAILED(hr)) return hr;
-    hr = static_cast<HRESULT>(returned.ulVal);
+
+    std::vector<Slot> slots(signature.count);
+    auto fail = [&](HRESULT failure, int index) {
+        if (argumentError) *argumentError = map.sourceIndex[index];
+        return failure;
+    };
+    for (int i = 0; i < signature.fixed; ++i) {
+        hr = PrepareParameter(vtableInfo_.get(), function->lprgelemdescParam[i], map.sources[i], slots[i]);
+        if (FAILED(hr)) return fail(hr, i);
+    }
+    // A value read in place must outlive the call.
+    for (int i = 0; i < signature.fixed; ++i) {
+        if (!slots[i].borrowed || !IsAliased(slots, i, signature.fixed)) continue;
+        hr = CopyReader(vtableInfo_.get(), function->lprgelemdescParam[i], slots[i]);
+        if (FAILED(hr)) return fail(hr, i);
+    }
+    if (signature.vararg) {
+        const int index = signature.inputs - 1;
+        hr = PassParamArray(*params, map.positional, signature.fixed, function->lprgelemdescParam[index],
+                            slots[index]);
+        if (FAILED(hr)) return hr;
+    }
+    const int retval = signature.retval;
+    if (retval >= 0) {
+        hr = PrepareReturn(vtableInfo_.get(), function->lprgelemdescParam[retval], slots[retval]);
+        if (FAILED(hr)) return hr;
+    }
+
+    HRESULT returned = S_OK;
+    hr = CallThroughVtable(instance, *function, slots, returned);
+    if (FAILED(hr)) return hr;
+    hr = returned;
 
     for (Slot& slot : slots) {
         if (!slot.writeBack) continue;

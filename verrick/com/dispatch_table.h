@@ -46,7 +46,7 @@ private:
     struct Member {
         MEMBERID id;
         INVOKEKIND kind;
-        FUNCDESC* description;
+        support::FuncDesc description;
     };
 
     // A member's name, for the lookups a script makes before every call.

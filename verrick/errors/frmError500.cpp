@@ -56,10 +56,9 @@ HDC frmError500::SurfaceDC()
         // As large as the dialog can grow: the screen.
         const int width = ::GetSystemMetrics(SM_CXSCREEN), height = ::GetSystemMetrics(SM_CYSCREEN);
         support::WindowDC screen(nullptr);
-        surface_.reset(::CreateCompatibleDC(screen.get()));
         surfaceBitmap_.reset(::CreateCompatibleBitmap(screen.get(), width, height));
+        surface_ = support::BitmapDC(screen.get(), surfaceBitmap_.get());
         if (!surface_ || !surfaceBitmap_) support::RaiseLastWin32(L"CreateCompatibleBitmap");
-        surfaceSelection_.emplace(surface_.get(), surfaceBitmap_.get());
         RECT all{0, 0, width, height};
         ::FillRect(surface_.get(), &all, ::GetSysColorBrush(COLOR_BTNFACE));
     }

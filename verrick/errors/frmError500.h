@@ -5,7 +5,6 @@
 
 #include <windows.h>
 
-#include <optional>
 #include <string>
 
 #include "toolkit/command_button.h"
@@ -50,9 +49,8 @@ private:
     void cmdButton_Click(int index);
 
     long long elapsedTicks_ = 0;
-    support::UniqueMemoryDC surface_;
     support::UniqueBitmap surfaceBitmap_;
-    std::optional<support::SelectedObject> surfaceSelection_;
+    support::BitmapDC surface_;
 };
 
 } // namespace verrick::errors

@@ -9,6 +9,8 @@
 #include "verrick/com/late_bound.h"
 #include "verrick/com/vb_values.h"
 
+#include "toolkit/ole_objects.h"
+
 namespace verrick {
 namespace {
 
@@ -22,13 +24,12 @@ ComPtr<IDispatch> NewCollection()
 // Tahoma 9 points, Cyrillic, weight 100 (set last, as the original settings did).
 ComPtr<IFontDisp> DefaultFont()
 {
-    FONTDESC description{sizeof description};
-    description.lpstrName = const_cast<LPOLESTR>(L"Tahoma");
-    description.cySize.int64 = 90000;
-    description.sWeight = FW_NORMAL;
-    description.sCharset = RUSSIAN_CHARSET;
+    toolkit::FontSpec spec;
+    spec.Name = L"Tahoma";
+    spec.Size = 9;
+    spec.Charset = RUSSIAN_CHARSET;
     ComPtr<IFont> font;
-    if (FAILED(::OleCreateFontIndirect(&description, IID_IFont, font.put_void()))) return {};
+    if (FAILED(toolkit::MakeOleFont(spec, font))) return {};
     font->put_Weight(100);
     return font.as<IFontDisp>();
 }

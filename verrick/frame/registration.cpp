@@ -158,25 +158,25 @@ HRESULT ReadLibrary(LibraryFacts& facts)
     support::ComPtr<ITypeLib> library;
     HRESULT hr = GetTypeLibrary(library.put());
     if (FAILED(hr)) return hr;
-    TLIBATTR* attr = nullptr;
-    hr = library->GetLibAttr(&attr);
-    if (FAILED(hr)) return hr;
-    facts.libid = attr->guid;
-    facts.major = attr->wMajorVerNum;
-    facts.minor = attr->wMinorVerNum;
-    facts.lcid = attr->lcid;
-    library->ReleaseTLibAttr(attr);
+    {
+        support::TypeLibAttr attr(library.get());
+        hr = library->GetLibAttr(attr.put());
+        if (FAILED(hr)) return hr;
+        facts.libid = attr->guid;
+        facts.major = attr->wMajorVerNum;
+        facts.minor = attr->wMinorVerNum;
+        facts.lcid = attr->lcid;
+    }
 
     for (UINT i = 0, count = library->GetTypeInfoCount(); i < count; ++i) {
         support::ComPtr<ITypeInfo> info;
         if (FAILED(library->GetTypeInfo(i, info.put()))) continue;
-        TYPEATTR* type = nullptr;
-        if (FAILED(info->GetTypeAttr(&type))) continue;
+        support::TypeAttr type(info.get());
+        if (FAILED(info->GetTypeAttr(type.put()))) continue;
         bool automation = type->typekind == TKIND_DISPATCH ||
                           (type->typekind == TKIND_INTERFACE &&
                            (type->wTypeFlags & (TYPEFLAG_FDUAL | TYPEFLAG_FOLEAUTOMATION)));
         GUID iid = type->guid;
-        info->ReleaseTypeAttr(type);
         if (!automation) continue;
         support::Bstr name;
         library->GetDocumentation(static_cast<INT>(i), name.put(), nullptr, nullptr, nullptr);

@@ -10,6 +10,7 @@
 
 #include "support/as.h"
 #include "support/runtime_error.h"
+#include "toolkit/ole_objects.h"
 
 namespace verrick {
 namespace {
@@ -65,8 +66,8 @@ HRESULT tlvMain::ShowAboutBox(IDispatch* Form, IDispatch* AppObject, BSTR Descri
             ComPtr<IDispatch> form = late::RequireObject(Form);
             // A Long holds a window handle in both widths: USER handles are 32-bit significant.
             HWND window = static_cast<HWND>(LongToHandle(vb::ToLong(*late::Get(form.get(), L"hWnd").get())));
-            content.Icon = about::PictureOfIcon(support::asGetWindowIcon(window));
-            content.SmallIcon = about::PictureOfIcon(support::asGetWindowIconSmall(window));
+            content.Icon = toolkit::PictureOfIcon(support::asGetWindowIcon(window));
+            content.SmallIcon = toolkit::PictureOfIcon(support::asGetWindowIconSmall(window));
         } catch (const support::RuntimeError&) {
         }
         if (!content.SmallIcon) content.SmallIcon = content.Icon; // as ShowAboutBox2 does

@@ -6,6 +6,7 @@
 #include "support/com.h"
 #include "support/handles.h"
 #include "support/runtime_error.h"
+#include "toolkit/ole_objects.h"
 #include "verrick/com/late_bound.h"
 #include "verrick/frame/tlvMain.h"
 #include "verrick/com/vb_values.h"
@@ -96,15 +97,7 @@ ComPtr<IPictureDisp> PictureFromCursor(HCURSOR cursor)
 {
     support::UniqueIcon copy(::CopyIcon(cursor));
     if (!copy) support::RaiseLastWin32(L"CopyIcon");
-    PICTDESC description{};
-    description.cbSizeofstruct = sizeof(description);
-    description.picType = PICTYPE_ICON;
-    description.icon.hicon = copy.get();
-    ComPtr<IPictureDisp> picture;
-    HRESULT hr = ::OleCreatePictureIndirect(&description, IID_IPictureDisp, TRUE, picture.put_void());
-    if (FAILED(hr)) support::Raise(static_cast<long>(hr), L"OleCreatePictureIndirect failed");
-    copy.release();
-    return picture;
+    return toolkit::PictureOfIcon(std::move(copy));
 }
 
 // The hand cursor of user32 (resource #114), or the system hand where user32 has none.
