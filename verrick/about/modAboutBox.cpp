@@ -18,7 +18,8 @@ namespace {
 
 using support::ComPtr;
 
-constexpr long kRetryOnceError = 450;
+// The one error after which showing the box is tried again.
+constexpr long kRetryOnceError = support::err::WrongNumberOfArguments;
 
 // A picture that owns the handle its description names: the owner lets go of it once the picture exists.
 template <typename Owner> ComPtr<IPictureDisp> MakePicture(PICTDESC& description, Owner& owner)
@@ -26,19 +27,13 @@ template <typename Owner> ComPtr<IPictureDisp> MakePicture(PICTDESC& description
     description.cbSizeofstruct = sizeof description;
     ComPtr<IPictureDisp> picture;
     HRESULT hr = ::OleCreatePictureIndirect(&description, IID_IPictureDisp, TRUE, picture.put_void());
-    if (FAILED(hr)) support::Raise(static_cast<long>(hr), L"OleCreatePictureIndirect failed");
+    if (FAILED(hr)) support::RaiseFailedCall(hr, L"OleCreatePictureIndirect");
     owner.release();
     return picture;
 }
 
-// Runs one step whose run-time errors are ignored: a failing step leaves its part at its design state.
-template <typename Step> void IgnoringErrors(Step&& step)
-{
-    try {
-        step();
-    } catch (const support::RuntimeError&) {
-    }
-}
+// A step whose run-time errors are passed over leaves its part at its design state.
+using support::IgnoringErrors;
 
 HINSTANCE Library()
 {

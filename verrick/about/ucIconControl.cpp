@@ -836,8 +836,8 @@ HRESULT ucIconControl::Load(IPropertyBag* bag, IErrorLog*)
         mousePointer_ = ReadKey(bag, L"MousePointer", VT_I2, value) && IsValidPointer(value.get()->iVal)
                             ? value.get()->iVal
                             : 0;
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
+    } catch (...) {
+        return support::HresultOfCaughtError();
     }
     // A loaded control shows its picture, as it did when it was saved.
     Redraw();
@@ -893,8 +893,8 @@ HRESULT ucIconControl::Load(IStream* stream)
         SetBackColor(SUCCEEDED(::OleTranslateColor(color, nullptr, nullptr)) ? color : kDefaultBackColor);
         mouseIcon_ = PictureFromStreamBytes(layout.mouseIcon.In(bytes));
         mousePointer_ = IsValidPointer(layout.mousePointer) ? layout.mousePointer : 0;
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
+    } catch (...) {
+        return support::HresultOfCaughtError();
     }
     Redraw();
     dirty_ = false;
@@ -911,8 +911,8 @@ HRESULT ucIconControl::Save(IStream* stream, BOOL clearDirty)
         const HRESULT hr = WriteBytes(stream, record.data(), static_cast<ULONG>(record.size()));
         if (SUCCEEDED(hr) && clearDirty) dirty_ = false;
         return hr;
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
+    } catch (...) {
+        return support::HresultOfCaughtError();
     }
 }
 

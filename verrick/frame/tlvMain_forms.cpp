@@ -21,13 +21,7 @@ constexpr long kComboDropDownList = 2;
 constexpr long kCustomMousePointer = 99;
 constexpr long kCyrillicCharset = 204;
 
-template <typename Step> void IgnoringErrors(Step&& step)
-{
-    try {
-        step();
-    } catch (const support::RuntimeError&) {
-    }
-}
+using support::IgnoringErrors;
 
 // The object a by-reference argument holds, kept alive for the whole call:
 // client code run meanwhile may empty the variable it came from.
@@ -102,7 +96,7 @@ ComPtr<IPictureDisp> PictureFromCursor(HCURSOR cursor)
     description.icon.hicon = copy.get();
     ComPtr<IPictureDisp> picture;
     HRESULT hr = ::OleCreatePictureIndirect(&description, IID_IPictureDisp, TRUE, picture.put_void());
-    if (FAILED(hr)) support::Raise(static_cast<long>(hr), L"OleCreatePictureIndirect failed");
+    if (FAILED(hr)) support::RaiseFailedCall(hr, L"OleCreatePictureIndirect");
     copy.release();
     return picture;
 }
