@@ -17,6 +17,7 @@
 #include "support/com.h"
 #include "support/com_object.h"
 #include "support/enumerator.h"
+#include "support/runtime_error.h"
 
 namespace support {
 
@@ -59,8 +60,8 @@ public:
         }
         try {
             sinks_.push_back({nextCookie_, std::move(connected)});
-        } catch (const std::bad_alloc&) {
-            return E_OUTOFMEMORY;
+        } catch (...) {
+            return support::HresultOfCaughtError();
         }
         *cookie = nextCookie_++;
         return S_OK;
@@ -88,8 +89,8 @@ public:
                                                   ObjectBase<IEnumConnections>>(std::move(entries))
                                .release();
             return S_OK;
-        } catch (const std::bad_alloc&) {
-            return E_OUTOFMEMORY;
+        } catch (...) {
+            return support::HresultOfCaughtError();
         }
     }
 

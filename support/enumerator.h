@@ -16,6 +16,7 @@
 
 #include "support/com.h"
 #include "support/com_object.h"
+#include "support/runtime_error.h"
 
 namespace support {
 
@@ -62,8 +63,8 @@ public:
         try {
             *copy = MakeObject<Enumerator>(source_, next_).release();
             return S_OK;
-        } catch (const std::bad_alloc&) {
-            return E_OUTOFMEMORY;
+        } catch (...) {
+            return support::HresultOfCaughtError();
         }
     }
 

@@ -2,6 +2,8 @@
 
 #include <oleauto.h>
 
+#include <new>
+
 #include "support/com.h"
 #include "support/handles.h"
 #include "support/text.h"
@@ -48,19 +50,28 @@ void Raise(long number, std::wstring description, std::wstring source)
     throw RuntimeError(number, std::move(description), std::move(source));
 }
 
+namespace {
+
+std::wstring ErrorBoxText(long number, std::wstring_view description)
+{
+    return L"Run-time error '" + std::to_wstring(number) + L"':\n\n" + std::wstring(description);
+}
+
+} // namespace
+
 std::wstring DescribeError(std::exception_ptr error)
 {
     try {
         if (error) std::rethrow_exception(error);
     } catch (const RuntimeError& e) {
-        return L"Run-time error '" + std::to_wstring(e.Number()) + L"':\n\n" + e.Description();
+        return ErrorBoxText(e.Number(), e.Description());
     } catch (const std::bad_alloc&) {
-        return L"Run-time error '7':\n\nOut of memory";
+        return ErrorBoxText(err::OutOfMemory, StandardErrorText(err::OutOfMemory));
     } catch (const std::exception& e) {
-        return L"Run-time error '51':\n\nInternal error: " + FromUtf8(e.what());
+        return ErrorBoxText(err::InternalError, L"Internal error: " + FromUtf8(e.what()));
     } catch (...) {
     }
-    return L"Run-time error '51':\n\nInternal error";
+    return ErrorBoxText(err::InternalError, L"Internal error");
 }
 
 void RaiseWin32(DWORD code, std::wstring_view function)
@@ -172,6 +183,79 @@ HRESULT SetThreadErrorInfo(REFIID iid, std::wstring_view source, std::wstring_vi
         ::SetErrorInfo(0, nullptr);
     }
     return hr;
+}
+
+namespace {
+
+// An error caught at a boundary, as its HRESULT and texts.
+struct CaughtError {
+    HRESULT hr = E_UNEXPECTED;
+    std::wstring description;
+    std::wstring source;
+};
+
+CaughtError ClassifyCaughtError(bool inErrorChannel) noexcept
+{
+    CaughtError caught;
+    try {
+        try {
+            throw;
+        } catch (const RuntimeError& error) {
+            caught.hr = HresultOfErrorNumber(error.Number());
+            caught.description = error.Description();
+            caught.source = error.Source();
+        } catch (const std::bad_alloc&) {
+            caught.hr = inErrorChannel ? HresultOfErrorNumber(err::OutOfMemory) : E_OUTOFMEMORY;
+            caught.description = StandardErrorText(err::OutOfMemory);
+        } catch (...) {
+            caught.hr = E_UNEXPECTED;
+            caught.description = L"Unexpected internal error";
+        }
+    } catch (...) {
+        // No memory left for the texts: the number alone.
+        caught.description.clear();
+        caught.source.clear();
+    }
+    return caught;
+}
+
+} // namespace
+
+HRESULT ReportCaughtError(REFIID iid, std::wstring_view defaultSource, EXCEPINFO* exception) noexcept
+{
+    CaughtError caught = ClassifyCaughtError(true);
+    std::wstring_view source = caught.source.empty() ? defaultSource : std::wstring_view(caught.source);
+    if (!exception) return SetThreadErrorInfo(iid, source, caught.description, caught.hr);
+    FillExcepInfo(*exception, caught.hr, source, caught.description);
+    return DISP_E_EXCEPTION;
+}
+
+HRESULT HresultOfCaughtError() noexcept
+{
+    return ClassifyCaughtError(false).hr;
+}
+
+void RaiseFailedCall(HRESULT hr, std::wstring_view call, EXCEPINFO* exception)
+{
+    if (exception && hr == DISP_E_EXCEPTION) throw TakeExcepInfo(*exception);
+    std::wstring description, source;
+    if (!exception) {
+        ComPtr<IErrorInfo> info;
+        if (::GetErrorInfo(0, info.put()) == S_OK && info) {
+            Bstr text;
+            if (SUCCEEDED(info->GetDescription(text.put()))) description = text.view();
+            Bstr from;
+            if (SUCCEEDED(info->GetSource(from.put()))) source = from.view();
+        }
+        if (source.empty()) source = call;
+    }
+    const long number = ErrorNumberOfHresult(hr);
+    if (description.empty()) {
+        description = DescriptionOfHresult(hr);
+        if (number == err::MethodNotSupported && !call.empty())
+            description += L": '" + std::wstring(call) + L"'";
+    }
+    throw RuntimeError(number, std::move(description), std::move(source));
 }
 
 } // namespace support

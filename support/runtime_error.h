@@ -10,6 +10,7 @@
 #include <exception>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace support {
 
@@ -102,5 +103,39 @@ RuntimeError TakeExcepInfo(EXCEPINFO& exception);
 // returns hr. Fails quietly, leaving no error info, when it cannot be made.
 HRESULT SetThreadErrorInfo(REFIID iid, std::wstring_view source, std::wstring_view description,
                            HRESULT hr) noexcept;
+
+// The one translation of an exception at a COM boundary; call it inside the
+// catch block. Policy: a run-time error keeps its number (as its HRESULT),
+// description and source (defaultSource where it names none); lack of memory is
+// run-time error 7; anything else is E_UNEXPECTED, "Unexpected internal error".
+// The error goes into the caller's EXCEPINFO when one is given (the answer is
+// then DISP_E_EXCEPTION), else into the thread's error info for iid.
+HRESULT ReportCaughtError(REFIID iid, std::wstring_view defaultSource,
+                          EXCEPINFO* exception = nullptr) noexcept;
+// The same policy where the interface has no error channel (class factories,
+// enumerators, type information): the HRESULT alone, and lack of memory is
+// E_OUTOFMEMORY as such interfaces answer it.
+HRESULT HresultOfCaughtError() noexcept;
+
+// Raises the run-time error a client runtime raises when a call fails with hr.
+// A DISP_E_EXCEPTION of IDispatch::Invoke raises what its EXCEPINFO holds.
+// Otherwise the number is the Err.Number of hr; a call made through an
+// interface (no EXCEPINFO) takes description and source from the error info
+// the callee left on the thread, with `call` (the method or function) as the
+// source where there is none; what is still missing is the standard text, and
+// a missing member names `call`.
+[[noreturn]] void RaiseFailedCall(HRESULT hr, std::wstring_view call, EXCEPINFO* exception = nullptr);
+
+// Runs a step whose run-time errors are passed over; false when one was.
+// Any other exception goes on.
+template <typename Step> bool IgnoringErrors(Step&& step)
+{
+    try {
+        std::forward<Step>(step)();
+        return true;
+    } catch (const RuntimeError&) {
+        return false;
+    }
+}
 
 } // namespace support

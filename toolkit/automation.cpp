@@ -40,15 +40,6 @@ bool AreWellFormed(const DISPPARAMS& params)
     return true;
 }
 
-// The one place where an error of a member becomes what IDispatch::Invoke reports.
-HRESULT Report(EXCEPINFO* exception, long number, const std::wstring& description)
-{
-    HRESULT scode = support::HresultOfErrorNumber(number);
-    if (!exception) return scode;
-    support::FillExcepInfo(*exception, scode, Application::Title(), description);
-    return DISP_E_EXCEPTION;
-}
-
 // The adapter: IDispatch over a toolkit object, which it does not keep alive.
 class Dispatcher final : public support::ComObjectBase<IDispatch> {
 public:
@@ -84,7 +75,7 @@ public:
             *info = typeInfo;
             return S_OK;
         } catch (...) {
-            return E_FAIL;
+            return support::HresultOfCaughtError();
         }
     }
 
@@ -116,7 +107,7 @@ public:
             }
             return ids[0] == DISPID_UNKNOWN || count > 1 ? DISP_E_UNKNOWNNAME : S_OK;
         } catch (...) {
-            return E_OUTOFMEMORY;
+            return support::HresultOfCaughtError();
         }
     }
 
@@ -126,12 +117,10 @@ public:
         if (!params || !AreWellFormed(*params)) return E_INVALIDARG;
         // The member may end the last outside reference (a form that unloads itself).
         ComPtr<IDispatch> keepAlive(this);
-        if (!target_)
-            return Report(exception, support::err::ObjectUnloaded,
-                          std::wstring(support::StandardErrorText(support::err::ObjectUnloaded)));
-        if (member >= kFirstForwardedId)
-            return Forward(member, lcid, flags, params, result, exception, argumentError);
         try {
+            if (!target_) support::Raise(support::err::ObjectUnloaded);
+            if (member >= kFirstForwardedId)
+                return Forward(member, lcid, flags, params, result, exception, argumentError);
             Call call;
             call.flags = flags;
             UINT positional = params->cArgs;
@@ -167,12 +156,11 @@ public:
             if (result) value.move_to(result);
             return S_OK;
         } catch (const support::RuntimeError& error) {
+            // A member the object does not support is one it does not have.
             if (error.Number() == support::err::MethodNotSupported) return DISP_E_MEMBERNOTFOUND;
-            return Report(exception, error.Number(), error.Description());
-        } catch (const std::bad_alloc&) {
-            return E_OUTOFMEMORY;
+            return support::ReportCaughtError(IID_IDispatch, Application::Title(), exception);
         } catch (...) {
-            return E_UNEXPECTED;
+            return support::ReportCaughtError(IID_IDispatch, Application::Title(), exception);
         }
     }
 
@@ -190,10 +178,8 @@ private:
             DISPID id = DISPID_UNKNOWN;
             if (FAILED(inner->GetIDsOfNames(IID_NULL, &name, 1, lcid, &id))) return DISP_E_MEMBERNOTFOUND;
             return inner->Invoke(id, IID_NULL, lcid, flags, params, result, exception, argumentError);
-        } catch (const std::bad_alloc&) {
-            return E_OUTOFMEMORY;
         } catch (...) {
-            return E_UNEXPECTED;
+            return support::HresultOfCaughtError();
         }
     }
 
@@ -208,11 +194,7 @@ private:
         HRESULT hr =
             child->Invoke(DISPID_VALUE, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET | DISPATCH_METHOD,
                           &params, result.get(), &inner, nullptr);
-        if (hr == DISP_E_EXCEPTION) {
-            support::RuntimeError error = support::TakeExcepInfo(inner);
-            support::Raise(error.Number(), error.Description());
-        }
-        if (FAILED(hr)) support::Raise(support::err::InvalidProcedureCall);
+        if (FAILED(hr)) support::RaiseFailedCall(hr, {}, &inner);
         return result;
     }
 
@@ -413,7 +395,7 @@ ComPtr<IDispatch> OleFontLink::Get(const FontSpec& current, Apply apply)
     if (!font_) {
         ComPtr<IFont> font;
         HRESULT hr = MakeOleFont(current, font);
-        if (FAILED(hr)) support::Raise(static_cast<long>(hr), L"OleCreateFontIndirect failed");
+        if (FAILED(hr)) support::RaiseFailedCall(hr, L"OleCreateFontIndirect");
         auto sink = ComPtr<IPropertyNotifySink>::Attach(new FontSink(font.get(), std::move(apply)));
         auto point = NotifyPointOf(font.get());
         if (!point || FAILED(point->Advise(sink.get(), &cookie_)))

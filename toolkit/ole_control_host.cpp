@@ -38,7 +38,7 @@ using DispidOnlyObject = support::DispidOnly<support::ComObjectBase<Interfaces..
 
 void Check(HRESULT hr, const wchar_t* what)
 {
-    if (FAILED(hr)) support::Raise(static_cast<long>(hr), what);
+    if (FAILED(hr)) support::RaiseFailedCall(hr, what);
 }
 
 } // namespace
@@ -132,7 +132,7 @@ public:
         *frame = nullptr;
         *document = nullptr; // the frame is the document window as well
         if (!host_) return E_UNEXPECTED;
-        return Guard([&] {
+        try {
             *position = *clip = host_->ClientRect();
             info->fMDIApp = FALSE;
             info->hwndFrame = host_->Parent().hWnd();
@@ -141,7 +141,9 @@ public:
             *frame = host_->frame_.get();
             if (*frame) (*frame)->AddRef();
             return S_OK;
-        });
+        } catch (...) {
+            return support::HresultOfCaughtError();
+        }
     }
     HRESULT STDMETHODCALLTYPE Scroll(SIZE) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE OnUIDeactivate(BOOL) override { return S_OK; }
@@ -170,10 +172,12 @@ public:
         if (!extender) return E_POINTER;
         *extender = nullptr;
         if (!host_) return E_UNEXPECTED;
-        return Guard([&] {
+        try {
             host_->Dispatch().copy_to(extender);
             return S_OK;
-        });
+        } catch (...) {
+            return support::HresultOfCaughtError();
+        }
     }
     // The container's scale is twips.
     HRESULT STDMETHODCALLTYPE TransformCoords(POINTL* himetric, POINTF* container, DWORD flags) override
@@ -214,10 +218,8 @@ public:
             if (value.vt() == VT_EMPTY) return DISP_E_MEMBERNOTFOUND;
             if (result) value.move_to(result);
             return S_OK;
-        } catch (const std::bad_alloc&) {
-            return E_OUTOFMEMORY;
         } catch (...) {
-            return E_FAIL;
+            return support::HresultOfCaughtError();
         }
     }
 

@@ -13,7 +13,7 @@ template <typename Owner> ComPtr<IPictureDisp> PictureTakingOver(PICTDESC& descr
     description.cbSizeofstruct = sizeof description;
     ComPtr<IPictureDisp> picture;
     HRESULT hr = ::OleCreatePictureIndirect(&description, IID_IPictureDisp, TRUE, picture.put_void());
-    if (FAILED(hr)) support::Raise(static_cast<long>(hr), L"OleCreatePictureIndirect failed");
+    if (FAILED(hr)) support::RaiseFailedCall(hr, L"OleCreatePictureIndirect");
     owner.release();
     return picture;
 }

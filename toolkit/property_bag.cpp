@@ -3,6 +3,7 @@
 #include <new>
 
 #include "support/com_object.h"
+#include "support/runtime_error.h"
 #include "support/values.h"
 
 namespace toolkit {
@@ -27,8 +28,8 @@ public:
                 return DISP_E_TYPEMISMATCH;
             *value = stored.release();
             return S_OK;
-        } catch (const std::bad_alloc&) {
-            return E_OUTOFMEMORY;
+        } catch (...) {
+            return support::HresultOfCaughtError();
         }
     }
     HRESULT STDMETHODCALLTYPE Write(LPCOLESTR name, VARIANT* value) override
@@ -38,8 +39,8 @@ public:
         try {
             bag_->Write(name, *value);
             return S_OK;
-        } catch (const std::bad_alloc&) {
-            return E_OUTOFMEMORY;
+        } catch (...) {
+            return support::HresultOfCaughtError();
         }
     }
 

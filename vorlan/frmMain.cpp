@@ -110,14 +110,7 @@ private:
     components::SettingsOwner owner_;
 };
 
-// Runs a step whose run-time errors are passed over.
-template <typename Step> void IgnoringErrors(Step&& step)
-{
-    try {
-        step();
-    } catch (const support::RuntimeError&) {
-    }
-}
+using support::IgnoringErrors;
 
 } // namespace
 

@@ -12,23 +12,10 @@ support::ComPtr<_tlvMain>& Instance()
     return instance;
 }
 
-// A failed call as the client runtime reports it: a server's run-time error
-// keeps its number, anything else is the HRESULT itself.
-[[noreturn]] void RaiseFailure(HRESULT hr, const wchar_t* member)
-{
-    std::wstring description;
-    support::ComPtr<IErrorInfo> info;
-    if (::GetErrorInfo(0, info.put()) == S_OK && info) {
-        support::Bstr text;
-        if (SUCCEEDED(info->GetDescription(text.put()))) description = text.view();
-    }
-    support::Raise(support::ErrorNumberOfHresult(hr), description, member);
-}
-
+// A failed call as the client runtime reports it.
 void Check(HRESULT hr, const wchar_t* member)
 {
-    if (hr == E_OUTOFMEMORY) throw std::bad_alloc();
-    if (FAILED(hr)) RaiseFailure(hr, member);
+    if (FAILED(hr)) support::RaiseFailedCall(hr, member);
 }
 
 } // namespace

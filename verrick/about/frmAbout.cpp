@@ -45,15 +45,7 @@ toolkit::FontSpec Tahoma(bool underline = false)
 // A failed call on the tab object, as the run-time error it carries.
 void CheckTabs(HRESULT hr, const wchar_t* member)
 {
-    if (SUCCEEDED(hr)) return;
-    std::wstring description;
-    ComPtr<IErrorInfo> info;
-    if (::GetErrorInfo(0, info.put()) == S_OK && info) {
-        support::Bstr text;
-        if (SUCCEEDED(info->GetDescription(text.put()))) description = text.view();
-    }
-    long number = HRESULT_FACILITY(hr) == FACILITY_CONTROL ? HRESULT_CODE(hr) : static_cast<long>(hr);
-    support::Raise(number, description, member);
+    if (FAILED(hr)) support::RaiseFailedCall(hr, member);
 }
 
 // The whole screen's pointer is the hourglass while it lives.
@@ -425,11 +417,8 @@ void frmAbout::lstModules_DblClick()
 {
     const int index = lstModules.ListIndex();
     if (!ModulesInfo || index < 0) return;
-    try {
-        ShowModuleProperties(hWnd(), *ModulesInfo, index);
-    } catch (const support::RuntimeError&) {
-        // A line whose module cannot be looked up shows nothing.
-    }
+    // A line whose module cannot be looked up shows nothing.
+    support::IgnoringErrors([&] { ShowModuleProperties(hWnd(), *ModulesInfo, index); });
 }
 
 // Tabs -------------------------------------------------------------------------

@@ -21,16 +21,11 @@ using support::ComPtr;
 using toolkit::PictureOfBitmap;
 using toolkit::PictureOfIcon;
 
-constexpr long kRetryOnceError = 450;
+// The one error after which showing the box is tried again.
+constexpr long kRetryOnceError = support::err::WrongNumberOfArguments;
 
-// Runs one step whose run-time errors are ignored: a failing step leaves its part at its design state.
-template <typename Step> void IgnoringErrors(Step&& step)
-{
-    try {
-        step();
-    } catch (const support::RuntimeError&) {
-    }
-}
+// A step whose run-time errors are passed over leaves its part at its design state.
+using support::IgnoringErrors;
 
 HINSTANCE Library()
 {

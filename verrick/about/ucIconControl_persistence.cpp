@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 
+#include "support/runtime_error.h"
 #include "support/values.h"
 #include "verrick/about/icon_stream.h"
 #include "verrick/about/ucIconControl_parts.h"
@@ -129,8 +130,8 @@ HRESULT ucIconControl::Load(IPropertyBag* bag, IErrorLog*)
         mousePointer_ = ReadKey(bag, L"MousePointer", VT_I2, value) && IsValidPointer(value.get()->iVal)
                             ? value.get()->iVal
                             : 0;
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
+    } catch (...) {
+        return support::HresultOfCaughtError();
     }
     // A loaded control shows its picture, as it did when it was saved.
     Redraw();
@@ -186,8 +187,8 @@ HRESULT ucIconControl::Load(IStream* stream)
         SetBackColor(SUCCEEDED(::OleTranslateColor(color, nullptr, nullptr)) ? color : kDefaultBackColor);
         mouseIcon_ = PictureFromStreamBytes(layout.mouseIcon.In(bytes));
         mousePointer_ = IsValidPointer(layout.mousePointer) ? layout.mousePointer : 0;
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
+    } catch (...) {
+        return support::HresultOfCaughtError();
     }
     Redraw();
     dirty_ = false;
@@ -204,8 +205,8 @@ HRESULT ucIconControl::Save(IStream* stream, BOOL clearDirty)
         const HRESULT hr = WriteBytes(stream, record.data(), static_cast<ULONG>(record.size()));
         if (SUCCEEDED(hr) && clearDirty) dirty_ = false;
         return hr;
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
+    } catch (...) {
+        return support::HresultOfCaughtError();
     }
 }
 

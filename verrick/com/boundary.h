@@ -5,7 +5,6 @@
 
 #include <windows.h>
 
-#include <new>
 #include <string>
 #include <string_view>
 
@@ -17,21 +16,13 @@ using support::DescriptionOfHresult;
 using support::ErrorNumberOfHresult;
 using support::HresultOfErrorNumber;
 
-// Sets the thread's error info for a run-time error and returns its HRESULT.
-HRESULT ReportError(REFIID iid, std::wstring_view defaultSource, const support::RuntimeError& error) noexcept;
-HRESULT ReportUnexpected(REFIID iid, std::wstring_view defaultSource) noexcept;
-
 template <typename Body> HRESULT Guarded(REFIID iid, std::wstring_view source, Body&& body) noexcept
 {
     try {
         body();
         return S_OK;
-    } catch (const support::RuntimeError& error) {
-        return ReportError(iid, source, error);
-    } catch (const std::bad_alloc&) {
-        return ReportError(iid, source, support::RuntimeError(support::err::OutOfMemory));
     } catch (...) {
-        return ReportUnexpected(iid, source);
+        return support::ReportCaughtError(iid, source);
     }
 }
 

@@ -98,8 +98,8 @@ HRESULT MakeClassTypeInfo(ITypeInfo* interfaceInfo, const std::wstring& classNam
     try {
         *result = MakeObject<ClassNamedTypeInfo>(interfaceInfo, className).release();
         return S_OK;
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
+    } catch (...) {
+        return support::HresultOfCaughtError();
     }
 }
 

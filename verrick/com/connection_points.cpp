@@ -8,6 +8,7 @@
 #include "verrick/com/module.h"
 
 #include "support/enumerator.h"
+#include "support/runtime_error.h"
 
 namespace verrick {
 namespace {
@@ -57,8 +58,8 @@ HRESULT EnumerateConnectionPoints(std::initializer_list<IConnectionPoint*> all,
             entries.emplace_back(point);
         *points = MakeEnumerator<IEnumConnectionPoints, IConnectionPoint*>(std::move(entries)).release();
         return S_OK;
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
+    } catch (...) {
+        return support::HresultOfCaughtError();
     }
 }
 

@@ -721,10 +721,8 @@ try {
         ::VariantClear(result);
     }
     return S_OK;
-} catch (const std::bad_alloc&) {
-    return E_OUTOFMEMORY;
 } catch (...) {
-    return E_UNEXPECTED;
+    return support::HresultOfCaughtError();
 }
 
 void FillExceptionInfo(HRESULT failure, EXCEPINFO* exception) noexcept

@@ -6,24 +6,12 @@
 #include <algorithm>
 #include <vector>
 
-#include "verrick/com/boundary.h"
-
 #include "support/values.h"
 
 namespace verrick::late {
 
 using support::ComPtr;
 using support::Variant;
-
-void RaiseInvokeFailure(HRESULT hr, EXCEPINFO& exception, std::wstring_view member)
-{
-    if (hr == DISP_E_EXCEPTION) throw support::TakeExcepInfo(exception);
-    long number = ErrorNumberOfHresult(hr);
-    std::wstring description = DescriptionOfHresult(hr);
-    if (number == support::err::MethodNotSupported && !member.empty())
-        description += L": '" + std::wstring(member) + L"'";
-    support::Raise(number, std::move(description));
-}
 
 DISPID MemberId(IDispatch* object, std::wstring_view name)
 {
@@ -39,7 +27,7 @@ DISPID MemberId(IDispatch* object, std::wstring_view name)
     }
     if (FAILED(hr)) {
         EXCEPINFO none{};
-        RaiseInvokeFailure(hr == DISP_E_UNKNOWNNAME ? DISP_E_MEMBERNOTFOUND : hr, none, name);
+        support::RaiseFailedCall(hr == DISP_E_UNKNOWNNAME ? DISP_E_MEMBERNOTFOUND : hr, name, &none);
     }
     return id;
 }
@@ -65,7 +53,7 @@ Variant Invoke(IDispatch* object, DISPID member, WORD flags, std::initializer_li
     bool wantsResult = !(flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF));
     HRESULT hr = object->Invoke(member, IID_NULL, LOCALE_USER_DEFAULT, flags, &params,
                                 wantsResult ? result.get() : nullptr, &exception, &argumentError);
-    if (FAILED(hr)) RaiseInvokeFailure(hr, exception, nameForErrors);
+    if (FAILED(hr)) support::RaiseFailedCall(hr, nameForErrors, &exception);
     return result;
 }
 

@@ -15,9 +15,6 @@
 
 namespace verrick::late {
 
-// Raises the run-time error for a failed IDispatch::Invoke.
-[[noreturn]] void RaiseInvokeFailure(HRESULT hr, EXCEPINFO& exception, std::wstring_view member);
-
 // The member's DISPID; raises 438 when the object has no such member.
 DISPID MemberId(IDispatch* object, std::wstring_view name);
 

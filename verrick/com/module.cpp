@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "support/com.h"
+#include "support/runtime_error.h"
 #include "verrick/com/dispatch_table.h"
 
 namespace verrick {
@@ -32,7 +33,7 @@ HRESULT LoadLibraryLocked() noexcept
         std::wstring path = ModulePath();
         return ::LoadTypeLibEx(path.c_str(), REGKIND_NONE, g_library.put());
     } catch (...) {
-        return E_OUTOFMEMORY;
+        return support::HresultOfCaughtError();
     }
 }
 

@@ -131,17 +131,12 @@ HRESULT tlvSimpleListDialog::Show()
     return Guard([&] {
         // A bad element or font never stops the dialog: what cannot be read is left out.
         std::vector<std::wstring> items;
-        try {
+        support::IgnoringErrors([&] {
             CollectionAccess elements(elements_.get());
             const long count = elements.Count();
-            for (long i = 1; i <= count; ++i) {
-                try {
-                    items.push_back(vb::ToText(*elements.Item(i).get()));
-                } catch (const support::RuntimeError&) {
-                }
-            }
-        } catch (const support::RuntimeError&) {
-        }
+            for (long i = 1; i <= count; ++i)
+                support::IgnoringErrors([&] { items.push_back(vb::ToText(*elements.Item(i).get())); });
+        });
         forms::ShowListDialog(items, caption_, showCount_, FontSpecOf(font_.get()));
     });
 }

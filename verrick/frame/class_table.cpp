@@ -19,15 +19,14 @@
 namespace verrick {
 namespace {
 
+// A class that cannot be made reports why as its methods do.
 template <typename T> HRESULT Create(REFIID iid, void** object)
 {
     try {
         auto instance = MakeObject<T>();
         return instance->QueryInterface(iid, object);
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
     } catch (...) {
-        return E_UNEXPECTED;
+        return support::ReportCaughtError(IID_IClassFactory, T::ErrorSource);
     }
 }
 

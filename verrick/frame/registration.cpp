@@ -9,6 +9,7 @@
 #include "Velmora.h"
 #include "support/com.h"
 #include "support/handles.h"
+#include "support/runtime_error.h"
 #include "verrick/frame/class_table.h"
 #include "verrick/com/module.h"
 
@@ -256,7 +257,7 @@ try {
     if (!root) return E_ACCESSDENIED;
     return work(hive, root, facts);
 } catch (...) {
-    return E_OUTOFMEMORY;
+    return support::HresultOfCaughtError();
 }
 
 HRESULT Register(HKEY hive, HKEY root, const LibraryFacts& facts)

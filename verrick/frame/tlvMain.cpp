@@ -40,16 +40,7 @@ ArgumentList ArgumentsOf(SAFEARRAY** args) noexcept
     return list;
 }
 
-// Runs one step whose run-time errors are ignored.
-template <typename Step> bool IgnoringErrors(Step&& step)
-{
-    try {
-        step();
-        return true;
-    } catch (const support::RuntimeError&) {
-        return false;
-    }
-}
+using support::IgnoringErrors;
 
 // The arguments, each converted, in a typed array with the same bounds; an
 // argument that does not convert leaves its element empty. No arguments: the

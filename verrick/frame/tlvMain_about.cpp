@@ -62,14 +62,13 @@ HRESULT tlvMain::ShowAboutBox(IDispatch* Form, IDispatch* AppObject, BSTR Descri
     return Guard([&] {
         AboutBoxContent content;
         // The form's icons when it has them; none otherwise.
-        try {
+        support::IgnoringErrors([&] {
             ComPtr<IDispatch> form = late::RequireObject(Form);
             // A Long holds a window handle in both widths: USER handles are 32-bit significant.
             HWND window = static_cast<HWND>(LongToHandle(vb::ToLong(*late::Get(form.get(), L"hWnd").get())));
             content.Icon = toolkit::PictureOfIcon(support::asGetWindowIcon(window));
             content.SmallIcon = toolkit::PictureOfIcon(support::asGetWindowIconSmall(window));
-        } catch (const support::RuntimeError&) {
-        }
+        });
         if (!content.SmallIcon) content.SmallIcon = content.Icon; // as ShowAboutBox2 does
         ReadApplication(AppObject, content);
         content.Description = support::BstrView(Description);

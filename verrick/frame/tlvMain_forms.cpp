@@ -22,13 +22,7 @@ constexpr long kComboDropDownList = 2;
 constexpr long kCustomMousePointer = 99;
 constexpr long kCyrillicCharset = 204;
 
-template <typename Step> void IgnoringErrors(Step&& step)
-{
-    try {
-        step();
-    } catch (const support::RuntimeError&) {
-    }
-}
+using support::IgnoringErrors;
 
 // The object a by-reference argument holds, kept alive for the whole call:
 // client code run meanwhile may empty the variable it came from.
