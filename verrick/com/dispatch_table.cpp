@@ -210,6 +210,22 @@ HRESULT ConvertArray(SAFEARRAY* source, VARTYPE elementType, Variant& out)
     return S_OK;
 }
 
+// The HRESULT of a conversion's run-time error: the dispatch codes for those
+// that have one; any other (94, or what an object's default member raised)
+// becomes the thread's error info, which Invoke reports as an exception.
+HRESULT ConversionFailure(const support::RuntimeError& error) noexcept
+{
+    switch (error.Number()) {
+    case support::err::TypeMismatch: return DISP_E_TYPEMISMATCH;
+    case support::err::Overflow: return DISP_E_OVERFLOW;
+    case support::err::ArgumentNotOptional: return DISP_E_PARAMNOTOPTIONAL;
+    case support::err::OutOfMemory: return E_OUTOFMEMORY;
+    default:
+        return support::SetThreadErrorInfo(IID_NULL, error.Source(), error.Description(),
+                                           support::HresultOfErrorNumber(error.Number()));
+    }
+}
+
 HRESULT CoerceScalar(const VARIANT& source, const ValueType& type, Variant& out)
 {
     Variant plain = Variant::CopyOf(source);
@@ -230,10 +246,12 @@ HRESULT CoerceScalar(const VARIANT& source, const ValueType& type, Variant& out)
             return DISP_E_TYPEMISMATCH;
         return S_OK;
     }
-    USHORT flags = (type.vt == VT_BOOL || type.vt == VT_BSTR) ? VARIANT_ALPHABOOL : 0;
-    HRESULT hr = ::VariantChangeTypeEx(out.put(), plain.get(), LOCALE_USER_DEFAULT, flags, type.vt);
-    if (hr == DISP_E_BADVARTYPE) hr = DISP_E_TYPEMISMATCH;
-    return hr;
+    try {
+        out = support::Converted(*plain.get(), type.vt);
+        return S_OK;
+    } catch (const support::RuntimeError& error) {
+        return ConversionFailure(error);
+    }
 }
 
 HRESULT Coerce(VARIANT* source, const ValueType& type, Variant& out)
@@ -481,7 +499,10 @@ try {
     std::vector<Slot> slots(count);
     auto fail = [&](HRESULT hr, int index) {
         if (argumentError) *argumentError = sourceIndex[index];
-        return hr;
+        // A conversion's run-time error without a dispatch code of its own (94) travels as an exception.
+        if (HRESULT_FACILITY(hr) != FACILITY_CONTROL) return hr;
+        FillExceptionInfo(hr, exception);
+        return DISP_E_EXCEPTION;
     };
 
     for (int i = 0; i < fixed; ++i) {
@@ -494,7 +515,7 @@ try {
         Slot& slot = slots[i];
         VARIANT* source = sources[i];
 
-        if (!source || (IsMissing(*Deref(source)) && optional)) {
+        if (!source || IsMissing(*Deref(source))) {
             if (!optional) return fail(DISP_E_PARAMNOTOPTIONAL, i);
             if ((paramFlags & PARAMFLAG_FHASDEFAULT) && element.paramdesc.pparamdescex) {
                 HRESULT hr =
