@@ -21,7 +21,7 @@ Class NoDefault
     Public Name
 End Class
 
-Dim day, values, kinds
+Dim day, values
 day = DateSerial(2024, 2, 29) + TimeSerial(12, 0, 0)
 ' box: an object whose default value is "42"
 values = Array(Empty, Null, True, CByte(200), CInt(-3), 70000, 2.5, 3.5, day, "12", "abc", _
@@ -87,7 +87,7 @@ CheckEqual "Long from each kind of value, toolkit", Row("toolkit Long", values),
 CheckEqual "Long from each kind of value, library", Row("library Long", values), _
            Replace(Replace(whole, "|-1|", "|e380|"), "|-3|", "|e380|")
 
-'  (X1 reads back as a Single)
+' X1 reads back as a Single.
 real = "0|e94|-1|200|-3|70000|" & CStr(2.5) & "|" & CStr(3.5) & "|" & CStr(45351.5) & "|12|e13|42|e438|e91|e13|" & CStr(CSng(1E10))
 CheckEqual "Double from each kind of value, toolkit", Row("toolkit Double", values), real
 
@@ -110,8 +110,8 @@ CheckEqual "Object from each kind of value, toolkit", Row("toolkit object", valu
 CheckEqual "Boolean from text, library and toolkit", _
            Assigned("library Boolean", "False") & Assigned("toolkit Boolean", "True"), "FalseTrue"
 
-' An argument left out: an optional one takes its default (the box stays
-' where it is), a required one is error 449.
+' An argument left out: an optional one takes its default (Move keeps the
+' box's top), a required one is error 449.
 Dim top
 box.Move 100, 200
 top = box.Top
