@@ -31,6 +31,38 @@ bool IsMissing(const VARIANT& value) noexcept;
 // The value converted to a type (VariantChangeTypeEx, through references), or the conversion's error.
 Variant ChangedType(const VARIANT& value, VARTYPE type, USHORT flags = 0, LCID locale = LOCALE_USER_DEFAULT);
 
+// The one table of conversions: what a value becomes where a member needs
+// another type, as the client runtime converts it. Every IDispatch of the
+// toolkit and of the library converts its arguments and assigned values here.
+//
+//   Empty     "" / 0 / False / day 0; Nothing where an object is needed.
+//   Null      94 (Invalid use of Null); 13 where an object is needed.
+//   Boolean   "True" / "False" as text, -1 / 0 as a number (255 / 0 as a Byte).
+//   number    the user's locale text; rounded half to even into a whole
+//             number; 6 (Overflow) outside the target's range.
+//   Date      the user's locale text; its day number as a number.
+//   String    parsed by the user's locale; 13 when it is not a number (or not
+//             a date, not True or False); 6 outside the range.
+//   object    its default value (DISPID_VALUE), converted by this table: 91
+//             for Nothing, 438 when it has none, or whatever it raises.
+//             Where an object is needed: the object itself.
+//   array, error values: 13.
+//   omitted   449 (Argument not optional): an Optional argument takes its
+//             default before it is converted.
+// A Variant target takes any value as it is.
+Variant Converted(const VARIANT& value, VARTYPE type);
+std::wstring ToText(const VARIANT& value); // String
+LONG ToLong(const VARIANT& value);         // Long
+SHORT ToInteger(const VARIANT& value);     // Integer
+BYTE ToByte(const VARIANT& value);         // Byte
+double ToDouble(const VARIANT& value);     // Double
+bool ToBool(const VARIANT& value);         // Boolean
+DATE ToDate(const VARIANT& value);         // Date
+// Object: null for Nothing and Empty.
+ComPtr<IDispatch> ToObject(const VARIANT& value);
+// An object's default value (DISPID_VALUE, read without arguments); any other value as it is.
+Variant ValueOf(const VARIANT& value);
+
 // Member and property names compare without regard to case: the folded name is a lookup key.
 std::wstring FoldedName(std::wstring_view name);
 bool SameName(std::wstring_view left, std::wstring_view right) noexcept;

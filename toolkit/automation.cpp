@@ -294,44 +294,8 @@ const VARIANT* Call::Optional(size_t index) const noexcept
 const VARIANT& Call::Required(size_t index) const
 {
     const VARIANT* argument = Optional(index);
-    if (!argument) RaiseWrongArgumentCount();
+    if (!argument) support::Raise(support::err::ArgumentNotOptional);
     return *argument;
-}
-
-LONG ToLong(const VARIANT& value)
-{
-    return support::ChangedType(value, VT_I4).get()->lVal;
-}
-double ToDouble(const VARIANT& value)
-{
-    return support::ChangedType(value, VT_R8).get()->dblVal;
-}
-bool ToBool(const VARIANT& value)
-{
-    return support::ChangedType(value, VT_BOOL).get()->boolVal != VARIANT_FALSE;
-}
-std::wstring ToText(const VARIANT& value)
-{
-    Variant text = support::ChangedType(value, VT_BSTR);
-    return std::wstring(support::BstrView(text.get()->bstrVal));
-}
-
-ComPtr<IDispatch> ToObject(const VARIANT& value)
-{
-    const VARIANT& v = Deref(value);
-    IUnknown* unknown = nullptr;
-    switch (v.vt) {
-    case VT_DISPATCH:
-    case VT_UNKNOWN: unknown = v.punkVal; break;
-    case VT_BYREF | VT_DISPATCH:
-    case VT_BYREF | VT_UNKNOWN: unknown = *v.ppunkVal; break;
-    case VT_EMPTY: return {};
-    default: support::Raise(support::err::ObjectRequired);
-    }
-    ComPtr<IDispatch> object;
-    if (unknown && FAILED(unknown->QueryInterface(IID_IDispatch, object.put_void())))
-        support::Raise(support::err::ObjectRequired);
-    return object;
 }
 
 void RaiseReadOnlyProperty()

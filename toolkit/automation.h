@@ -18,6 +18,7 @@
 #include "toolkit/font.h"
 
 #include "support/com.h"
+#include "support/values.h"
 
 namespace toolkit {
 
@@ -35,17 +36,16 @@ struct Call {
     bool IsPut() const noexcept { return value != nullptr; }
     // The argument, or nullptr when it was omitted.
     const VARIANT* Optional(size_t index) const noexcept;
-    // The argument; error 450 when it was omitted.
+    // The argument; error 449 (Argument not optional) when it was omitted.
     const VARIANT& Required(size_t index) const;
 };
 
-// Conversions with the client runtime's rules; error 13 when a value does not convert.
-LONG ToLong(const VARIANT& value);
-double ToDouble(const VARIANT& value);
-bool ToBool(const VARIANT& value);
-std::wstring ToText(const VARIANT& value);
-// The object in a value; empty for Nothing, error 424 for anything that is not an object.
-support::ComPtr<IDispatch> ToObject(const VARIANT& value);
+// Arguments and assigned values convert by the one table of the runtime's rules (support/values.h).
+using support::ToBool;
+using support::ToDouble;
+using support::ToLong;
+using support::ToObject;
+using support::ToText;
 
 using Handler = std::function<support::Variant(Automatable& object, const Call& call)>;
 

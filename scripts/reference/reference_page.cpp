@@ -379,8 +379,8 @@ private:
              L"a");
         Line(L"  late-bound call raises 13 (Type mismatch) for an argument that does not convert to its "
              L"declared");
-        Line(L"  type, 449 (Argument not optional) for a required one left out and 450 (Wrong number of "
-             L"arguments");
+        Line(L"  type (6, Overflow, for a number outside its range; 94, Invalid use of Null, for Null), 449");
+        Line(L"  (Argument not optional) for a required one left out and 450 (Wrong number of arguments");
         Line(
             L"  or invalid property assignment) for too many; any member can raise 7 (Out of memory); and a");
         Line(L"  member that calls an object of the caller's (a form, a control, a collection) passes on "

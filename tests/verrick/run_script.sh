@@ -6,7 +6,8 @@
 # in the count). A line "'#include NAME.vbs" in the script puts that file, from
 # the script's folder, between the harness and the script: its checks count
 # toward the script's Plan.
-#   run_script.sh SERVER.dll SCRIPT.vbs
+# Further servers after the script are registered too.
+#   run_script.sh SERVER.dll SCRIPT.vbs [MORE.dll...]
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 run="$here/../../scripts/wine-run.sh"
@@ -23,7 +24,9 @@ while read -r name; do
 done < <(sed -nE "s/^'#include ([[:alnum:]_.-]+)\r?$/\1/p" "$script")
 cat "$here/harness.vbs" "${includes[@]}" "$script" > "$work/test.vbs"
 
-"$run" regsvr32 /s "$(to_windows "$server")"
+for dll in "$server" "${@:3}"; do
+    "$run" regsvr32 /s "$(to_windows "$dll")"
+done
 output=$("$run" cscript //nologo "$(to_windows "$work/test.vbs")" 2>&1 | tr -d '\r')
 printf '%s\n' "$output"
 

@@ -196,6 +196,22 @@ HRESULT ConvertArray(SAFEARRAY* source, VARTYPE elementType, Variant& out)
     return S_OK;
 }
 
+// The HRESULT of a conversion's run-time error: the dispatch codes for those
+// that have one; any other (94, or what an object's default member raised)
+// becomes the thread's error info, which Invoke reports as an exception.
+HRESULT ConversionFailure(const support::RuntimeError& error) noexcept
+{
+    switch (error.Number()) {
+    case support::err::TypeMismatch: return DISP_E_TYPEMISMATCH;
+    case support::err::Overflow: return DISP_E_OVERFLOW;
+    case support::err::ArgumentNotOptional: return DISP_E_PARAMNOTOPTIONAL;
+    case support::err::OutOfMemory: return E_OUTOFMEMORY;
+    default:
+        return support::SetThreadErrorInfo(IID_NULL, error.Source(), error.Description(),
+                                           support::HresultOfErrorNumber(error.Number()));
+    }
+}
+
 HRESULT CoerceScalar(const VARIANT& source, const ValueType& type, Variant& out)
 {
     Variant plain = Variant::CopyOf(source);
@@ -216,10 +232,12 @@ HRESULT CoerceScalar(const VARIANT& source, const ValueType& type, Variant& out)
             return DISP_E_TYPEMISMATCH;
         return S_OK;
     }
-    USHORT flags = (type.vt == VT_BOOL || type.vt == VT_BSTR) ? VARIANT_ALPHABOOL : 0;
-    HRESULT hr = ::VariantChangeTypeEx(out.put(), plain.get(), LOCALE_USER_DEFAULT, flags, type.vt);
-    if (hr == DISP_E_BADVARTYPE) hr = DISP_E_TYPEMISMATCH;
-    return hr;
+    try {
+        out = support::Converted(*plain.get(), type.vt);
+        return S_OK;
+    } catch (const support::RuntimeError& error) {
+        return ConversionFailure(error);
+    }
 }
 
 HRESULT Coerce(VARIANT* source, const ValueType& type, Variant& out)
@@ -465,7 +483,7 @@ HRESULT PrepareParameter(ITypeInfo* info, const ELEMDESC& element, VARIANT* sour
     if (!type) return DISP_E_BADVARTYPE;
     const USHORT paramFlags = element.paramdesc.wParamFlags;
     const bool optional = paramFlags & (PARAMFLAG_FOPT | PARAMFLAG_FHASDEFAULT);
-    if (!source || (IsMissing(*Deref(source)) && optional)) {
+    if (!source || IsMissing(*Deref(source))) {
         if (!optional) return DISP_E_PARAMNOTOPTIONAL;
         return PassOmitted(element, *type, slot);
     }
@@ -671,7 +689,10 @@ try {
     std::vector<Slot> slots(signature.count);
     auto fail = [&](HRESULT failure, int index) {
         if (argumentError) *argumentError = map.sourceIndex[index];
-        return failure;
+        // A conversion's run-time error without a dispatch code of its own (94) travels as an exception.
+        if (HRESULT_FACILITY(failure) != FACILITY_CONTROL) return failure;
+        FillExceptionInfo(failure, exception);
+        return DISP_E_EXCEPTION;
     };
     for (int i = 0; i < signature.fixed; ++i) {
         hr = PrepareParameter(vtableInfo_.get(), function->lprgelemdescParam[i], map.sources[i], slots[i]);

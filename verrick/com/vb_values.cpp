@@ -1,54 +1,10 @@
 #include "verrick/com/vb_values.h"
 
 #include "support/runtime_error.h"
-#include "verrick/com/late_bound.h"
 
 namespace verrick::vb {
 
 using support::Variant;
-
-Variant ValueOf(const VARIANT& value)
-{
-    const VARIANT& v = Deref(value);
-    VARTYPE base = v.vt & ~VT_BYREF;
-    if (base == VT_DISPATCH || base == VT_UNKNOWN) {
-        auto object = late::ObjectOf(v);
-        return late::Invoke(object.get(), DISPID_VALUE, DISPATCH_PROPERTYGET | DISPATCH_METHOD, {});
-    }
-    return Variant::CopyOf(v);
-}
-
-namespace {
-
-Variant Convert(const VARIANT& value, VARTYPE type)
-{
-    Variant plain = ValueOf(value);
-    if (plain.vt() == VT_NULL) support::Raise(support::err::InvalidUseOfNull);
-    if (plain.vt() == type) return plain;
-    return support::ChangedType(*plain.get(), type, type == VT_BSTR ? VARIANT_ALPHABOOL : 0);
-}
-
-} // namespace
-
-std::wstring ToText(const VARIANT& value)
-{
-    const VARIANT& v = Deref(value);
-    if (v.vt == VT_BSTR) return std::wstring(support::BstrView(v.bstrVal));
-    Variant text = Convert(v, VT_BSTR);
-    return std::wstring(support::BstrView(text.get()->bstrVal));
-}
-
-LONG ToLong(const VARIANT& value)
-{
-    const VARIANT& v = Deref(value);
-    if (v.vt == VT_I4) return v.lVal;
-    return Convert(v, VT_I4).get()->lVal;
-}
-
-double ToDouble(const VARIANT& value)
-{
-    return Convert(value, VT_R8).get()->dblVal;
-}
 
 bool Equals(const VARIANT& left, const VARIANT& right)
 {

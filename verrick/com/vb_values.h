@@ -1,6 +1,7 @@
 #pragma once
-// Values by the client runtime's rules: the conversions of CStr and CLng,
-// the = operator between variants, StrComp, and writing a ByRef argument.
+// Values by the client runtime's rules: the = operator between variants,
+// StrComp, and writing a ByRef argument. Conversions (CStr, CLng, CDbl, an
+// object's default value) are the one table of support/values.h.
 
 #include <windows.h>
 #include <oleauto.h>
@@ -16,13 +17,10 @@ namespace verrick::vb {
 using support::Deref;
 using support::IsMissing;
 using support::RaiseConversion;
-
-// The value itself, or an object's default value (raises 91 for Nothing).
-support::Variant ValueOf(const VARIANT& value);
-
-std::wstring ToText(const VARIANT& value); // CStr
-LONG ToLong(const VARIANT& value);         // CLng
-double ToDouble(const VARIANT& value);     // CDbl
+using support::ToDouble;
+using support::ToLong;
+using support::ToText;
+using support::ValueOf;
 
 // value = True, value = False, as an If statement tests them (errors raise).
 bool EqualsTrue(const VARIANT& value);
