@@ -267,12 +267,15 @@ int main(int argc, char** argv)
         "%d refreshes in %.1f s (%.2f ms each); drive %lc: came or went %d times, %d late, %d missed\n",
         refreshes, seconds, seconds * 1000 / refreshes, kLetter, changes, late, missed);
     std::printf("%-16s %12s %12s %7s %10s\n", "", "after 100", "end", "ratio", "allowed");
-    // Allowances: what comes and goes whatever the refreshes leave behind
-    // (worker threads that end when idle, the heap's own growth), no more.
+    // Allowances: what comes and goes whatever the refreshes leave behind,
+    // no more. A refresh asks four questions here (C:, E:, S: and the path);
+    // one may come before the worker that answered the last one is idle
+    // again, and so start another (idle workers end only after a while).
+    // Memory: the heap's own growth.
     bool held = Compare("GDI objects", settled.gdi, last.gdi, 0, 2);
     held &= Compare("USER objects", settled.user, last.user, 0, 2);
     held &= Compare("handles", settled.handles, last.handles, 0, 8);
-    held &= Compare("threads", settled.threads, last.threads, 0, 2);
+    held &= Compare("threads", settled.threads, last.threads, 0, 4);
     held &= Compare("private bytes", settled.privateBytes, last.privateBytes, 0.10, 2 << 20);
     // Ends without unloading: nothing is saved.
     return held && missed == 0 ? 0 : 1;
