@@ -1,18 +1,16 @@
 #pragma once
-// A drive added to the running test prefix and taken away again, as Wine's own
-// drive settings do it: through the mount manager, which makes the drive's
-// link in the prefix and the system's device at once. The manager is Wine's
+// A drive added to the running test prefix and taken away again, through
+// Wine's mount manager (mount_manager.h). The manager is Wine's
 // service, so its own notices go to the services' desktop: a test sends the
 // notice the system sends to applications itself (VolumeNotice).
 
 #include <windows.h>
 #include <dbt.h>
-#include <winioctl.h>
 
 #include <cstdlib>
-#include <cstring>
 #include <string>
 
+#include "mount_manager.h"
 #include "verrick_server.h"
 
 #include "support/handles.h"
@@ -53,41 +51,9 @@ public:
     DWORD UnitMask() const { return 1u << (letter_ - L'A'); }
 
 private:
-    // Wine's mount manager request (its ddk/mountmgr.h): the drive's type and
-    // letter, then the Unix folder it stands for; no folder removes the drive.
-    struct UnixDrive {
-        ULONG size;
-        ULONG type;
-        ULONG fs_type;
-        DWORD serial;
-        ULONGLONG unix_dev;
-        WCHAR letter;
-        USHORT mount_point_offset;
-        USHORT device_offset;
-        USHORT label_offset;
-    };
-    static constexpr DWORD kDefineUnixDrive =
-        CTL_CODE(0x6D, 32, METHOD_BUFFERED, FILE_READ_ACCESS | FILE_WRITE_ACCESS);
-
     bool Define(UINT type, const std::string& unixFolder)
     {
-        support::UniqueFileHandle manager(
-            ::CreateFileW(L"\\\\.\\MountPointManager", GENERIC_READ | GENERIC_WRITE,
-                          FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr));
-        if (!manager) return false;
-        std::string request(sizeof(UnixDrive) + (unixFolder.empty() ? 0 : unixFolder.size() + 1), '\0');
-        UnixDrive drive{};
-        drive.size = static_cast<ULONG>(request.size());
-        drive.type = type;
-        drive.letter = static_cast<WCHAR>(letter_ | 0x20);
-        if (!unixFolder.empty()) {
-            drive.mount_point_offset = sizeof(UnixDrive);
-            std::memcpy(request.data() + sizeof(UnixDrive), unixFolder.c_str(), unixFolder.size());
-        }
-        std::memcpy(request.data(), &drive, sizeof drive);
-        DWORD returned = 0;
-        return ::DeviceIoControl(manager.get(), kDefineUnixDrive, request.data(),
-                                 static_cast<DWORD>(request.size()), nullptr, 0, &returned, nullptr) != FALSE;
+        return DefineUnixDrive(letter_, type, unixFolder);
     }
 
     wchar_t letter_;
