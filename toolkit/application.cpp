@@ -59,6 +59,25 @@ LRESULT CALLBACK ProgramWindowProc(HWND window, UINT message, WPARAM wParam, LPA
     return 0;
 }
 
+// Registered once for the process. A thread that comes while another registers
+// it waits until that has ended: a class whose registration has not returned
+// may not yet serve CreateWindowEx, although registering it again already
+// fails as existing.
+const wchar_t* ProgramWindowClass()
+{
+    static const wchar_t* const name = [] {
+        WNDCLASSEXW windowClass{sizeof windowClass};
+        if (!::GetClassInfoExW(Application::Instance(), support::kProgramWindowClass, &windowClass)) {
+            windowClass.lpfnWndProc = ProgramWindowProc;
+            windowClass.hInstance = Application::Instance();
+            windowClass.lpszClassName = support::kProgramWindowClass;
+            if (!::RegisterClassExW(&windowClass)) support::RaiseLastWin32(L"RegisterClassExW");
+        }
+        return support::kProgramWindowClass;
+    }();
+    return name;
+}
+
 } // namespace
 
 // The module the toolkit is linked into: the program, or a library that shows forms of its own.
@@ -86,17 +105,8 @@ HWND Application::ProgramWindow()
     // Destroyed by someone else: a new one takes its place.
     if (window && !::IsWindow(window.get())) window.release();
     if (!window) {
-        WNDCLASSEXW windowClass{sizeof windowClass};
-        if (!::GetClassInfoExW(Instance(), support::kProgramWindowClass, &windowClass)) {
-            windowClass.lpfnWndProc = ProgramWindowProc;
-            windowClass.hInstance = Instance();
-            windowClass.lpszClassName = support::kProgramWindowClass;
-            // Another thread may have registered it meanwhile.
-            if (!::RegisterClassExW(&windowClass) && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
-                support::RaiseLastWin32(L"RegisterClassExW");
-        }
         // Never shown: it owns the forms and carries the program's icon and title.
-        window.reset(::CreateWindowExW(0, support::kProgramWindowClass, state().title.c_str(),
+        window.reset(::CreateWindowExW(0, ProgramWindowClass(), state().title.c_str(),
                                        WS_POPUP | WS_CLIPSIBLINGS | WS_CAPTION | WS_SYSMENU, 0, 0, 0, 0,
                                        nullptr, nullptr, Instance(), nullptr));
         if (!window) support::RaiseLastWin32(L"CreateWindowExW");
