@@ -439,19 +439,19 @@ TEST_CASE("tlvErr::HelpButton")
 
 namespace {
 
+BOOL CALLBACK CloseShownToolkitForm(HWND window, LPARAM)
+{
+    wchar_t className[32] = {};
+    ::GetClassNameW(window, className, 32);
+    if (wcscmp(className, L"ToolkitForm") != 0 || !::IsWindowVisible(window)) return TRUE;
+    ::PostMessageW(window, WM_CLOSE, 0, 0);
+    return FALSE;
+}
+
 // Closes the thread's timed box as soon as it shows, as its close box would.
 void CALLBACK CloseTimedBox(HWND, UINT, UINT_PTR, DWORD)
 {
-    ::EnumThreadWindows(
-        ::GetCurrentThreadId(),
-        [](HWND window, LPARAM) -> BOOL {
-            wchar_t className[32] = {};
-            ::GetClassNameW(window, className, 32);
-            if (wcscmp(className, L"ToolkitForm") != 0 || !::IsWindowVisible(window)) return TRUE;
-            ::PostMessageW(window, WM_CLOSE, 0, 0);
-            return FALSE;
-        },
-        0);
+    ::EnumThreadWindows(::GetCurrentThreadId(), CloseShownToolkitForm, 0);
 }
 
 // A client thread's whole life: its apartment, a timed box shown and closed, its end.

@@ -391,18 +391,18 @@ struct BesideBox {
 };
 BesideBox g_beside;
 
+BOOL CALLBACK FindShownToolkitForm(HWND window, LPARAM)
+{
+    wchar_t className[32] = {};
+    ::GetClassNameW(window, className, 32);
+    if (wcscmp(className, L"ToolkitForm") != 0 || !::IsWindowVisible(window)) return TRUE;
+    g_beside.box = window;
+    return FALSE;
+}
+
 void CALLBACK LookAtBoxAndClose(HWND, UINT, UINT_PTR, DWORD)
 {
-    ::EnumThreadWindows(
-        ::GetCurrentThreadId(),
-        [](HWND window, LPARAM) -> BOOL {
-            wchar_t className[32] = {};
-            ::GetClassNameW(window, className, 32);
-            if (wcscmp(className, L"ToolkitForm") != 0 || !::IsWindowVisible(window)) return TRUE;
-            g_beside.box = window;
-            return FALSE;
-        },
-        0);
+    ::EnumThreadWindows(::GetCurrentThreadId(), FindShownToolkitForm, 0);
     if (!g_beside.box) return;
     g_beside.boxTakenHere = toolkit::WindowObject::FromHandle(g_beside.box) != nullptr;
     g_beside.hiddenFormEnabled = ::IsWindowEnabled(g_beside.hiddenForm) != FALSE;
