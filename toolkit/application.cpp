@@ -1,6 +1,8 @@
 #include "toolkit/application.h"
 
 #include <algorithm>
+#include <memory>
+#include <utility>
 
 #include "toolkit/form.h"
 
@@ -30,10 +32,99 @@ struct ThreadState {
     std::vector<Form*> forms;
 };
 
+void WINAPI FreeThreadState(void* data) noexcept;
+
+// Where each thread's state is kept: a fiber-local slot, whose callback the
+// system calls as the thread ends (even in a library that asked for no thread
+// notifications) and, for every thread still holding one, when the slot is
+// freed. Systems without such slots (before Vista) get a thread-local one,
+// and there a thread's end leaves its state behind.
+class ThreadSlot {
+public:
+    ThreadSlot() noexcept
+    {
+        HMODULE kernel = ::GetModuleHandleW(L"kernel32.dll");
+        const auto allocate = Bind<DWORD(WINAPI*)(void(WINAPI*)(void*))>(kernel, "FlsAlloc");
+        get_ = Bind<decltype(get_)>(kernel, "FlsGetValue");
+        set_ = Bind<decltype(set_)>(kernel, "FlsSetValue");
+        free_ = Bind<decltype(free_)>(kernel, "FlsFree");
+        if (allocate && get_ && set_ && free_) index_ = allocate(FreeThreadState);
+        if (index_ == TLS_OUT_OF_INDEXES) {
+            get_ = ::TlsGetValue;
+            set_ = ::TlsSetValue;
+            free_ = ::TlsFree;
+            index_ = ::TlsAlloc();
+            fiberLocal_ = false;
+        }
+    }
+
+    ThreadState* Get() const noexcept
+    {
+        return index_ == TLS_OUT_OF_INDEXES ? nullptr : static_cast<ThreadState*>(get_(index_));
+    }
+    bool Set(ThreadState* state) const noexcept
+    {
+        return index_ != TLS_OUT_OF_INDEXES && set_(index_, state);
+    }
+    // Frees the slot and every thread's state in it (a thread-local slot: the caller's only).
+    void Free() noexcept
+    {
+        if (index_ == TLS_OUT_OF_INDEXES) return;
+        ThreadState* own = fiberLocal_ ? nullptr : Get();
+        free_(std::exchange(index_, TLS_OUT_OF_INDEXES));
+        if (own) FreeThreadState(own);
+    }
+
+private:
+    template <typename Function> static Function Bind(HMODULE module, const char* name) noexcept
+    {
+        return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(::GetProcAddress(module, name)));
+    }
+
+    void*(WINAPI* get_)(DWORD) = nullptr;
+    BOOL(WINAPI* set_)(DWORD, void*) = nullptr;
+    BOOL(WINAPI* free_)(DWORD) = nullptr;
+    DWORD index_ = TLS_OUT_OF_INDEXES;
+    bool fiberLocal_ = true;
+};
+
+ThreadSlot& Slot() noexcept
+{
+    static ThreadSlot slot;
+    return slot;
+}
+
+// The calling thread's state, made on first use.
 ThreadState& thread()
 {
-    thread_local ThreadState instance;
-    return instance;
+    if (ThreadState* state = Slot().Get()) return *state;
+    auto state = std::make_unique<ThreadState>();
+    if (!Slot().Set(state.get())) support::RaiseLastWin32(L"FlsSetValue");
+    return *state.release();
+}
+
+// The calling thread's state where it has one; nothing is made for a question.
+ThreadState* existingThread() noexcept
+{
+    return Slot().Get();
+}
+
+// A thread's state as the thread ends, or as the slot is freed: the program
+// window (and the forms it owns) is destroyed on its own thread; a window of
+// another thread, which only that thread may destroy, is left to the system's
+// default procedure (this module's code may be about to go) and asked to
+// close itself.
+void WINAPI FreeThreadState(void* data) noexcept
+{
+    std::unique_ptr<ThreadState> state(static_cast<ThreadState*>(data));
+    HWND window = state->programWindow.release();
+    if (!window || !::IsWindow(window)) return;
+    if (::GetWindowThreadProcessId(window, nullptr) == ::GetCurrentThreadId()) {
+        ::DestroyWindow(window);
+    } else {
+        ::SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(::DefWindowProcW));
+        ::PostMessageW(window, WM_CLOSE, 0, 0);
+    }
 }
 
 void ShowFatalBox(std::exception_ptr error)
@@ -59,6 +150,25 @@ LRESULT CALLBACK ProgramWindowProc(HWND window, UINT message, WPARAM wParam, LPA
     return 0;
 }
 
+// Registered once for the process. A thread that comes while another registers
+// it waits until that has ended: a class whose registration has not returned
+// may not yet serve CreateWindowEx, although registering it again already
+// fails as existing.
+const wchar_t* ProgramWindowClass()
+{
+    static const wchar_t* const name = [] {
+        WNDCLASSEXW windowClass{sizeof windowClass};
+        if (!::GetClassInfoExW(Application::Instance(), support::kProgramWindowClass, &windowClass)) {
+            windowClass.lpfnWndProc = ProgramWindowProc;
+            windowClass.hInstance = Application::Instance();
+            windowClass.lpszClassName = support::kProgramWindowClass;
+            if (!::RegisterClassExW(&windowClass)) support::RaiseLastWin32(L"RegisterClassExW");
+        }
+        return support::kProgramWindowClass;
+    }();
+    return name;
+}
+
 } // namespace
 
 // The module the toolkit is linked into: the program, or a library that shows forms of its own.
@@ -72,7 +182,8 @@ HINSTANCE Application::Instance() noexcept
 void Application::SetTitle(std::wstring title)
 {
     state().title = std::move(title);
-    if (thread().programWindow) ::SetWindowTextW(thread().programWindow.get(), state().title.c_str());
+    if (ThreadState* own = existingThread(); own && own->programWindow)
+        ::SetWindowTextW(own->programWindow.get(), state().title.c_str());
 }
 
 const std::wstring& Application::Title() noexcept
@@ -86,17 +197,8 @@ HWND Application::ProgramWindow()
     // Destroyed by someone else: a new one takes its place.
     if (window && !::IsWindow(window.get())) window.release();
     if (!window) {
-        WNDCLASSEXW windowClass{sizeof windowClass};
-        if (!::GetClassInfoExW(Instance(), support::kProgramWindowClass, &windowClass)) {
-            windowClass.lpfnWndProc = ProgramWindowProc;
-            windowClass.hInstance = Instance();
-            windowClass.lpszClassName = support::kProgramWindowClass;
-            // Another thread may have registered it meanwhile.
-            if (!::RegisterClassExW(&windowClass) && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
-                support::RaiseLastWin32(L"RegisterClassExW");
-        }
         // Never shown: it owns the forms and carries the program's icon and title.
-        window.reset(::CreateWindowExW(0, support::kProgramWindowClass, state().title.c_str(),
+        window.reset(::CreateWindowExW(0, ProgramWindowClass(), state().title.c_str(),
                                        WS_POPUP | WS_CLIPSIBLINGS | WS_CAPTION | WS_SYSMENU, 0, 0, 0, 0,
                                        nullptr, nullptr, Instance(), nullptr));
         if (!window) support::RaiseLastWin32(L"CreateWindowExW");
@@ -107,7 +209,7 @@ HWND Application::ProgramWindow()
 void Application::Run()
 {
     MSG message;
-    while (!thread().forms.empty() && ::GetMessageW(&message, nullptr, 0, 0) > 0)
+    while (!Forms().empty() && ::GetMessageW(&message, nullptr, 0, 0) > 0)
         Dispatch(message);
 }
 
@@ -194,7 +296,9 @@ std::wstring Application::DescribeError(std::exception_ptr error)
 
 const std::vector<Form*>& Application::Forms() noexcept
 {
-    return thread().forms;
+    static const std::vector<Form*> none;
+    const ThreadState* own = existingThread();
+    return own ? own->forms : none;
 }
 
 void Application::FormLoaded(Form* form)
@@ -204,7 +308,12 @@ void Application::FormLoaded(Form* form)
 
 void Application::FormUnloaded(Form* form)
 {
-    std::erase(thread().forms, form);
+    if (ThreadState* own = existingThread()) std::erase(own->forms, form);
+}
+
+void Application::FreeThreadStates() noexcept
+{
+    Slot().Free();
 }
 
 } // namespace toolkit

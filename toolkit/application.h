@@ -54,6 +54,12 @@ public:
 
     static const std::vector<Form*>& Forms() noexcept;
 
+    // Each thread's state (its forms, its program window) is freed as the
+    // thread ends. A library that links the toolkit calls this when it is
+    // unloaded, before UnregisterToolkitClasses: every thread's state is freed
+    // at once, and the calling thread's program window destroyed.
+    static void FreeThreadStates() noexcept;
+
 private:
     friend class Form;
     static void FormLoaded(Form* form);

@@ -377,16 +377,19 @@ TEST_CASE("TimedBox::ModalToItsCaller")
 namespace {
 
 struct ThreadRun {
+    HANDLE start = nullptr;
     long result = -1;
+    std::wstring error;
 };
 
 DWORD WINAPI ShowOnThread(LPVOID context)
 {
     auto& run = *static_cast<ThreadRun*>(context);
+    ::WaitForSingleObject(run.start, INFINITE);
     try {
         run.result = ShowTimedBox(L"On a thread of its own", 0, std::wstring(L"t"), kNone, kNone, 1);
     } catch (...) {
-        run.result = -2;
+        run.error = toolkit::Application::DescribeError(std::current_exception());
     }
     return 0;
 }
@@ -395,15 +398,22 @@ DWORD WINAPI ShowOnThread(LPVOID context)
 
 TEST_CASE("TimedBox::EachThreadShowsItsOwn")
 {
-    // Two threads in turn show a box, each answered by its own countdown; then this thread shows one after
-    // they have ended (in a process of its own, the first of them made the first forms).
+    // Two threads, let go together, show a box at the same time (the first forms of the process, so
+    // they register its window classes side by side), each answered by its own countdown; then this
+    // thread shows one after they have ended.
+    support::UniqueKernelHandle start(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
     ThreadRun runs[2];
-    for (ThreadRun& run : runs) {
-        support::UniqueKernelHandle thread(::CreateThread(nullptr, 0, ShowOnThread, &run, 0, nullptr));
-        REQUIRE(thread);
-        REQUIRE(::WaitForSingleObject(thread.get(), test_wait::Deadline(10000)) == WAIT_OBJECT_0);
-        CHECK(run.result == 1);
+    support::UniqueKernelHandle threads[2];
+    for (int i = 0; i < 2; ++i) {
+        runs[i].start = start.get();
+        threads[i].reset(::CreateThread(nullptr, 0, ShowOnThread, &runs[i], 0, nullptr));
+        REQUIRE(threads[i]);
     }
+    ::SetEvent(start.get());
+    const HANDLE waits[2] = {threads[0].get(), threads[1].get()};
+    REQUIRE(::WaitForMultipleObjects(2, waits, TRUE, test_wait::Deadline(10000)) == WAIT_OBJECT_0);
+    for (const ThreadRun& run : runs)
+        CHECK_MESSAGE(run.result == 1, support::ToUtf8(run.error));
     long after = -1;
     CHECK_NOTHROW(after = Show([](frmError500& d) { d.cmdButton(0).Value(true); }, L"After", 0, L"t").result);
     CHECK(after == 1);

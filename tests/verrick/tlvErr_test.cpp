@@ -2,15 +2,18 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "input.h"
+#include "leak_probe.h"
 #include "server.h"
 #include "support/as.h"
 #include "support/test_helpers.h"
+#include "wait_scale.h"
 
 using namespace verrick_test;
 
@@ -432,4 +435,67 @@ TEST_CASE("tlvErr::HelpButton")
         CHECK(box.shown);
         CHECK(g_help.count == 0);
     }
+}
+
+namespace {
+
+BOOL CALLBACK CloseShownToolkitForm(HWND window, LPARAM)
+{
+    wchar_t className[32] = {};
+    ::GetClassNameW(window, className, 32);
+    if (wcscmp(className, L"ToolkitForm") != 0 || !::IsWindowVisible(window)) return TRUE;
+    ::PostMessageW(window, WM_CLOSE, 0, 0);
+    return FALSE;
+}
+
+// Closes the thread's timed box as soon as it shows, as its close box would.
+void CALLBACK CloseTimedBox(HWND, UINT, UINT_PTR, DWORD)
+{
+    ::EnumThreadWindows(::GetCurrentThreadId(), CloseShownToolkitForm, 0);
+}
+
+// A client thread's whole life: its apartment, a timed box shown and closed, its end.
+DWORD WINAPI ShowBoxAndEnd(LPVOID result)
+{
+    Com com;
+    auto err = CreateErr();
+    if (!err) return 1;
+    Bstr text(L"On a thread that ends");
+    Variant titleArgument = Variant::Text(L"Title");
+    const UINT_PTR timer = ::SetTimer(nullptr, 0, 20, CloseTimedBox);
+    const HRESULT shown =
+        err->ShowErrorBox(text.get(), 0, *titleArgument.get(), -1, -1, 60, static_cast<long*>(result));
+    ::KillTimer(nullptr, timer);
+    return shown == S_OK ? 0 : 2;
+}
+
+DWORD ShowOnThreadThatEnds()
+{
+    long result = -1;
+    support::UniqueKernelHandle thread(::CreateThread(nullptr, 0, ShowBoxAndEnd, &result, 0, nullptr));
+    REQUIRE(thread);
+    REQUIRE(::WaitForSingleObject(thread.get(), test_wait::Deadline(20000)) == WAIT_OBJECT_0);
+    DWORD code = 0;
+    ::GetExitCodeThread(thread.get(), &code);
+    return code;
+}
+
+} // namespace
+
+TEST_CASE("tlvErr::ThreadsThatEndLeaveNothing")
+{
+    // Client threads that each show a form of the library and end: what the library kept for each
+    // (its program window, its forms) goes with it, and forms still work on this thread afterwards.
+    REQUIRE(ShowOnThreadThatEnds() == 0);
+    const int handles = CountKernelHandles(), windows = CountWindows();
+    const SIZE_T bytes = HeapBytesInUse();
+    constexpr int kThreads = 24;
+    for (int i = 0; i < kThreads; ++i)
+        REQUIRE(ShowOnThreadThatEnds() == 0);
+    CHECK(CountKernelHandles() <= handles);
+    CHECK(CountWindows() <= windows);
+    const SIZE_T grown = HeapBytesInUse() - std::min(bytes, HeapBytesInUse());
+    CHECK_MESSAGE(grown < kThreads * 8, "the heap grew by ", grown, " bytes over ", kThreads, " threads");
+    long result = -1;
+    CHECK(ShowBoxAndEnd(&result) == 0);
 }

@@ -379,3 +379,58 @@ TEST_CASE("tlvMainForms::FixCBCursorsLeavesTheSharedCursorsAlone")
     REQUIRE(form.cboMode.MouseIcon());
     CHECK(toolkit::automation::CursorOf(form.cboMode.MouseIcon().get()) != nullptr);
 }
+
+namespace {
+
+// What was seen while the library's timed box showed beside a hidden form of this program.
+struct BesideBox {
+    HWND hiddenForm = nullptr;
+    HWND box = nullptr;
+    bool boxTakenHere = true;
+    bool hiddenFormEnabled = false;
+};
+BesideBox g_beside;
+
+BOOL CALLBACK FindShownToolkitForm(HWND window, LPARAM)
+{
+    wchar_t className[32] = {};
+    ::GetClassNameW(window, className, 32);
+    if (wcscmp(className, L"ToolkitForm") != 0 || !::IsWindowVisible(window)) return TRUE;
+    g_beside.box = window;
+    return FALSE;
+}
+
+void CALLBACK LookAtBoxAndClose(HWND, UINT, UINT_PTR, DWORD)
+{
+    ::EnumThreadWindows(::GetCurrentThreadId(), FindShownToolkitForm, 0);
+    if (!g_beside.box) return;
+    g_beside.boxTakenHere = toolkit::WindowObject::FromHandle(g_beside.box) != nullptr;
+    g_beside.hiddenFormEnabled = ::IsWindowEnabled(g_beside.hiddenForm) != FALSE;
+    ::PostMessageW(g_beside.box, WM_CLOSE, 0, 0);
+}
+
+} // namespace
+
+TEST_CASE("tlvMainForms::EachCopyOfTheToolkitKnowsOnlyItsOwnWindows")
+{
+    // This program's copy of the toolkit and the library's make windows of the same class names. The
+    // library's box is no window of this copy; this program's hidden form is none of the library's (its
+    // modal box disables the hidden forms of its own, which could show meanwhile).
+    Com com;
+    auto err = Create<_tlvErr>(CLSID_tlvErr);
+    REQUIRE(err);
+    ParentForm hidden;
+    hidden.Load();
+    REQUIRE(toolkit::WindowObject::FromHandle(hidden.hWnd()) == &hidden);
+    g_beside = {};
+    g_beside.hiddenForm = hidden.hWnd();
+    Bstr text(L"Beside another copy");
+    Variant title = Variant::Text(L"Title");
+    long result = -1;
+    const UINT_PTR timer = ::SetTimer(nullptr, 0, 30, LookAtBoxAndClose);
+    CHECK(err->ShowErrorBox(text.get(), 0, *title.get(), -1, -1, 60, &result) == S_OK);
+    ::KillTimer(nullptr, timer);
+    REQUIRE(g_beside.box);
+    CHECK_FALSE(g_beside.boxTakenHere);
+    CHECK(g_beside.hiddenFormEnabled);
+}

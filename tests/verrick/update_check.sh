@@ -2,7 +2,7 @@
 # The About box's update check against a real HTTP server on 127.0.0.1,
 # reached through http_proxy as the maker's host name: each outcome the box
 # can show, from a program without a version resource (internal name Dummy),
-# and servers that never answer or answer slowly.
+# and servers that never answer, answer slowly or send far too much.
 #   update_check.sh CLIENT.exe
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -90,6 +90,13 @@ for name in Silent Trickle; do
   expect "$name: ended in time" "$(( $(field took) <= longest ))" 1
   expect_match "$name: info" "$(field info)" "$timed_out"
 done
-expect "requests" "$(sort -u "$work/site/requests.log" | wc -l)" 15
+# A server that sends 100 MB: the check stops as soon as more than a version
+# file's length has come, and never holds much of it.
+check Big 1 5 38 "$timeout_ms"
+echo "update_check: Big: $(field took) ms, at most $(field memory) MB in use"
+expect "Big: ended in time" "$(( $(field took) <= longest ))" 1
+expect "Big: info" "$(field info)" "$malformed"
+expect "Big: memory" "$(( $(field memory) < 80 ))" 1
+expect "requests" "$(sort -u "$work/site/requests.log" | wc -l)" 16
 
-checks_done 44
+checks_done 47

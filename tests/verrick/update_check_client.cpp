@@ -3,8 +3,11 @@
 // local server.
 //   update_check_client NAME MAJOR MINOR REVISION OUTPUT [TIMEOUT_MS]
 // NAME is the internal name whose version file is fetched; "took" is how long
-// the check ran, in milliseconds.
+// the check ran, in milliseconds; "memory" the most memory the process had in
+// use by then (its peak working set), in megabytes.
 #include <windows.h>
+
+#include <psapi.h>
 
 #include <cstdio>
 #include <string>
@@ -25,14 +28,16 @@ int wmain(int argc, wchar_t** argv)
     const verrick::about::UpdateOutcome outcome =
         verrick::about::CheckForUpdate(url, local, verrick::about::DispatchWaitingMessages, timeout);
     const DWORD took = ::GetTickCount() - start;
-    const std::wstring text = L"\xFEFF"
-                              L"internal=" +
-                              verrick::about::GetInternalName() + L"\r\nurl=" + url + L"\r\nsucceeded=" +
-                              (outcome.Succeeded ? L"1" : L"0") + L"\r\ninfo=" + outcome.Info + L"\r\nsite=" +
-                              std::to_wstring(outcome.Site.Major) + L"." +
-                              std::to_wstring(outcome.Site.Minor) + L"." +
-                              std::to_wstring(outcome.Site.Revision) + L"\r\nresult=" + outcome.Result +
-                              L"\r\ntook=" + std::to_wstring(took) + L"\r\n";
+    PROCESS_MEMORY_COUNTERS memory{sizeof memory};
+    if (!::GetProcessMemoryInfo(::GetCurrentProcess(), &memory, sizeof memory)) return 4;
+    const std::wstring text =
+        L"\xFEFF"
+        L"internal=" +
+        verrick::about::GetInternalName() + L"\r\nurl=" + url + L"\r\nsucceeded=" +
+        (outcome.Succeeded ? L"1" : L"0") + L"\r\ninfo=" + outcome.Info + L"\r\nsite=" +
+        std::to_wstring(outcome.Site.Major) + L"." + std::to_wstring(outcome.Site.Minor) + L"." +
+        std::to_wstring(outcome.Site.Revision) + L"\r\nresult=" + outcome.Result + L"\r\ntook=" +
+        std::to_wstring(took) + L"\r\nmemory=" + std::to_wstring(memory.PeakWorkingSetSize >> 20) + L"\r\n";
     FILE* file = _wfopen(argv[5], L"wb");
     if (!file) return 3;
     std::fwrite(text.data(), sizeof(wchar_t), text.size(), file);

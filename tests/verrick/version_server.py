@@ -1,10 +1,10 @@
 #!/usr/bin/env python3
 """A local stand-in for the maker's web server, reached through http_proxy.
 
-Serves FOLDER/<file name> for any host and any path ending in that name;
-a name that starts with "Close" gets its connection closed without an
-answer. By the part of the name after "Version.": "Silent" gets no answer at
-all, "Trickle" a body of 1000 digits sent one a second. With
+Serves FOLDER/<file name> for any host and any path ending in that name.
+By the part of the name after "Version.": "Close" gets its connection closed
+without an answer, "Silent" no answer at all, "Trickle" a body of 1000 digits
+sent one a second, "Big" a body of 100 MB at about 10 MB a second. With
 VERSION_SERVER_SILENT=1 in its environment no request is answered. Writes
 the port it listens on to PORT_FILE.
     version_server.py FOLDER PORT_FILE
@@ -25,7 +25,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
         stem = name[len("Version."):] if name.startswith("Version.") else name
         with open(os.path.join(folder, "requests.log"), "a") as log:
             log.write(self.path + "\n")
-        if name.startswith("Close"):
+        if stem.startswith("Close"):
             self.connection.shutdown(socket.SHUT_RDWR)
             self.close_connection = True
             return
@@ -39,6 +39,16 @@ class Handler(http.server.BaseHTTPRequestHandler):
                     self.wfile.write(b"0")
                     self.wfile.flush()
                     time.sleep(1)
+            except (BrokenPipeError, ConnectionResetError):
+                pass  # the check gave up
+            return
+        if stem.startswith("Big"):
+            block = b"0" * 65536
+            self.send_body_head(100 * 1024 * 1024)
+            try:
+                for _ in range(100 * 1024 * 1024 // len(block)):
+                    self.wfile.write(block)
+                    time.sleep(0.005)  # a fast line, no faster than a check's time-out could hide
             except (BrokenPipeError, ConnectionResetError):
                 pass  # the check gave up
             return

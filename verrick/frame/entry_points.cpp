@@ -86,6 +86,9 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved
     } else if (reason == DLL_PROCESS_DETACH && !reserved) {
         // Unloaded by FreeLibrary: nothing of ours is in use any more. At process exit, leave it.
         ReleaseTypeLibrary();
+        // The threads' toolkit states go first: their callback is our code, and their windows hold our
+        // classes.
+        toolkit::Application::FreeThreadStates();
         toolkit::UnregisterToolkitClasses();
     }
     return TRUE;
