@@ -52,7 +52,7 @@ LRESULT CALLBACK Subclasser::HookProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARA
     LRESULT result = 0;
     bool noDef = false;
     if (ISubclasserCallback* callback = self.callback_) {
-        toolkit::Guard(
+        toolkit::GuardCallback(
             [&] { callback->ISubclasserCallback_WindowProc(self, hWnd, message, w, l, result, noDef); },
             [&] {
                 message = uMsg;

@@ -17,7 +17,7 @@ public:
     // retVal and the window's procedure never sees it.
     // Calls nest: a message the callback causes to the same window (SetWindowPos,
     // SendMessage...) comes back through here before the outer call returns.
-    // An exception thrown here is unhandled (toolkit::Guard): in a program it
+    // An exception thrown here is unhandled (toolkit::GuardCallback): in a program it
     // ends the process through Application::Fatal; in a guest module the
     // window handles the original message as if it were not hooked.
     virtual void ISubclasserCallback_WindowProc(Subclasser& subclasserObject, HWND hWnd, UINT& uMsg,

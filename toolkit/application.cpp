@@ -139,7 +139,7 @@ void ShowFatalBox(std::exception_ptr error)
 LRESULT CALLBACK ProgramWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message != WM_CLOSE) return ::DefWindowProcW(window, message, wParam, lParam);
-    Guard([] {
+    GuardCallback([] {
         const std::vector<Form*> forms = thread().forms;
         for (auto form = forms.rbegin(); form != forms.rend(); ++form) {
             if (std::find(thread().forms.begin(), thread().forms.end(), *form) == thread().forms.end())
@@ -222,7 +222,7 @@ void Application::Dispatch(MSG& message)
             if (auto* form = dynamic_cast<Form*>(WindowObject::FromHandle(root));
                 form && form->KeyPreview()) {
                 int keyCode = static_cast<int>(message.wParam);
-                Guard([&] { form->RaiseKeyDown(keyCode); });
+                GuardCallback([&] { form->RaiseKeyDown(keyCode); });
                 if (keyCode == 0) return;
                 message.wParam = static_cast<WPARAM>(keyCode);
             }
@@ -234,7 +234,7 @@ void Application::Dispatch(MSG& message)
                 int shift = (::GetKeyState(VK_SHIFT) < 0 ? vbShiftMask : 0) |
                             (::GetKeyState(VK_CONTROL) < 0 ? vbCtrlMask : 0) |
                             (::GetKeyState(VK_MENU) < 0 ? vbAltMask : 0);
-                if (Guard([&] { return form->HandleDialogKey(static_cast<int>(message.wParam), shift); }))
+                if (GuardCallback([&] { return form->HandleDialogKey(static_cast<int>(message.wParam), shift); }))
                     return;
             }
         }

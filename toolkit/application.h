@@ -46,7 +46,7 @@ public:
     // an error that escapes one of its window procedures must not end the client.
     static void SetGuest(bool guest) noexcept;
     static bool IsGuest() noexcept;
-    // Where Guard sends an escaping error: Fatal, or, in a guest, nowhere.
+    // Where GuardCallback sends an escaping error: Fatal, or, in a guest, nowhere.
     static void Unhandled(std::exception_ptr error) noexcept;
 
     // The text the default handler shows, for a run-time error or any other exception.
@@ -77,7 +77,7 @@ private:
 // any error info it left on the thread, and the procedure answers with
 // fallback(), as if the body had not run.
 template <typename Body, typename Fallback>
-auto Guard(Body&& body, Fallback&& fallback) noexcept -> decltype(body())
+auto GuardCallback(Body&& body, Fallback&& fallback) noexcept -> decltype(body())
 {
     try {
         return std::forward<Body>(body)();
@@ -88,10 +88,10 @@ auto Guard(Body&& body, Fallback&& fallback) noexcept -> decltype(body())
 }
 
 // The guard whose fallback is the result type's empty value (0, false, nothing).
-template <typename Body> auto Guard(Body&& body) noexcept -> decltype(body())
+template <typename Body> auto GuardCallback(Body&& body) noexcept -> decltype(body())
 {
     using Result = decltype(body());
-    return Guard(std::forward<Body>(body), [] { return Result(); });
+    return GuardCallback(std::forward<Body>(body), [] { return Result(); });
 }
 
 } // namespace toolkit

@@ -250,7 +250,7 @@ public:
     HRESULT STDMETHODCALLTYPE OnChanged(DISPID) override
     {
         if (muted_ || !font_ || !apply_) return S_OK;
-        Guard([&] { apply_(ReadFont(font_)); });
+        GuardCallback([&] { apply_(ReadFont(font_)); });
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE OnRequestEdit(DISPID) override { return S_OK; }

@@ -153,7 +153,7 @@ public:
     // The host's geometry rules: a control asking for another place is put back in its own.
     HRESULT STDMETHODCALLTYPE OnPosRectChange(LPCRECT) override
     {
-        if (host_) Guard([&] { host_->OnResized(); });
+        if (host_) GuardCallback([&] { host_->OnResized(); });
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE OnInPlaceActivateEx(BOOL* noRedraw, DWORD) override
@@ -201,7 +201,7 @@ public:
     // IPropertyNotifySink
     HRESULT STDMETHODCALLTYPE OnChanged(DISPID property) override
     {
-        if (host_ && host_->PropertyChanged) Guard([&] { host_->PropertyChanged(property); });
+        if (host_ && host_->PropertyChanged) GuardCallback([&] { host_->PropertyChanged(property); });
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE OnRequestEdit(DISPID) override { return S_OK; }
@@ -277,7 +277,7 @@ private:
         if (!host_) return;
         // The handler may unload the form and with it the host.
         ComPtr<IDispatch> keepAlive(this);
-        Guard([&] { host_->RaiseEvent(member, params); });
+        GuardCallback([&] { host_->RaiseEvent(member, params); });
     }
 
     ~EventSink() override = default;

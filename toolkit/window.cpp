@@ -119,7 +119,7 @@ LRESULT CALLBACK WindowObject::WindowProc(HWND window, UINT message, WPARAM wPar
         ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
     }
     if (!self) return ::DefWindowProcW(window, message, wParam, lParam);
-    LRESULT result = Guard([&] { return self->HandleMessage(message, wParam, lParam); });
+    LRESULT result = GuardCallback([&] { return self->HandleMessage(message, wParam, lParam); });
     if (message == WM_NCDESTROY) {
         ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
         self->hwnd_ = nullptr;

@@ -54,7 +54,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
     using toolkit::Application;
     // Libraries are taken from the system folder only, never from Vorlan's own.
     support::RestrictLibrarySearch();
-    return toolkit::Guard([] {
+    return toolkit::GuardCallback([] {
         vorlan::ComApartment com;
         vorlan::AppDescriptor app = vorlan::AppDescriptor::ForThisProgram();
         Application::SetTitle(app.Title);

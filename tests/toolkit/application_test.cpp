@@ -46,7 +46,7 @@ void MarkHandled()
                 Application::DescribeError(error) == L"Run-time error '380':\n\nInvalid property value";
             ::ExitProcess(expected ? kHandlerExit : kHandlerExit + 1);
         });
-        Guard([] {
+        GuardCallback([] {
             FailingLoadForm form;
             form.Show();
         });

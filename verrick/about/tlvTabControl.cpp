@@ -46,7 +46,7 @@ void tlvTabControl::Pop(LONG index, bool popOnlyThisTab, bool hideOtherTabs)
 
 HRESULT tlvTabControl::get_CurrentTab(LONG* Result)
 {
-    return Guard([&] {
+    return GuardMethod([&] {
         if (!Result) support::Raise(support::err::InvalidProcedureCall);
         *Result = currentTab_;
     });
@@ -54,7 +54,7 @@ HRESULT tlvTabControl::get_CurrentTab(LONG* Result)
 
 HRESULT tlvTabControl::get_TabsCount(LONG* Result)
 {
-    return Guard([&] {
+    return GuardMethod([&] {
         if (!Result) support::Raise(support::err::InvalidProcedureCall);
         *Result = Count();
     });
@@ -62,7 +62,7 @@ HRESULT tlvTabControl::get_TabsCount(LONG* Result)
 
 HRESULT tlvTabControl::get_TabItem(LONG Index, IDispatch** Result)
 {
-    return Guard([&] {
+    return GuardMethod([&] {
         if (!Result) support::Raise(support::err::InvalidProcedureCall);
         *Result = nullptr;
         if (Index < 1 || Index > Count()) support::Raise(support::err::SubscriptOutOfRange);
@@ -72,7 +72,7 @@ HRESULT tlvTabControl::get_TabItem(LONG Index, IDispatch** Result)
 
 HRESULT tlvTabControl::FillTabs(IDispatch* vData, VARIANT_BOOL HideOtherTabs)
 {
-    return Guard([&] {
+    return GuardMethod([&] {
         ReleaseTabs();
         const LONG lower = vb::ToLong(*late::Get(vData, L"LBound"));
         const LONG upper = vb::ToLong(*late::Get(vData, L"UBound"));
@@ -87,7 +87,7 @@ HRESULT tlvTabControl::FillTabs(IDispatch* vData, VARIANT_BOOL HideOtherTabs)
 
 HRESULT tlvTabControl::AddTab(IDispatch* vData, VARIANT_BOOL HideOtherTabs)
 {
-    return Guard([&] {
+    return GuardMethod([&] {
         if (!vData) support::Raise(support::err::InvalidPropertyValue);
         Tabs.emplace_back(vData);
         Pop(Count(), false, HideOtherTabs != VARIANT_FALSE);
@@ -96,7 +96,7 @@ HRESULT tlvTabControl::AddTab(IDispatch* vData, VARIANT_BOOL HideOtherTabs)
 
 HRESULT tlvTabControl::ClearTabs()
 {
-    return Guard([&] { ReleaseTabs(); });
+    return GuardMethod([&] { ReleaseTabs(); });
 }
 
 void tlvTabControl::ReleaseTabs() noexcept
@@ -107,12 +107,12 @@ void tlvTabControl::ReleaseTabs() noexcept
 
 HRESULT tlvTabControl::PopTab(LONG Index, VARIANT_BOOL PopOnlyThisTab, VARIANT_BOOL HideOtherTabs)
 {
-    return Guard([&] { Pop(Index, PopOnlyThisTab != VARIANT_FALSE, HideOtherTabs != VARIANT_FALSE); });
+    return GuardMethod([&] { Pop(Index, PopOnlyThisTab != VARIANT_FALSE, HideOtherTabs != VARIANT_FALSE); });
 }
 
 HRESULT tlvTabControl::PopPrevTab(VARIANT_BOOL PopOnlyThisTab, VARIANT_BOOL HideOtherTabs)
 {
-    return Guard([&] {
+    return GuardMethod([&] {
         LONG index = currentTab_ - 1;
         if (index < 1) index = Count();
         Pop(index, PopOnlyThisTab != VARIANT_FALSE, HideOtherTabs != VARIANT_FALSE);
@@ -121,7 +121,7 @@ HRESULT tlvTabControl::PopPrevTab(VARIANT_BOOL PopOnlyThisTab, VARIANT_BOOL Hide
 
 HRESULT tlvTabControl::PopNextTab(VARIANT_BOOL PopOnlyThisTab, VARIANT_BOOL HideOtherTabs)
 {
-    return Guard([&] {
+    return GuardMethod([&] {
         LONG index = currentTab_ + 1;
         if (index > Count()) index = 1;
         Pop(index, PopOnlyThisTab != VARIANT_FALSE, HideOtherTabs != VARIANT_FALSE);
@@ -130,7 +130,7 @@ HRESULT tlvTabControl::PopNextTab(VARIANT_BOOL PopOnlyThisTab, VARIANT_BOOL Hide
 
 HRESULT tlvTabControl::ArrangeTabs(VARIANT_BOOL HideOtherTabs)
 {
-    return Guard([&] { Pop(-1, false, HideOtherTabs != VARIANT_FALSE); });
+    return GuardMethod([&] { Pop(-1, false, HideOtherTabs != VARIANT_FALSE); });
 }
 
 } // namespace verrick

@@ -110,7 +110,7 @@ void ucIconControl::PropertyChanged(DISPID property) noexcept
 
 HRESULT ucIconControl::get_Picture(IPictureDisp** Result)
 {
-    return Guard([&] {
+    return GuardMethod([&] {
         if (!Result) support::Raise(support::err::InvalidProcedureCall);
         picture_.copy_to(Result);
     });
@@ -118,7 +118,7 @@ HRESULT ucIconControl::get_Picture(IPictureDisp** Result)
 
 HRESULT ucIconControl::putref_Picture(IPictureDisp* New_Picture)
 {
-    return Guard([&] {
+    return GuardMethod([&] {
         ComPtr<IUnknown> keepAlive(static_cast<_ucIconControl*>(this));
         SetPicture(New_Picture);
         PropertyChanged(DISPID_PICTURE);
@@ -133,7 +133,7 @@ HRESULT ucIconControl::put_Picture(IPictureDisp* New_Picture)
 
 HRESULT ucIconControl::get_BackColor(LONG* Result)
 {
-    return Guard([&] {
+    return GuardMethod([&] {
         if (!Result) support::Raise(support::err::InvalidProcedureCall);
         *Result = static_cast<LONG>(backColor_);
     });
@@ -141,7 +141,7 @@ HRESULT ucIconControl::get_BackColor(LONG* Result)
 
 HRESULT ucIconControl::put_BackColor(LONG New_BackColor)
 {
-    return Guard([&] {
+    return GuardMethod([&] {
         COLORREF unused = 0;
         if (FAILED(::OleTranslateColor(static_cast<OLE_COLOR>(New_BackColor), nullptr, &unused)))
             support::Raise(support::err::InvalidPropertyValue);
@@ -154,7 +154,7 @@ HRESULT ucIconControl::put_BackColor(LONG New_BackColor)
 
 HRESULT ucIconControl::get_MouseIcon(IPictureDisp** Result)
 {
-    return Guard([&] {
+    return GuardMethod([&] {
         if (!Result) support::Raise(support::err::InvalidProcedureCall);
         mouseIcon_.copy_to(Result);
     });
@@ -162,7 +162,7 @@ HRESULT ucIconControl::get_MouseIcon(IPictureDisp** Result)
 
 HRESULT ucIconControl::putref_MouseIcon(IPictureDisp* New_MouseIcon)
 {
-    return Guard([&] {
+    return GuardMethod([&] {
         SetMouseIcon(New_MouseIcon);
         PropertyChanged(DISPID_MOUSEICON);
     });
@@ -175,7 +175,7 @@ HRESULT ucIconControl::put_MouseIcon(IPictureDisp* New_MouseIcon)
 
 HRESULT ucIconControl::get_MousePointer(short* Result)
 {
-    return Guard([&] {
+    return GuardMethod([&] {
         if (!Result) support::Raise(support::err::InvalidProcedureCall);
         *Result = mousePointer_;
     });
@@ -183,7 +183,7 @@ HRESULT ucIconControl::get_MousePointer(short* Result)
 
 HRESULT ucIconControl::put_MousePointer(short New_MousePointer)
 {
-    return Guard([&] {
+    return GuardMethod([&] {
         if (!IsValidPointer(New_MousePointer)) support::Raise(support::err::InvalidPropertyValue);
         mousePointer_ = New_MousePointer;
         PropertyChanged(DISPID_MOUSEPOINTER);

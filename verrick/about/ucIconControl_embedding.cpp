@@ -334,7 +334,7 @@ LRESULT CALLBACK ucIconControl::WindowProc(HWND window, UINT message, WPARAM wPa
     }
     auto* dual = reinterpret_cast<_ucIconControl*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
     if (!dual) return ::DefWindowProcW(window, message, wParam, lParam);
-    return toolkit::Guard(
+    return toolkit::GuardCallback(
         [&] {
             // An event handler may drop the container's last reference to the control.
             ComPtr<_ucIconControl> keepAlive(dual);

@@ -113,7 +113,7 @@ UINT tlvClipboard::HtmlFormat() noexcept
 
 HRESULT tlvClipboard::Clear(VARIANT_BOOL* Result)
 {
-    return Guard([&] {
+    return GuardMethod([&] {
         support::OpenedClipboard clipboard;
         Put(Result, clipboard.IsOpen() && ::EmptyClipboard());
     });
@@ -121,7 +121,7 @@ HRESULT tlvClipboard::Clear(VARIANT_BOOL* Result)
 
 HRESULT tlvClipboard::get_CF_HTML(LONG* Result)
 {
-    return Guard([&] {
+    return GuardMethod([&] {
         if (!Result) support::Raise(support::err::InvalidProcedureCall);
         *Result = static_cast<LONG>(HtmlFormat());
     });
@@ -130,7 +130,7 @@ HRESULT tlvClipboard::get_CF_HTML(LONG* Result)
 HRESULT tlvClipboard::SetHTML(BSTR HTMLFragment, BSTR ContextHTMLStart, BSTR ContextHTMLEnd,
                               VARIANT_BOOL* Result)
 {
-    return Guard([&] {
+    return GuardMethod([&] {
         Put(Result, false);
         const std::wstring_view fragment = support::BstrView(HTMLFragment);
         if (fragment.empty()) return;
@@ -149,7 +149,7 @@ HRESULT tlvClipboard::SetHTML(BSTR HTMLFragment, BSTR ContextHTMLStart, BSTR Con
 
 HRESULT tlvClipboard::GetHTML(GetHTMLReturnValue ReturnValue, BSTR* Result)
 {
-    return Guard([&] {
+    return GuardMethod([&] {
         if (!Result) support::Raise(support::err::InvalidProcedureCall);
         *Result = nullptr;
         const long selector = static_cast<long>(ReturnValue);
@@ -172,7 +172,7 @@ HRESULT tlvClipboard::GetHTML(GetHTMLReturnValue ReturnValue, BSTR* Result)
 
 HRESULT tlvClipboard::SetText(BSTR Text, VARIANT_BOOL* Result)
 {
-    return Guard([&] {
+    return GuardMethod([&] {
         Put(Result, false);
         const std::wstring_view text = support::BstrView(Text);
         support::OpenedClipboard clipboard;
@@ -195,7 +195,7 @@ HRESULT tlvClipboard::SetText(BSTR Text, VARIANT_BOOL* Result)
 
 HRESULT tlvClipboard::GetText(VARIANT_BOOL ReturnANSIText, BSTR* Result)
 {
-    return Guard([&] {
+    return GuardMethod([&] {
         if (!Result) support::Raise(support::err::InvalidProcedureCall);
         *Result = nullptr;
         support::OpenedClipboard clipboard;
@@ -218,12 +218,12 @@ HRESULT tlvClipboard::GetText(VARIANT_BOOL ReturnANSIText, BSTR* Result)
 
 HRESULT tlvClipboard::IsFormatAvailable(LONG ClipboardFormat, VARIANT_BOOL* Result)
 {
-    return Guard([&] { Put(Result, ::IsClipboardFormatAvailable(static_cast<UINT>(ClipboardFormat))); });
+    return GuardMethod([&] { Put(Result, ::IsClipboardFormatAvailable(static_cast<UINT>(ClipboardFormat))); });
 }
 
 HRESULT tlvClipboard::SetRAWData(LONG FormatID, SAFEARRAY** Data, VARIANT_BOOL* Result)
 {
-    return Guard([&] {
+    return GuardMethod([&] {
         Put(Result, false);
         SAFEARRAY* array = Data ? *Data : nullptr;
         LONG lower = 0, upper = -1;
@@ -241,7 +241,7 @@ HRESULT tlvClipboard::SetRAWData(LONG FormatID, SAFEARRAY** Data, VARIANT_BOOL* 
 
 HRESULT tlvClipboard::GetRAWData(LONG FormatID, SAFEARRAY** Data, LONG* lpDataSize, VARIANT_BOOL* Result)
 {
-    return Guard([&] {
+    return GuardMethod([&] {
         Put(Result, false);
         const UINT format = static_cast<UINT>(FormatID);
         if (!Data || !clipboard::IsMemoryFormat(format) || !::IsClipboardFormatAvailable(format)) return;
@@ -271,7 +271,7 @@ HRESULT tlvClipboard::GetRAWData(LONG FormatID, SAFEARRAY** Data, LONG* lpDataSi
 
 HRESULT tlvClipboard::GetFormatName(LONG FormatID, BSTR* Result)
 {
-    return Guard([&] {
+    return GuardMethod([&] {
         if (!Result) support::Raise(support::err::InvalidProcedureCall);
         *Result = nullptr;
         std::wstring name(1025, L'\0');
@@ -283,7 +283,7 @@ HRESULT tlvClipboard::GetFormatName(LONG FormatID, BSTR* Result)
 
 HRESULT tlvClipboard::GetFormatsCount(LONG* Result)
 {
-    return Guard([&] {
+    return GuardMethod([&] {
         if (!Result) support::Raise(support::err::InvalidProcedureCall);
         *Result = ::CountClipboardFormats();
     });
@@ -291,7 +291,7 @@ HRESULT tlvClipboard::GetFormatsCount(LONG* Result)
 
 HRESULT tlvClipboard::GetFormats(_Collection** Result)
 {
-    return Guard([&] {
+    return GuardMethod([&] {
         if (!Result) support::Raise(support::err::InvalidProcedureCall);
         *Result = nullptr;
         support::OpenedClipboard clipboard;
@@ -305,7 +305,7 @@ HRESULT tlvClipboard::GetFormats(_Collection** Result)
 
 HRESULT tlvClipboard::SetShellFiles(IDispatch** FileNames, VARIANT_BOOL Unicode, VARIANT_BOOL* Result)
 {
-    return Guard([&] {
+    return GuardMethod([&] {
         Put(Result, false);
         IDispatch* names = FileNames ? *FileNames : nullptr;
         if (!names) return;
@@ -332,7 +332,7 @@ HRESULT tlvClipboard::SetShellFiles(IDispatch** FileNames, VARIANT_BOOL Unicode,
 
 HRESULT tlvClipboard::GetShellFiles(_Collection** Result)
 {
-    return Guard([&] {
+    return GuardMethod([&] {
         if (!Result) support::Raise(support::err::InvalidProcedureCall);
         *Result = nullptr;
         const std::optional<std::string> block = ReadFormat(CF_HDROP);

@@ -146,7 +146,7 @@ size_t Collection::Locate(const VARIANT& index) const
 
 HRESULT Collection::Item(VARIANT Index, VARIANT* Result)
 {
-    return Guard([&] {
+    return GuardMethod([&] {
         if (!Result) support::Raise(support::err::InvalidProcedureCall);
         ::VariantInit(Result);
         if (vb::IsMissing(Index)) support::Raise(support::err::ArgumentNotOptional);
@@ -157,7 +157,7 @@ HRESULT Collection::Item(VARIANT Index, VARIANT* Result)
 
 HRESULT Collection::Add(VARIANT Item, VARIANT Key, VARIANT Before, VARIANT After)
 {
-    return Guard([&] {
+    return GuardMethod([&] {
         bool before = !vb::IsMissing(Before);
         bool after = !vb::IsMissing(After);
         if (before && after) support::Raise(support::err::InvalidProcedureCall);
@@ -170,7 +170,7 @@ HRESULT Collection::Add(VARIANT Item, VARIANT Key, VARIANT Before, VARIANT After
 
 HRESULT Collection::Count(long* Result)
 {
-    return Guard([&] {
+    return GuardMethod([&] {
         if (!Result) support::Raise(support::err::InvalidProcedureCall);
         *Result = Size();
     });
@@ -178,7 +178,7 @@ HRESULT Collection::Count(long* Result)
 
 HRESULT Collection::Remove(VARIANT Index)
 {
-    return Guard([&] {
+    return GuardMethod([&] {
         size_t slot = Locate(Index);
         if (entries_[slot]->hasKey) keys_.erase(entries_[slot]->foldedKey);
         entries_.erase(entries_.begin() + static_cast<ptrdiff_t>(slot));
@@ -187,7 +187,7 @@ HRESULT Collection::Remove(VARIANT Index)
 
 HRESULT Collection::_NewEnum(IUnknown** Result)
 {
-    return Guard([&] {
+    return GuardMethod([&] {
         if (!Result) support::Raise(support::err::InvalidProcedureCall);
         *Result = MakeObject<Enumerator>(LiveItems(this)).release();
     });

@@ -93,7 +93,7 @@ protected:
     DispatchObject() noexcept = default;
 
     // Runs a method body: run-time errors become error info and their HRESULT.
-    template <typename Body> HRESULT Guard(Body&& body) noexcept
+    template <typename Body> HRESULT GuardMethod(Body&& body) noexcept
     {
         return Guarded(__uuidof(Dual), Derived::ErrorSource, std::forward<Body>(body));
     }

@@ -102,7 +102,7 @@ long Display(const std::wstring& longText, long style, BSTR title, VARIANT* desc
 HRESULT tlvErr::ErrorDisplay(IDispatch** ErrObject, long Style, BSTR Title, VARIANT* DescriptionText,
                              VARIANT_BOOL* Silent, long* Result)
 {
-    return Guard([&] {
+    return GuardMethod([&] {
         if (!Result) support::Raise(support::err::InvalidProcedureCall);
         const ErrorInfo info = ReadErrorObject(ErrObject);
         *Result = Display(errors::ComposeErrorMessage(info), Style, Title, DescriptionText, Silent, &info);
@@ -111,7 +111,7 @@ HRESULT tlvErr::ErrorDisplay(IDispatch** ErrObject, long Style, BSTR Title, VARI
 
 HRESULT tlvErr::GetErrorMessage(IDispatch** ErrObject, BSTR* Result)
 {
-    return Guard([&] {
+    return GuardMethod([&] {
         if (!Result) support::Raise(support::err::InvalidProcedureCall);
         *Result = nullptr;
         *Result = Bstr(errors::ComposeErrorMessage(ReadErrorObject(ErrObject))).release();
@@ -120,7 +120,7 @@ HRESULT tlvErr::GetErrorMessage(IDispatch** ErrObject, BSTR* Result)
 
 HRESULT tlvErr::GetShortErrorMessage(IDispatch** ErrObject, BSTR* Result)
 {
-    return Guard([&] {
+    return GuardMethod([&] {
         if (!Result) support::Raise(support::err::InvalidProcedureCall);
         *Result = nullptr;
         *Result = Bstr(errors::ComposeShortErrorMessage(ReadErrorObject(ErrObject))).release();
@@ -130,7 +130,7 @@ HRESULT tlvErr::GetShortErrorMessage(IDispatch** ErrObject, BSTR* Result)
 HRESULT tlvErr::ErrorDisplayAPI(long ErrorNumber, long Style, BSTR Title, VARIANT* DescriptionText,
                                 VARIANT_BOOL* Silent, long* Result)
 {
-    return Guard([&] {
+    return GuardMethod([&] {
         if (!Result) support::Raise(support::err::InvalidProcedureCall);
         *Result = Display(errors::ApiErrorMessage(ErrorNumber), Style, Title, DescriptionText, Silent);
     });
@@ -138,7 +138,7 @@ HRESULT tlvErr::ErrorDisplayAPI(long ErrorNumber, long Style, BSTR Title, VARIAN
 
 HRESULT tlvErr::GetErrorMessageAPI(long ErrorNumber, BSTR* Result)
 {
-    return Guard([&] {
+    return GuardMethod([&] {
         if (!Result) support::Raise(support::err::InvalidProcedureCall);
         *Result = Bstr(errors::ApiErrorMessage(ErrorNumber)).release();
     });
@@ -146,7 +146,7 @@ HRESULT tlvErr::GetErrorMessageAPI(long ErrorNumber, BSTR* Result)
 
 HRESULT tlvErr::GetShortErrorMessageAPI(long ErrorNumber, BSTR* Result)
 {
-    return Guard([&] {
+    return GuardMethod([&] {
         if (!Result) support::Raise(support::err::InvalidProcedureCall);
         *Result = Bstr(errors::ShortApiErrorMessage(ErrorNumber)).release();
     });
@@ -155,7 +155,7 @@ HRESULT tlvErr::GetShortErrorMessageAPI(long ErrorNumber, BSTR* Result)
 HRESULT tlvErr::ErrorDisplayWinMM(long ErrorNumber, long Style, BSTR Title, VARIANT* DescriptionText,
                                   VARIANT_BOOL* Silent, long* Result)
 {
-    return Guard([&] {
+    return GuardMethod([&] {
         if (!Result) support::Raise(support::err::InvalidProcedureCall);
         *Result = Display(errors::WinMMErrorMessage(ErrorNumber), Style, Title, DescriptionText, Silent);
     });
@@ -163,7 +163,7 @@ HRESULT tlvErr::ErrorDisplayWinMM(long ErrorNumber, long Style, BSTR Title, VARI
 
 HRESULT tlvErr::GetErrorMessageWinMM(long ErrorNumber, BSTR* Result)
 {
-    return Guard([&] {
+    return GuardMethod([&] {
         if (!Result) support::Raise(support::err::InvalidProcedureCall);
         *Result = Bstr(errors::WinMMErrorMessage(ErrorNumber)).release();
     });
@@ -171,7 +171,7 @@ HRESULT tlvErr::GetErrorMessageWinMM(long ErrorNumber, BSTR* Result)
 
 HRESULT tlvErr::GetShortErrorMessageWinMM(long ErrorNumber, BSTR* Result)
 {
-    return Guard([&] {
+    return GuardMethod([&] {
         if (!Result) support::Raise(support::err::InvalidProcedureCall);
         *Result = Bstr(errors::ShortWinMMErrorMessage(ErrorNumber)).release();
     });
@@ -180,7 +180,7 @@ HRESULT tlvErr::GetShortErrorMessageWinMM(long ErrorNumber, BSTR* Result)
 HRESULT tlvErr::ErrorDisplayModule(long ErrorNumber, BSTR ModuleName, long Style, BSTR Title,
                                    VARIANT* DescriptionText, VARIANT_BOOL* Silent, long* Result)
 {
-    return Guard([&] {
+    return GuardMethod([&] {
         if (!Result) support::Raise(support::err::InvalidProcedureCall);
         *Result = Display(errors::ModuleErrorMessage(ErrorNumber, std::wstring(BstrView(ModuleName))), Style,
                           Title, DescriptionText, Silent);
@@ -189,7 +189,7 @@ HRESULT tlvErr::ErrorDisplayModule(long ErrorNumber, BSTR ModuleName, long Style
 
 HRESULT tlvErr::GetErrorMessageModule(long ErrorNumber, BSTR ModuleName, BSTR* Result)
 {
-    return Guard([&] {
+    return GuardMethod([&] {
         if (!Result) support::Raise(support::err::InvalidProcedureCall);
         *Result = Bstr(errors::ModuleErrorMessage(ErrorNumber, std::wstring(BstrView(ModuleName)))).release();
     });
@@ -197,7 +197,7 @@ HRESULT tlvErr::GetErrorMessageModule(long ErrorNumber, BSTR ModuleName, BSTR* R
 
 HRESULT tlvErr::GetShortErrorMessageModule(long ErrorNumber, BSTR ModuleName, BSTR* Result)
 {
-    return Guard([&] {
+    return GuardMethod([&] {
         if (!Result) support::Raise(support::err::InvalidProcedureCall);
         *Result =
             Bstr(errors::ShortModuleErrorMessage(ErrorNumber, std::wstring(BstrView(ModuleName)))).release();
@@ -207,7 +207,7 @@ HRESULT tlvErr::GetShortErrorMessageModule(long ErrorNumber, BSTR ModuleName, BS
 HRESULT tlvErr::ErrorDisplayHTTPRequest(IDispatch* HTTPRequestObject, long Style, BSTR Title,
                                         VARIANT* DescriptionText, VARIANT_BOOL* Silent, long* Result)
 {
-    return Guard([&] {
+    return GuardMethod([&] {
         if (!Result) support::Raise(support::err::InvalidProcedureCall);
         *Result = 0;
         if (!HTTPRequestObject) return;
@@ -218,7 +218,7 @@ HRESULT tlvErr::ErrorDisplayHTTPRequest(IDispatch* HTTPRequestObject, long Style
 
 HRESULT tlvErr::GetErrorMessageHTTPRequest(IDispatch* HTTPRequestObject, BSTR* Result)
 {
-    return Guard([&] {
+    return GuardMethod([&] {
         if (!Result) support::Raise(support::err::InvalidProcedureCall);
         *Result = Bstr(InternetText(errors::InternetClient::HttpRequest, HTTPRequestObject)).release();
     });
@@ -227,7 +227,7 @@ HRESULT tlvErr::GetErrorMessageHTTPRequest(IDispatch* HTTPRequestObject, BSTR* R
 HRESULT tlvErr::ErrorDisplayFTPClient(IDispatch* FTPClientObject, long Style, BSTR Title,
                                       VARIANT* DescriptionText, VARIANT_BOOL* Silent, long* Result)
 {
-    return Guard([&] {
+    return GuardMethod([&] {
         if (!Result) support::Raise(support::err::InvalidProcedureCall);
         *Result = 0;
         if (!FTPClientObject) return;
@@ -238,7 +238,7 @@ HRESULT tlvErr::ErrorDisplayFTPClient(IDispatch* FTPClientObject, long Style, BS
 
 HRESULT tlvErr::GetErrorMessageFTPClient(IDispatch* FTPClientObject, BSTR* Result)
 {
-    return Guard([&] {
+    return GuardMethod([&] {
         if (!Result) support::Raise(support::err::InvalidProcedureCall);
         *Result = Bstr(InternetText(errors::InternetClient::FtpClient, FTPClientObject)).release();
     });
@@ -247,7 +247,7 @@ HRESULT tlvErr::GetErrorMessageFTPClient(IDispatch* FTPClientObject, BSTR* Resul
 HRESULT tlvErr::ShowErrorBox(BSTR Text, long Style, VARIANT Title, long DefaultButtonIndex,
                              long CancelButtonIndex, long TimeoutValue, long* Result)
 {
-    return Guard([&] {
+    return GuardMethod([&] {
         if (!Result) support::Raise(support::err::InvalidProcedureCall);
         std::optional<std::wstring> title;
         if (!vb::IsMissing(Title)) title = vb::ToText(Title);

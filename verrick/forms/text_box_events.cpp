@@ -78,7 +78,7 @@ LRESULT CALLBACK TextBoxEvents::SubclassProc(HWND window, UINT message, WPARAM w
         ++link->running;
         // A failing handler lets the message through as if it had not been there,
         // and leaves no error info behind (the guard's policy for a guest).
-        toolkit::Guard([&] { handler(*link->owner); }, [] {});
+        toolkit::GuardCallback([&] { handler(*link->owner); }, [] {});
         --link->running;
     };
     auto finish = [&](LRESULT result) {

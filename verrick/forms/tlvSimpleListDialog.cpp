@@ -66,7 +66,7 @@ void tlvSimpleListDialog::StoreElements(IDispatch** collection)
 
 HRESULT tlvSimpleListDialog::get_Elements(IDispatch** Result)
 {
-    return Guard([&] {
+    return GuardMethod([&] {
         if (!Result) support::Raise(support::err::InvalidProcedureCall);
         elements_.copy_to(Result);
     });
@@ -74,27 +74,27 @@ HRESULT tlvSimpleListDialog::get_Elements(IDispatch** Result)
 
 HRESULT tlvSimpleListDialog::putref_Elements(IDispatch** vData)
 {
-    return Guard([&] { StoreElements(vData); });
+    return GuardMethod([&] { StoreElements(vData); });
 }
 
 HRESULT tlvSimpleListDialog::put_Elements(IDispatch** vData)
 {
-    return Guard([&] { StoreElements(vData); });
+    return GuardMethod([&] { StoreElements(vData); });
 }
 
 HRESULT tlvSimpleListDialog::putref_Font(IFontDisp* vData)
 {
-    return Guard([&] { font_ = ComPtr<IFontDisp>(vData); });
+    return GuardMethod([&] { font_ = ComPtr<IFontDisp>(vData); });
 }
 
 HRESULT tlvSimpleListDialog::put_Font(IFontDisp* vData)
 {
-    return Guard([&] { font_ = ComPtr<IFontDisp>(vData); });
+    return GuardMethod([&] { font_ = ComPtr<IFontDisp>(vData); });
 }
 
 HRESULT tlvSimpleListDialog::get_Font(IFontDisp** Result)
 {
-    return Guard([&] {
+    return GuardMethod([&] {
         if (!Result) support::Raise(support::err::InvalidProcedureCall);
         font_.copy_to(Result);
     });
@@ -102,12 +102,12 @@ HRESULT tlvSimpleListDialog::get_Font(IFontDisp** Result)
 
 HRESULT tlvSimpleListDialog::put_ShowCountInCaption(VARIANT_BOOL vData)
 {
-    return Guard([&] { showCount_ = vData != VARIANT_FALSE; });
+    return GuardMethod([&] { showCount_ = vData != VARIANT_FALSE; });
 }
 
 HRESULT tlvSimpleListDialog::get_ShowCountInCaption(VARIANT_BOOL* Result)
 {
-    return Guard([&] {
+    return GuardMethod([&] {
         if (!Result) support::Raise(support::err::InvalidProcedureCall);
         *Result = showCount_ ? VARIANT_TRUE : VARIANT_FALSE;
     });
@@ -115,12 +115,12 @@ HRESULT tlvSimpleListDialog::get_ShowCountInCaption(VARIANT_BOOL* Result)
 
 HRESULT tlvSimpleListDialog::put_Caption(BSTR vData)
 {
-    return Guard([&] { caption_ = support::BstrView(vData); });
+    return GuardMethod([&] { caption_ = support::BstrView(vData); });
 }
 
 HRESULT tlvSimpleListDialog::get_Caption(BSTR* Result)
 {
-    return Guard([&] {
+    return GuardMethod([&] {
         if (!Result) support::Raise(support::err::InvalidProcedureCall);
         *Result = support::Bstr(caption_).release();
     });
@@ -128,7 +128,7 @@ HRESULT tlvSimpleListDialog::get_Caption(BSTR* Result)
 
 HRESULT tlvSimpleListDialog::Show()
 {
-    return Guard([&] {
+    return GuardMethod([&] {
         // A bad element or font never stops the dialog: what cannot be read is left out.
         std::vector<std::wstring> items;
         support::IgnoringErrors([&] {

@@ -33,7 +33,7 @@ tlvTextBoxDefButtonWatcher::~tlvTextBoxDefButtonWatcher()
 HRESULT tlvTextBoxDefButtonWatcher::Init(IDispatch* Global_CommandButton, IDispatch* Local_CommandButton,
                                          IDispatch* This_TextBox)
 {
-    return Guard([&] {
+    return GuardMethod([&] {
         // Every argument is checked before anything changes: a refused Init leaves the watcher as it was.
         RequireTypeOrNothing(Global_CommandButton, L"CommandButton");
         RequireTypeOrNothing(Local_CommandButton, L"CommandButton");

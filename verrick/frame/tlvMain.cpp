@@ -95,7 +95,7 @@ std::vector<std::wstring> SplitText(std::wstring_view text, std::wstring_view de
 
 HRESULT tlvMain::CommandLine(_CommandLineParser** Result)
 {
-    return Guard([&] {
+    return GuardMethod([&] {
         if (!Result) support::Raise(support::err::InvalidProcedureCall);
         *Result = nullptr;
         if (!commandLine_)
@@ -108,7 +108,7 @@ HRESULT tlvMain::CommandLine(_CommandLineParser** Result)
 
 HRESULT tlvMain::ArrayString(SAFEARRAY** Args, SAFEARRAY** Result)
 {
-    return Guard([&] {
+    return GuardMethod([&] {
         if (!Result) support::Raise(support::err::InvalidProcedureCall);
         *Result = nullptr;
         *Result = ConvertedArray<BSTR>(Args, VT_BSTR,
@@ -118,7 +118,7 @@ HRESULT tlvMain::ArrayString(SAFEARRAY** Args, SAFEARRAY** Result)
 
 HRESULT tlvMain::ArrayLong(SAFEARRAY** Args, SAFEARRAY** Result)
 {
-    return Guard([&] {
+    return GuardMethod([&] {
         if (!Result) support::Raise(support::err::InvalidProcedureCall);
         *Result = nullptr;
         *Result = ConvertedArray<LONG>(Args, VT_I4, [](const VARIANT& v) { return vb::ToLong(v); });
@@ -127,7 +127,7 @@ HRESULT tlvMain::ArrayLong(SAFEARRAY** Args, SAFEARRAY** Result)
 
 HRESULT tlvMain::Collection(SAFEARRAY** Args, _Collection** Result)
 {
-    return Guard([&] {
+    return GuardMethod([&] {
         if (!Result) support::Raise(support::err::InvalidProcedureCall);
         *Result = nullptr;
         auto items = MakeObject<verrick::Collection>();
@@ -147,7 +147,7 @@ HRESULT tlvMain::Collection(SAFEARRAY** Args, _Collection** Result)
 HRESULT tlvMain::JoinCollection(IDispatch** SourceCollection, BSTR Delimiter, VARIANT_BOOL RaiseErrors,
                                 BSTR* Result)
 {
-    return Guard([&] {
+    return GuardMethod([&] {
         if (!Result) support::Raise(support::err::InvalidProcedureCall);
         *Result = nullptr;
         const bool raise = RaiseErrors != VARIANT_FALSE;
@@ -177,7 +177,7 @@ HRESULT tlvMain::JoinCollection(IDispatch** SourceCollection, BSTR Delimiter, VA
 HRESULT tlvMain::SplitCollection(BSTR Expression, VARIANT Delimiter, LONG Limit, LONG Compare,
                                  VARIANT_BOOL RaiseErrors, _Collection** Result)
 {
-    return Guard([&] {
+    return GuardMethod([&] {
         if (!Result) support::Raise(support::err::InvalidProcedureCall);
         *Result = nullptr;
         auto items = MakeObject<verrick::Collection>();

@@ -59,7 +59,7 @@ void ReadApplication(IDispatch* appObject, AboutBoxContent& content)
 HRESULT tlvMain::ShowAboutBox(IDispatch* Form, IDispatch* AppObject, BSTR Description, VARIANT Picture,
                               VARIANT PictureToolTipText)
 {
-    return Guard([&] {
+    return GuardMethod([&] {
         AboutBoxContent content;
         // The form's icons when it has them; none otherwise.
         support::IgnoringErrors([&] {
@@ -81,7 +81,7 @@ HRESULT tlvMain::ShowAboutBox(IDispatch* Form, IDispatch* AppObject, BSTR Descri
 HRESULT tlvMain::ShowAboutBox2(IPictureDisp* Icon, IPictureDisp* IconSmall, IDispatch* AppObject,
                                VARIANT Description, VARIANT Picture, VARIANT PictureToolTipText)
 {
-    return Guard([&] {
+    return GuardMethod([&] {
         AboutBoxContent content;
         content.Icon = PictureArgument(Icon);
         content.SmallIcon = IconSmall ? PictureArgument(IconSmall) : PictureArgument(Icon);
@@ -97,7 +97,7 @@ HRESULT tlvMain::ShowAboutBoxEx(BSTR Title, VARIANT Icon, VARIANT SmallIcon, LON
                                 LONG VerRevision, VARIANT Author, VARIANT AuthorEMail, VARIANT Devote,
                                 VARIANT Description, VARIANT Picture, VARIANT PictureToolTipText)
 {
-    return Guard([&] {
+    return GuardMethod([&] {
         AboutBoxContent content;
         content.Title = support::BstrView(Title);
         content.Icon = PictureArgument(Icon);

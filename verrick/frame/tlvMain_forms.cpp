@@ -106,7 +106,7 @@ HCURSOR LoadHandCursor()
 
 HRESULT tlvMain::ShowMSAboutBox(IDispatch** MSControlObject)
 {
-    return Guard([&] {
+    return GuardMethod([&] {
         ComPtr<IDispatch> control = Target(MSControlObject);
         auto parent = [&] { return late::ObjectOf(*late::Get(control.get(), L"Parent")); };
         IgnoringErrors([&] { late::Put(parent().get(), L"Enabled", *Variant::Bool(false)); });
@@ -118,7 +118,7 @@ HRESULT tlvMain::ShowMSAboutBox(IDispatch** MSControlObject)
 
 HRESULT tlvMain::ShowModalForm(IDispatch** ParentForm, IDispatch** ChildForm)
 {
-    return Guard([&] {
+    return GuardMethod([&] {
         ComPtr<IDispatch> parent = Target(ParentForm);
         ComPtr<IDispatch> child = Target(ChildForm);
         Variant oldLeft;
@@ -139,7 +139,7 @@ HRESULT tlvMain::ShowModalForm(IDispatch** ParentForm, IDispatch** ChildForm)
 
 HRESULT tlvMain::GetSelectedOptionButtonIndex(IDispatch** OptionButtonArray, LONG* Result)
 {
-    return Guard([&] {
+    return GuardMethod([&] {
         if (!Result) support::Raise(support::err::InvalidProcedureCall);
         *Result = -1;
         ComPtr<IDispatch> controlArray = Target(OptionButtonArray);
@@ -166,7 +166,7 @@ HRESULT tlvMain::GetSelectedOptionButtonIndex(IDispatch** OptionButtonArray, LON
 
 HRESULT tlvMain::SetSelectedOptionButtonIndex(IDispatch** OptionButtonArray, LONG Index)
 {
-    return Guard([&] {
+    return GuardMethod([&] {
         ComPtr<IDispatch> controlArray = Target(OptionButtonArray);
         try {
             late::Put(ElementOf(controlArray.get(), Index).get(), L"Value", *Variant::Bool(true));
@@ -182,17 +182,17 @@ HRESULT tlvMain::SetSelectedOptionButtonIndex(IDispatch** OptionButtonArray, LON
 
 HRESULT tlvMain::EnableOptionButtonGroup(IDispatch** OptionButtonArray)
 {
-    return Guard([&] { SetOptionGroupEnabled(Target(OptionButtonArray).get(), true); });
+    return GuardMethod([&] { SetOptionGroupEnabled(Target(OptionButtonArray).get(), true); });
 }
 
 HRESULT tlvMain::DisableOptionButtonGroup(IDispatch** OptionButtonArray)
 {
-    return Guard([&] { SetOptionGroupEnabled(Target(OptionButtonArray).get(), false); });
+    return GuardMethod([&] { SetOptionGroupEnabled(Target(OptionButtonArray).get(), false); });
 }
 
 HRESULT tlvMain::PressButton(IDispatch** Button, VARIANT_BOOL* Result)
 {
-    return Guard([&] {
+    return GuardMethod([&] {
         if (!Result) support::Raise(support::err::InvalidProcedureCall);
         *Result = VARIANT_FALSE;
         ComPtr<IDispatch> button = Target(Button);
@@ -208,7 +208,7 @@ HRESULT tlvMain::PressButton(IDispatch** Button, VARIANT_BOOL* Result)
 
 HRESULT tlvMain::FixFonts(IDispatch** Frm)
 {
-    return Guard([&] {
+    return GuardMethod([&] {
         ComPtr<IDispatch> form = Target(Frm);
         Variant controls;
         bool haveControls = false;
@@ -237,7 +237,7 @@ HRESULT tlvMain::FixFonts(IDispatch** Frm)
 
 HRESULT tlvMain::FixCBCursors(IDispatch** Frm)
 {
-    return Guard([&] {
+    return GuardMethod([&] {
         ComPtr<IDispatch> form = Target(Frm);
         // Any failure ends the operation quietly; the owners release what was made so far.
         IgnoringErrors([&] {

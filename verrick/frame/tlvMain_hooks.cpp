@@ -36,7 +36,7 @@ tlvMain::~tlvMain()
 
 HRESULT tlvMain::AddTextBoxInsertHook(IDispatch* TextBoxControl, VARIANT_BOOL* Result)
 {
-    return Guard([&] {
+    return GuardMethod([&] {
         if (!Result) support::Raise(support::err::InvalidProcedureCall);
         *Result = VARIANT_FALSE;
         RequireTextBox(TextBoxControl);
@@ -50,7 +50,7 @@ HRESULT tlvMain::AddTextBoxInsertHook(IDispatch* TextBoxControl, VARIANT_BOOL* R
 
 HRESULT tlvMain::RemoveTextBoxInsertHook(IDispatch* TextBoxControl, VARIANT_BOOL* Result)
 {
-    return Guard([&] {
+    return GuardMethod([&] {
         if (!Result) support::Raise(support::err::InvalidProcedureCall);
         *Result = VARIANT_FALSE;
         RequireTextBox(TextBoxControl);
@@ -65,7 +65,7 @@ HRESULT tlvMain::RemoveTextBoxInsertHook(IDispatch* TextBoxControl, VARIANT_BOOL
 
 HRESULT tlvMain::ClearTextBoxInsertHooks()
 {
-    return Guard([&] {
+    return GuardMethod([&] {
         HookList removed;
         removed.swap(hooks_);
     });

@@ -137,7 +137,7 @@ template <typename Flag, typename Search> LONG SearchReporting(Flag* isFound, Se
 HRESULT tlvMain::InArrayLong(SAFEARRAY** ArrayX, LONG FindWhat, VARIANT StartAt, VARIANT EndAt,
                              VARIANT_BOOL* IsFound, LONG* Result)
 {
-    return Guard([&] {
+    return GuardMethod([&] {
         LONG result = SearchReporting(
             IsFound, [&](bool& found) { return FindLong(ArrayX, FindWhat, StartAt, EndAt, found); });
         if (Result) *Result = result;
@@ -147,7 +147,7 @@ HRESULT tlvMain::InArrayLong(SAFEARRAY** ArrayX, LONG FindWhat, VARIANT StartAt,
 HRESULT tlvMain::IsInArrayLong(SAFEARRAY** ArrayX, LONG FindWhat, VARIANT StartAt, VARIANT EndAt,
                                VARIANT_BOOL* Result)
 {
-    return Guard([&] {
+    return GuardMethod([&] {
         SearchReporting(Result,
                         [&](bool& found) { return FindLong(ArrayX, FindWhat, StartAt, EndAt, found); });
     });
@@ -156,7 +156,7 @@ HRESULT tlvMain::IsInArrayLong(SAFEARRAY** ArrayX, LONG FindWhat, VARIANT StartA
 HRESULT tlvMain::InArrayString(SAFEARRAY** ArrayX, BSTR FindWhat, VARIANT StartAt, VARIANT EndAt,
                                VARIANT* IsFound, LONG* Result)
 {
-    return Guard([&] {
+    return GuardMethod([&] {
         LONG result = SearchReporting(
             IsFound, [&](bool& found) { return FindString(ArrayX, FindWhat, StartAt, EndAt, false, found); });
         if (Result) *Result = result;
@@ -166,7 +166,7 @@ HRESULT tlvMain::InArrayString(SAFEARRAY** ArrayX, BSTR FindWhat, VARIANT StartA
 HRESULT tlvMain::IsInArrayString(SAFEARRAY** ArrayX, BSTR FindWhat, VARIANT StartAt, VARIANT EndAt,
                                  VARIANT_BOOL* Result)
 {
-    return Guard([&] {
+    return GuardMethod([&] {
         SearchReporting(
             Result, [&](bool& found) { return FindString(ArrayX, FindWhat, StartAt, EndAt, false, found); });
     });
@@ -175,7 +175,7 @@ HRESULT tlvMain::IsInArrayString(SAFEARRAY** ArrayX, BSTR FindWhat, VARIANT Star
 HRESULT tlvMain::InArrayStringText(SAFEARRAY** ArrayX, BSTR FindWhat, VARIANT StartAt, VARIANT EndAt,
                                    VARIANT* IsFound, LONG* Result)
 {
-    return Guard([&] {
+    return GuardMethod([&] {
         LONG result = SearchReporting(
             IsFound, [&](bool& found) { return FindString(ArrayX, FindWhat, StartAt, EndAt, true, found); });
         if (Result) *Result = result;
@@ -185,7 +185,7 @@ HRESULT tlvMain::InArrayStringText(SAFEARRAY** ArrayX, BSTR FindWhat, VARIANT St
 HRESULT tlvMain::IsInArrayStringText(SAFEARRAY** ArrayX, BSTR FindWhat, VARIANT StartAt, VARIANT EndAt,
                                      VARIANT_BOOL* Result)
 {
-    return Guard([&] {
+    return GuardMethod([&] {
         SearchReporting(
             Result, [&](bool& found) { return FindString(ArrayX, FindWhat, StartAt, EndAt, true, found); });
     });
@@ -194,7 +194,7 @@ HRESULT tlvMain::IsInArrayStringText(SAFEARRAY** ArrayX, BSTR FindWhat, VARIANT 
 HRESULT tlvMain::InCollection(IDispatch** Collection, VARIANT FindWhat, VARIANT StartAt, VARIANT EndAt,
                               VARIANT_BOOL* IsFound, LONG* Result)
 {
-    return Guard([&] {
+    return GuardMethod([&] {
         LONG result = SearchReporting(
             IsFound, [&](bool& found) { return FindItem(Collection, FindWhat, StartAt, EndAt, found); });
         if (Result) *Result = result;
@@ -204,7 +204,7 @@ HRESULT tlvMain::InCollection(IDispatch** Collection, VARIANT FindWhat, VARIANT 
 HRESULT tlvMain::IsInCollection(IDispatch** Collection, VARIANT FindWhat, VARIANT StartAt, VARIANT EndAt,
                                 VARIANT_BOOL* Result)
 {
-    return Guard([&] {
+    return GuardMethod([&] {
         SearchReporting(Result,
                         [&](bool& found) { return FindItem(Collection, FindWhat, StartAt, EndAt, found); });
     });
@@ -213,7 +213,7 @@ HRESULT tlvMain::IsInCollection(IDispatch** Collection, VARIANT FindWhat, VARIAN
 HRESULT tlvMain::InCollectionString(IDispatch** Collection, VARIANT FindWhat, VARIANT StartAt, VARIANT EndAt,
                                     VARIANT_BOOL* IsFound, LONG* Result)
 {
-    return Guard([&] {
+    return GuardMethod([&] {
         LONG result = SearchReporting(IsFound, [&](bool& found) {
             return FindItemText(Collection, FindWhat, StartAt, EndAt, false, found);
         });
@@ -224,7 +224,7 @@ HRESULT tlvMain::InCollectionString(IDispatch** Collection, VARIANT FindWhat, VA
 HRESULT tlvMain::IsInCollectionString(IDispatch** Collection, VARIANT FindWhat, VARIANT StartAt,
                                       VARIANT EndAt, VARIANT_BOOL* Result)
 {
-    return Guard([&] {
+    return GuardMethod([&] {
         SearchReporting(Result, [&](bool& found) {
             return FindItemText(Collection, FindWhat, StartAt, EndAt, false, found);
         });
@@ -234,7 +234,7 @@ HRESULT tlvMain::IsInCollectionString(IDispatch** Collection, VARIANT FindWhat, 
 HRESULT tlvMain::InCollectionStringText(IDispatch** Collection, VARIANT FindWhat, VARIANT StartAt,
                                         VARIANT EndAt, VARIANT_BOOL* IsFound, LONG* Result)
 {
-    return Guard([&] {
+    return GuardMethod([&] {
         LONG result = SearchReporting(IsFound, [&](bool& found) {
             return FindItemText(Collection, FindWhat, StartAt, EndAt, true, found);
         });
@@ -245,7 +245,7 @@ HRESULT tlvMain::InCollectionStringText(IDispatch** Collection, VARIANT FindWhat
 HRESULT tlvMain::IsInCollectionStringText(IDispatch** Collection, VARIANT FindWhat, VARIANT StartAt,
                                           VARIANT EndAt, VARIANT_BOOL* Result)
 {
-    return Guard([&] {
+    return GuardMethod([&] {
         SearchReporting(Result, [&](bool& found) {
             return FindItemText(Collection, FindWhat, StartAt, EndAt, true, found);
         });

@@ -24,7 +24,7 @@ void CommandLineParser::Parse(std::wstring_view line, bool addProgramPath)
 
 HRESULT CommandLineParser::get_Count(LONG* Result)
 {
-    return Guard([&] {
+    return GuardMethod([&] {
         if (!Result) support::Raise(support::err::InvalidProcedureCall);
         *Result = words_.empty() ? 0 : static_cast<LONG>(words_.size() - 1);
     });
@@ -32,7 +32,7 @@ HRESULT CommandLineParser::get_Count(LONG* Result)
 
 HRESULT CommandLineParser::get_Item(LONG Index, BSTR* Result)
 {
-    return Guard([&] {
+    return GuardMethod([&] {
         if (!Result) support::Raise(support::err::InvalidProcedureCall);
         *Result = nullptr;
         if (Index < -1) support::Raise(support::err::SubscriptOutOfRange);
@@ -50,7 +50,7 @@ HRESULT CommandLineParser::get_Item(LONG Index, BSTR* Result)
 
 HRESULT CommandLineParser::SetNewCommandLine(BSTR NewCommandLine, VARIANT_BOOL AddDummyEXEModuleName)
 {
-    return Guard([&] { Parse(support::BstrView(NewCommandLine), AddDummyEXEModuleName != VARIANT_FALSE); });
+    return GuardMethod([&] { Parse(support::BstrView(NewCommandLine), AddDummyEXEModuleName != VARIANT_FALSE); });
 }
 
 } // namespace verrick

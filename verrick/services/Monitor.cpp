@@ -30,7 +30,7 @@ void Monitor::Store(const MonitorRecord& record) noexcept
 
 template <typename Read> HRESULT Monitor::Get(LONG* result, Read&& read)
 {
-    return Guard([&] {
+    return GuardMethod([&] {
         if (!result) support::Raise(support::err::InvalidProcedureCall);
         *result = read(record_);
     });
@@ -38,7 +38,7 @@ template <typename Read> HRESULT Monitor::Get(LONG* result, Read&& read)
 
 HRESULT Monitor::get_Primary(VARIANT_BOOL* Result)
 {
-    return Guard([&] {
+    return GuardMethod([&] {
         if (!Result) support::Raise(support::err::InvalidProcedureCall);
         *Result = (record_.flags & MONITORINFOF_PRIMARY) ? VARIANT_TRUE : VARIANT_FALSE;
     });
@@ -51,7 +51,7 @@ HRESULT Monitor::get_Flags(LONG* Result)
 
 HRESULT Monitor::get_DeviceName(BSTR* Result)
 {
-    return Guard([&] {
+    return GuardMethod([&] {
         if (!Result) support::Raise(support::err::InvalidProcedureCall);
         *Result = nullptr;
         // A name that fills all 32 bytes ends at the 31st.

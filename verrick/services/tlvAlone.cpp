@@ -99,7 +99,7 @@ tlvAlone::tlvAlone() : activationMessage_(::RegisterWindowMessageW(ActivationMes
 HRESULT tlvAlone::CheckAlone(support::UniqueKernelHandle& mutex, BSTR AppGUID, std::wstring_view scope,
                              VARIANT_BOOL* Result)
 {
-    return Guard([&] {
+    return GuardMethod([&] {
         Out(Result) = VARIANT_FALSE;
         const std::wstring_view appGuid = support::ObjectName(AppGUID);
         // Our own earlier mutex must not count as another copy.
@@ -133,12 +133,12 @@ HRESULT tlvAlone::IsAloneAtUser(BSTR AppGUID, VARIANT_BOOL* Result)
 
 HRESULT tlvAlone::get_AppGUID(BSTR* Result)
 {
-    return Guard([&] { Out(Result) = support::Bstr(appGuid_).release(); });
+    return GuardMethod([&] { Out(Result) = support::Bstr(appGuid_).release(); });
 }
 
 HRESULT tlvAlone::get_WM_ACTIVATE_PREV_INSTANCE(LONG* Result)
 {
-    return Guard([&] { Out(Result) = static_cast<LONG>(activationMessage_); });
+    return GuardMethod([&] { Out(Result) = static_cast<LONG>(activationMessage_); });
 }
 
 bool tlvAlone::Mark(HWND window, LONG method, std::wstring_view appGuid) const
@@ -186,34 +186,34 @@ bool tlvAlone::Activate(std::wstring_view appGuid) const
 HRESULT tlvAlone::MarkPrevInstanceWindow(LONG hWnd, ActivationMethodConst ActivationMethod,
                                          VARIANT_BOOL* Result)
 {
-    return Guard([&] { Out(Result) = Truth(Mark(WindowOf(hWnd), ActivationMethod, appGuid_)); });
+    return GuardMethod([&] { Out(Result) = Truth(Mark(WindowOf(hWnd), ActivationMethod, appGuid_)); });
 }
 
 HRESULT tlvAlone::UnMarkPrevInstanceWindow(LONG hWnd, VARIANT_BOOL* Result)
 {
-    return Guard([&] { Out(Result) = Truth(UnMark(WindowOf(hWnd), appGuid_)); });
+    return GuardMethod([&] { Out(Result) = Truth(UnMark(WindowOf(hWnd), appGuid_)); });
 }
 
 HRESULT tlvAlone::MarkPrevInstanceWindowEx(LONG hWnd, ActivationMethodConst ActivationMethod, BSTR AppGUID,
                                            VARIANT_BOOL* Result)
 {
-    return Guard(
+    return GuardMethod(
         [&] { Out(Result) = Truth(Mark(WindowOf(hWnd), ActivationMethod, support::ObjectName(AppGUID))); });
 }
 
 HRESULT tlvAlone::UnMarkPrevInstanceWindowEx(LONG hWnd, BSTR AppGUID, VARIANT_BOOL* Result)
 {
-    return Guard([&] { Out(Result) = Truth(UnMark(WindowOf(hWnd), support::ObjectName(AppGUID))); });
+    return GuardMethod([&] { Out(Result) = Truth(UnMark(WindowOf(hWnd), support::ObjectName(AppGUID))); });
 }
 
 HRESULT tlvAlone::ActivatePrevInstanceWindow(VARIANT_BOOL* Result)
 {
-    return Guard([&] { Out(Result) = Truth(Activate(appGuid_)); });
+    return GuardMethod([&] { Out(Result) = Truth(Activate(appGuid_)); });
 }
 
 HRESULT tlvAlone::ActivatePrevInstanceWindowEx(BSTR AppGUID, VARIANT_BOOL* Result)
 {
-    return Guard([&] { Out(Result) = Truth(Activate(support::ObjectName(AppGUID))); });
+    return GuardMethod([&] { Out(Result) = Truth(Activate(support::ObjectName(AppGUID))); });
 }
 
 } // namespace verrick

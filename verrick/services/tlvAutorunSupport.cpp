@@ -26,17 +26,17 @@ VARIANT_BOOL Truth(bool value)
 
 HRESULT tlvAutorunSupport::get_ForCurrentUserOnly(VARIANT_BOOL* Result)
 {
-    return Guard([&] { Out(Result) = Truth(rootKey_ == HKEY_CURRENT_USER); });
+    return GuardMethod([&] { Out(Result) = Truth(rootKey_ == HKEY_CURRENT_USER); });
 }
 
 HRESULT tlvAutorunSupport::put_ForCurrentUserOnly(VARIANT_BOOL Value)
 {
-    return Guard([&] { rootKey_ = Value != VARIANT_FALSE ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE; });
+    return GuardMethod([&] { rootKey_ = Value != VARIANT_FALSE ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE; });
 }
 
 HRESULT tlvAutorunSupport::GetAutorunString(BSTR AppGUID, BSTR* Result)
 {
-    return Guard([&] {
+    return GuardMethod([&] {
         Out(Result) = nullptr;
         const std::wstring_view id = support::ObjectName(AppGUID);
         const std::wstring text =
@@ -47,7 +47,7 @@ HRESULT tlvAutorunSupport::GetAutorunString(BSTR AppGUID, BSTR* Result)
 
 HRESULT tlvAutorunSupport::IsInAutorun(BSTR AppGUID, VARIANT_BOOL* Result)
 {
-    return Guard([&] {
+    return GuardMethod([&] {
         Out(Result) = VARIANT_FALSE;
         const std::wstring_view id = support::ObjectName(AppGUID);
         if (id.empty()) return;
@@ -58,7 +58,7 @@ HRESULT tlvAutorunSupport::IsInAutorun(BSTR AppGUID, VARIANT_BOOL* Result)
 
 HRESULT tlvAutorunSupport::AddToAutorun(BSTR AppGUID, BSTR CommandLine, VARIANT_BOOL* Result)
 {
-    return Guard([&] {
+    return GuardMethod([&] {
         Out(Result) = VARIANT_FALSE;
         const std::wstring_view id = support::ObjectName(AppGUID);
         if (id.empty()) return;
@@ -71,7 +71,7 @@ HRESULT tlvAutorunSupport::AddToAutorun(BSTR AppGUID, BSTR CommandLine, VARIANT_
 
 HRESULT tlvAutorunSupport::DeleteFromAutorun(BSTR AppGUID, VARIANT_BOOL* Result)
 {
-    return Guard([&] {
+    return GuardMethod([&] {
         Out(Result) = VARIANT_FALSE;
         const std::wstring_view id = support::ObjectName(AppGUID);
         if (id.empty()) return;

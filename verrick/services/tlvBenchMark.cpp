@@ -4,17 +4,17 @@ namespace verrick {
 
 HRESULT tlvBenchMarkHP::GetTickDifference(double* Result)
 {
-    return Guard([&] { Out(Result) = watch_.Difference(); });
+    return GuardMethod([&] { Out(Result) = watch_.Difference(); });
 }
 
 HRESULT tlvBenchMarkHP::GetTickFrequencyPerSec(double* Result)
 {
-    return Guard([&] { Out(Result) = watch_.FrequencyPerSec(); });
+    return GuardMethod([&] { Out(Result) = watch_.FrequencyPerSec(); });
 }
 
 HRESULT tlvBenchMarkHP::GetTickFrequencyPerMS(double* Result)
 {
-    return Guard([&] { Out(Result) = watch_.FrequencyPerMS(); });
+    return GuardMethod([&] { Out(Result) = watch_.FrequencyPerMS(); });
 }
 
 } // namespace verrick

@@ -20,24 +20,24 @@ class StopwatchObject : public DispatchObject<Derived, Interface> {
 public:
     HRESULT STDMETHODCALLTYPE FirstMark(VARIANT_BOOL DoBeep) override
     {
-        return this->Guard([&] { watch_.FirstMark(DoBeep != VARIANT_FALSE); });
+        return this->GuardMethod([&] { watch_.FirstMark(DoBeep != VARIANT_FALSE); });
     }
     HRESULT STDMETHODCALLTYPE LastMark() override
     {
-        return this->Guard([&] { watch_.LastMark(); });
+        return this->GuardMethod([&] { watch_.LastMark(); });
     }
     HRESULT STDMETHODCALLTYPE GetTickDifferenceMS(double* Result) override
     {
-        return this->Guard([&] { Out(Result) = watch_.DifferenceMS(); });
+        return this->GuardMethod([&] { Out(Result) = watch_.DifferenceMS(); });
     }
     HRESULT STDMETHODCALLTYPE GetTickDifferenceSec(double* Result) override
     {
-        return this->Guard([&] { Out(Result) = watch_.DifferenceSec(); });
+        return this->GuardMethod([&] { Out(Result) = watch_.DifferenceSec(); });
     }
     HRESULT STDMETHODCALLTYPE toString(LONG Iterations, VARIANT_BOOL IntegerValues, VARIANT_BOOL UseSeconds,
                                        BSTR* Result) override
     {
-        return this->Guard([&] {
+        return this->GuardMethod([&] {
             Out(Result) = nullptr;
             const bool seconds = UseSeconds != VARIANT_FALSE;
             const double elapsed = seconds ? watch_.DifferenceSec() : watch_.DifferenceMS();

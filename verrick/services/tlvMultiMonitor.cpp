@@ -110,7 +110,7 @@ LONG Sum(LONG a, LONG b)
 
 HRESULT tlvMultiMonitor::GetAllMonitors(_Collection** Result)
 {
-    return Guard([&] {
+    return GuardMethod([&] {
         if (!Result) support::Raise(support::err::InvalidProcedureCall);
         *Result = nullptr;
         auto monitors = MakeObject<Collection>();
@@ -129,7 +129,7 @@ HRESULT tlvMultiMonitor::GetAllMonitors(_Collection** Result)
 
 template <typename Locate> HRESULT tlvMultiMonitor::Lookup(_Monitor** result, Locate&& find)
 {
-    return Guard([&] {
+    return GuardMethod([&] {
         if (!result) support::Raise(support::err::InvalidProcedureCall);
         *result = nullptr;
         support::ComPtr<Monitor> monitor = SupportCheck();
