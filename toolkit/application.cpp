@@ -234,7 +234,8 @@ void Application::Dispatch(MSG& message)
                 int shift = (::GetKeyState(VK_SHIFT) < 0 ? vbShiftMask : 0) |
                             (::GetKeyState(VK_CONTROL) < 0 ? vbCtrlMask : 0) |
                             (::GetKeyState(VK_MENU) < 0 ? vbAltMask : 0);
-                if (GuardCallback([&] { return form->HandleDialogKey(static_cast<int>(message.wParam), shift); }))
+                if (GuardCallback(
+                        [&] { return form->HandleDialogKey(static_cast<int>(message.wParam), shift); }))
                     return;
             }
         }

@@ -218,7 +218,8 @@ HRESULT tlvClipboard::GetText(VARIANT_BOOL ReturnANSIText, BSTR* Result)
 
 HRESULT tlvClipboard::IsFormatAvailable(LONG ClipboardFormat, VARIANT_BOOL* Result)
 {
-    return GuardMethod([&] { Put(Result, ::IsClipboardFormatAvailable(static_cast<UINT>(ClipboardFormat))); });
+    return GuardMethod(
+        [&] { Put(Result, ::IsClipboardFormatAvailable(static_cast<UINT>(ClipboardFormat))); });
 }
 
 HRESULT tlvClipboard::SetRAWData(LONG FormatID, SAFEARRAY** Data, VARIANT_BOOL* Result)

@@ -50,7 +50,8 @@ HRESULT CommandLineParser::get_Item(LONG Index, BSTR* Result)
 
 HRESULT CommandLineParser::SetNewCommandLine(BSTR NewCommandLine, VARIANT_BOOL AddDummyEXEModuleName)
 {
-    return GuardMethod([&] { Parse(support::BstrView(NewCommandLine), AddDummyEXEModuleName != VARIANT_FALSE); });
+    return GuardMethod(
+        [&] { Parse(support::BstrView(NewCommandLine), AddDummyEXEModuleName != VARIANT_FALSE); });
 }
 
 } // namespace verrick
