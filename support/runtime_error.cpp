@@ -149,9 +149,9 @@ void FillExcepInfo(EXCEPINFO& exception, HRESULT scode, std::wstring_view source
 
 void ClearExcepInfo(EXCEPINFO& exception) noexcept
 {
-    ::SysFreeString(exception.bstrSource);
-    ::SysFreeString(exception.bstrDescription);
-    ::SysFreeString(exception.bstrHelpFile);
+    Bstr::Attach(exception.bstrSource);
+    Bstr::Attach(exception.bstrDescription);
+    Bstr::Attach(exception.bstrHelpFile);
     exception = EXCEPINFO{};
 }
 

@@ -476,7 +476,9 @@ TEST_CASE("AboutBox::AFailedUpdateCheckKeepsTheButton")
                                          TextOf(child).rfind(L"Не удалось получить сведения о версии", 0) ==
                                              0)
                                          failureShown = true;
-                                 CHECK(failureShown);
+                                 // The check ends when the host's name fails to resolve: a later tick,
+                                 // or the box is closed by force and the test fails.
+                                 if (!failureShown) return BoxScript::Again();
                                  CHECK(::IsWindowEnabled(button));
                                  SaveScreenshot(box, L"about_update_failed.bmp");
                                  ::SetForegroundWindow(box);
