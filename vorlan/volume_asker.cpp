@@ -77,8 +77,12 @@ unsigned __stdcall VolumeAsker::Work(void* context)
 {
     const std::unique_ptr<std::shared_ptr<Workers>> owner(static_cast<std::shared_ptr<Workers>*>(context));
     Workers& workers = **owner;
+    std::shared_ptr<Job> job;
     for (;;) {
-        std::shared_ptr<Job> job;
+        // The next question, or this thread counted idle, before the answer
+        // of the last one is rung: a refresh woken by that answer finds this
+        // thread ready for its next question instead of starting another.
+        std::shared_ptr<Job> answered = std::move(job);
         {
             Locked locked(workers.lock);
             if (workers.waiting.empty()) {
@@ -87,6 +91,10 @@ unsigned __stdcall VolumeAsker::Work(void* context)
                 job = std::move(workers.waiting.front());
                 workers.waiting.pop_front();
             }
+        }
+        if (answered) {
+            answered->done.store(true, std::memory_order_release);
+            ::SetEvent(answered->bell->rung.get());
         }
         if (!job) {
             if (::WaitForSingleObject(workers.handed.get(), kWorkerIdle) == WAIT_TIMEOUT) {
@@ -100,7 +108,15 @@ unsigned __stdcall VolumeAsker::Work(void* context)
                 // Handed a question just as the wait ended: its release is on its way.
                 ::WaitForSingleObject(workers.handed.get(), INFINITE);
             }
-            continue;
+            // Handed a question: take it from the queue on the next turn.
+            {
+                Locked locked(workers.lock);
+                if (!workers.waiting.empty()) {
+                    job = std::move(workers.waiting.front());
+                    workers.waiting.pop_front();
+                }
+            }
+            if (!job) continue;
         }
         try {
             job->answer = AnswerQuestion(job->question, *job->system);
@@ -108,8 +124,6 @@ unsigned __stdcall VolumeAsker::Work(void* context)
             // A volume that fails to answer has nothing to measure.
             job->answer = VolumeAnswer{};
         }
-        job->done.store(true, std::memory_order_release);
-        ::SetEvent(job->bell->rung.get());
     }
 }
 
