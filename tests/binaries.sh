@@ -22,7 +22,7 @@ case $objdump in
 esac
 
 known_dlls=" advapi32.dll gdi32.dll kernel32.dll msvcrt.dll ole32.dll oleaut32.dll shell32.dll user32.dll "
-system_dlls="$known_dlls urlmon.dll version.dll "
+system_dlls="$known_dlls version.dll "
 
 # The top level of the resource directory: one line per type, as a number in
 # hex (10 the version, 18 the manifest) or a name (TYPELIB).
