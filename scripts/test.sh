@@ -22,18 +22,25 @@ for width in ${VORLAN_WIDTHS:-32 64}; do
     32) tree=$root/build ;;
     64) tree=$root/build/x64 ;;
   esac
-  # Keep one Wine server for the whole run instead of one per test program.
-  export WINEPREFIX=$tree/wine/test VORLAN_WIDTH=$width
-  "$root/scripts/wine-prefix.sh" "$WINEPREFIX"
+  # The tests' prefix and the Russian user's (cmake/wine.cmake); keep one
+  # Wine server for each for the whole run instead of one per test program.
+  export VORLAN_WIDTH=$width
+  prefixes="$tree/wine/test $tree/wine/test-ru"
+  for prefix in $prefixes; do "$root/scripts/wine-prefix.sh" "$prefix"; done
   echo "== ${width}-bit tests ($tree)"
   "$root/scripts/with-display.sh" bash -c '
+    tree=$0 prefixes=$1
+    shift 2
     # Wine starts its own service processes with the first program; start them
     # here, away from the output pipes that CTest waits on to close.
-    wineserver -p 60 || true
-    /usr/lib/wine/wine64 cmd /c exit </dev/null >/dev/null 2>&1 || true
-    ctest --test-dir "$0" --output-on-failure -j2 "${@}"
+    for prefix in $prefixes; do
+      WINEPREFIX=$prefix wineserver -p 60 || true
+      WINEPREFIX=$prefix /usr/lib/wine/wine64 cmd /c exit </dev/null >/dev/null 2>&1 || true
+    done
+    export WINEPREFIX=$tree/wine/test
+    ctest --test-dir "$tree" --output-on-failure -j2 "${@}"
     status=$?
-    wineserver -k 2>/dev/null || true
-    exit $status' "$tree" "$@" || status=$?
+    for prefix in $prefixes; do WINEPREFIX=$prefix wineserver -k 2>/dev/null || true; done
+    exit $status' "$tree" "$prefixes" "$@" || status=$?
 done
 exit $status

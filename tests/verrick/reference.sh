@@ -43,8 +43,11 @@ case $mode in
         ;;
 esac
 
-# The library's own strings are ANSI in code page 1251: the page reads them as a Russian system does.
-[ "$mode" = page ] && export LC_ALL=ru_RU.UTF-8
+# The library's own strings are ANSI in code page 1251: the page reads them as
+# a Russian system does, in the Russian user's own prefix (cmake/wine.cmake).
+if [ "$mode" = page ]; then
+    export LC_ALL=ru_RU.UTF-8 WINEPREFIX=${WINEPREFIX:?}-ru
+fi
 status=0
 "$run" "$generator" "${arguments[@]}" || status=$?
 [ "$status" -eq 77 ] && exit 77
