@@ -7,9 +7,11 @@
 
 #include <tlhelp32.h>
 
+#include <bit>
 #include <cstdlib>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "components/settings_store.h"
@@ -430,15 +432,34 @@ private:
     std::wstring control_;
 };
 
-int ThreadsOf(DWORD processId)
+// Vorlan's threads that ask volumes, by the name they carry (Wine starts
+// threads of its own in a process as it needs them, so all threads would not do).
+int VolumeWorkersOf(DWORD processId)
 {
+    using GetThreadDescription = HRESULT(WINAPI*)(HANDLE thread, PWSTR * description);
+    static const auto getDescription = reinterpret_cast<GetThreadDescription>(reinterpret_cast<void (*)()>(
+        ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "GetThreadDescription")));
+    REQUIRE_MESSAGE(static_cast<bool>(getDescription), "GetThreadDescription is missing");
     support::UniqueFileHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
     THREADENTRY32 entry{sizeof entry};
-    int threads = 0;
+    int workers = 0;
     for (BOOL more = ::Thread32First(snapshot.get(), &entry); more;
-         more = ::Thread32Next(snapshot.get(), &entry))
-        threads += entry.th32OwnerProcessID == processId ? 1 : 0;
-    return threads;
+         more = ::Thread32Next(snapshot.get(), &entry)) {
+        if (entry.th32OwnerProcessID != processId) continue;
+        support::UniqueKernelHandle thread(
+            ::OpenThread(THREAD_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ThreadID));
+        PWSTR description = nullptr;
+        if (!thread || FAILED(getDescription(thread.get(), &description)) || !description) continue;
+        workers += std::wstring_view(description) == L"Vorlan volume worker" ? 1 : 0;
+        ::LocalFree(description);
+    }
+    return workers;
+}
+
+// The drives Vorlan asks about: all but A: and B:.
+int DrivesAsked()
+{
+    return std::popcount(::GetLogicalDrives() & ~DWORD{3});
 }
 
 std::vector<COLORREF> BarPixels(HWND bar)
@@ -492,13 +513,14 @@ void WithHungDrive(UINT type, DWORD delay)
         CHECK(WaitFor([&] { return Bars(vorlan.main).size() == rows; }, 1000));
     }
 
-    // Refreshes while H: is still asked ask it no second time. (Wine counts
-    // no other process's handles: GetProcessHandleCount answers 0.)
-    const int threads = ThreadsOf(vorlan.info.dwProcessId);
-    vorlan.Key(VK_F5);
-    vorlan.Key(VK_F5);
-    Wait(500);
-    CHECK(ThreadsOf(vorlan.info.dwProcessId) <= threads);
+    // Refreshes while H: is still asked ask it no second time: however often
+    // Vorlan refreshes, its asking threads never outnumber the drives it asks
+    // (one asking of H: per refresh would, after as many refreshes as drives).
+    // Wine counts no other process's handles: GetProcessHandleCount answers 0.
+    CHECK(VolumeWorkersOf(vorlan.info.dwProcessId) >= 1);
+    for (int i = 0; i <= DrivesAsked(); ++i)
+        vorlan.Key(VK_F5);
+    CHECK_FALSE(WaitFor([&] { return VolumeWorkersOf(vorlan.info.dwProcessId) > DrivesAsked(); }, 4000));
 
     const std::vector<COLORREF> used = BarPixels(Bars(vorlan.main)[0]);
     vorlan.Key(VK_TAB);
