@@ -24,8 +24,22 @@ while read -r name; do
 done < <(sed -nE "s/^'#include ([[:alnum:]_.-]+)\r?$/\1/p" "$script")
 cat "$here/harness.vbs" "${includes[@]}" "$script" > "$work/test.vbs"
 
+# Now and then, on a loaded machine, Wine's loader fails to start regsvr32 at
+# all and says so through its start program ("ShellExecuteEx failed"); that
+# start, never a failed registration, is tried once more.
+register() {
+    local said status=0
+    said=$("$run" regsvr32 /s "$(to_windows "$1")" 2>&1) || status=$?
+    [ -n "$said" ] && printf '%s\n' "$said" >&2
+    if [ "$status" -ne 0 ] && grep -q 'ShellExecuteEx failed' <<<"$said"; then
+        echo "run_script: Wine did not start regsvr32; starting it again" >&2
+        status=0
+        "$run" regsvr32 /s "$(to_windows "$1")" || status=$?
+    fi
+    return "$status"
+}
 for dll in "$server" "${@:3}"; do
-    "$run" regsvr32 /s "$(to_windows "$dll")"
+    register "$dll"
 done
 output=$("$run" cscript //nologo "$(to_windows "$work/test.vbs")" 2>&1 | tr -d '\r')
 printf '%s\n' "$output"
